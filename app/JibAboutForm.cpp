@@ -1,0 +1,85 @@
+#include "app/JibAboutForm.h"
+
+#include "gui/Application.h"
+#include "platform/StrFormat.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+// The logo is compiled into a static library, whose resources must be registered by hand.
+static void RegisterAboutResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(jibview);
+        return true;
+    }();
+    (void)registered;
+}
+
+namespace {
+
+constexpr int kLogoWidth = 600;
+constexpr int kLogoHeight = 300;
+
+QFont TahomaPixels(int pixels, bool bold) {
+    QFont font("Tahoma");
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TfrmJibAbout::TfrmJibAbout(QWidget* owner) : QDialog(owner) {
+    setObjectName("frmJibAbout");
+    setWindowTitle("About");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFont(TahomaPixels(11, false));
+
+    RegisterAboutResources();
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    const QPixmap logo(":/jibview/logo.png");
+    Image1->setPixmap(logo);
+    Image1->setGeometry(0, 0, logo.width(), logo.height());
+
+    lblAppVersion = new QLabel("Version 2.0", this);
+    lblAppVersion->setObjectName("lblAppVersion");
+    lblAppVersion->setGeometry(184, 76, 273, 16);
+    lblAppVersion->setFont(TahomaPixels(13, true));
+    lblAppVersion->setAttribute(Qt::WA_TranslucentBackground);
+    lblAppVersion->setStyleSheet("color: black; background: transparent;");
+
+    btnOK = new QPushButton("OK", this);
+    btnOK->setObjectName("btnOK");
+    btnOK->setGeometry(505, 254, 75, 25);
+    btnOK->setDefault(true);
+    btnOK->setAutoDefault(true);
+    btnOK->setStyleSheet(
+        "QPushButton { background-color: #F4F4F0; border: 1px solid #6A8DF4; }"
+        "QPushButton:hover { background-color: #FFC73C; }"
+        "QPushButton:focus { border: 2px solid #6A8DF4; }");
+    btnOK->setFocus();
+    connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
+
+    // The dialog is exactly the logo's size; nothing in it may be resized.
+    setFixedSize(logo.isNull() ? QSize(kLogoWidth, kLogoHeight) : logo.size());
+    FormCreate();
+}
+
+void TfrmJibAbout::FormCreate() {
+    lblAppVersion->setText(QString::fromStdString(Format("Version %s", "1")));
+}
+
+void TfrmJibAbout::btnOKClick() {
+    done(QDialog::Accepted);
+}
+
+void ShowAboutBox() {
+    auto* dialog = new TfrmJibAbout(Application().MainForm());
+    dialog->exec();
+    // Released after the event that ended the modal run has been handled, not from
+    // inside it.
+    dialog->deleteLater();
+}

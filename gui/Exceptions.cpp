@@ -1,0 +1,5 @@
+#include "gui/Exceptions.h"
+
+void Abort() {
+    throw EAbort();
+}

@@ -1,0 +1,17 @@
+#include "gui/GuiApplication.h"
+
+#include "gui/Application.h"
+#include "gui/Exceptions.h"
+
+TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TGuiApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        Application().HandleException(e);
+    } catch (...) {
+        Application().HandleException(Exception("Unknown exception"));
+    }
+    return false;
+}

@@ -1,0 +1,200 @@
+#include "platform/Profile.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/TextCase.h"
+
+#include <cerrno>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view Trim(std::string_view s) {
+    const auto first = s.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = s.find_last_not_of(kBlanks);
+    return s.substr(first, last - first + 1);
+}
+
+// The file as lines without their line ends; CR LF files written by other tools read the
+// same as LF files.
+std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+// "[Name]" gives Name; any other line gives nothing.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    const auto t = Trim(line);
+    if (t.size() < 2 || t.front() != '[')
+        return std::nullopt;
+    const auto close = t.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return Trim(t.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+std::optional<KeyLine> SplitKeyLine(std::string_view line) {
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return std::nullopt;
+    return KeyLine{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))};
+}
+
+// Where a section's lines are: [header, end). `header` is npos when the section is absent.
+struct SectionSpan {
+    std::size_t header = std::string::npos;
+    std::size_t end = 0;
+};
+
+SectionSpan FindSection(const std::vector<std::string>& lines, std::string_view section) {
+    SectionSpan span;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto name = SectionName(lines[i]);
+        if (!name)
+            continue;
+        if (span.header != std::string::npos) {
+            span.end = i;
+            return span;
+        }
+        if (EqualsIgnoreAsciiCase(*name, section))
+            span.header = i;
+    }
+    span.end = lines.size();
+    return span;
+}
+
+std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, SectionSpan span,
+                                   std::string_view key) {
+    for (std::size_t i = span.header + 1; i < span.end; ++i) {
+        const auto kv = SplitKeyLine(lines[i]);
+        if (kv && EqualsIgnoreAsciiCase(kv->key, key))
+            return i;
+    }
+    return std::nullopt;
+}
+
+// Other writers quote values that carry blanks at either end; the quotes are not part of
+// the value.
+std::string_view StripQuotes(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return ReplaceFileAtomically(path, text);
+}
+
+// A section name or key that would be read back as something else cannot be stored.
+bool IsStorableName(std::string_view name) {
+    return !name.empty() && !HasLineBreak(name) && Trim(name) == name &&
+           name.find_first_of("=[]") == std::string_view::npos;
+}
+
+} // namespace
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue,
+                              std::size_t bufferSize) {
+    std::string_view found = defaultValue;
+    std::optional<std::vector<std::string>> lines = ReadLines(path);
+    if (lines) {
+        const auto span = FindSection(*lines, section);
+        if (span.header != std::string::npos) {
+            if (const auto at = FindKey(*lines, span, key))
+                found = StripQuotes(SplitKeyLine((*lines)[*at])->value);
+        }
+    }
+    const std::size_t room = bufferSize == 0 ? 0 : bufferSize - 1;
+    return std::string(found.substr(0, room));
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    if (!IsStorableName(section) || !IsStorableName(key) || HasLineBreak(value)) {
+        errno = EINVAL;
+        return false;
+    }
+    std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
+    std::string entry = std::string(key) + "=" + std::string(value);
+    const auto span = FindSection(lines, section);
+    if (span.header == std::string::npos) {
+        if (!lines.empty() && !Trim(lines.back()).empty())
+            lines.emplace_back();
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(std::move(entry));
+    } else if (const auto at = FindKey(lines, span, key)) {
+        lines[*at] = std::move(entry);
+    } else {
+        // New keys go after the section's last key, before any blank lines that separate
+        // it from the next section.
+        std::size_t insertAt = span.end;
+        while (insertAt > span.header + 1 && Trim(lines[insertAt - 1]).empty())
+            --insertAt;
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
+    }
+    return WriteLines(path, lines);
+}
+
+bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
+    auto lines = ReadLines(path);
+    if (!lines)
+        return true;
+    const auto span = FindSection(*lines, section);
+    if (span.header == std::string::npos)
+        return true;
+    const auto at = FindKey(*lines, span, key);
+    if (!at)
+        return true;
+    lines->erase(lines->begin() + static_cast<std::ptrdiff_t>(*at));
+    return WriteLines(path, *lines);
+}
+
+bool DeleteProfileSection(const std::string& path, std::string_view section) {
+    auto lines = ReadLines(path);
+    if (!lines)
+        return true;
+    const auto span = FindSection(*lines, section);
+    if (span.header == std::string::npos)
+        return true;
+    lines->erase(lines->begin() + static_cast<std::ptrdiff_t>(span.header),
+                 lines->begin() + static_cast<std::ptrdiff_t>(span.end));
+    return WriteLines(path, *lines);
+}
+
+bool ProfileSectionExists(const std::string& path, std::string_view section) {
+    const auto lines = ReadLines(path);
+    return lines && FindSection(*lines, section).header != std::string::npos;
+}
+
+} // namespace platform

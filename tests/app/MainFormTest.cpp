@@ -1,0 +1,237 @@
+#include "app/FbPanel.h"
+#include "app/FbSplit.h"
+#include "app/JIBMainForm.h"
+#include "gui/Application.h"
+#include "tests/common/MessageCapture.h"
+#include "tests/common/TempDir.h"
+#include "util/plkFiles.h"
+#include "util/plkIni.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+std::string Settings() {
+    return TfrmJIBMain::SettingsFileName();
+}
+
+class MainFormTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteFileQuiet(Settings()); }
+    void TearDown() override {
+        Application().SetMainForm(nullptr);
+        DeleteFileQuiet(Settings());
+    }
+
+    // Creates the window the way the program's entry does: created first, registered as
+    // the main window after, then shown.
+    std::unique_ptr<TfrmJIBMain> Open() {
+        auto form = std::make_unique<TfrmJIBMain>();
+        Application().SetMainForm(form.get());
+        form->show();
+        QApplication::processEvents();
+        return form;
+    }
+    void Close(std::unique_ptr<TfrmJIBMain>& form) {
+        form->close();
+        Application().SetMainForm(nullptr);
+        form.reset();
+    }
+};
+
+// The executable's folder stands in for "the folder the window opens" on a first run.
+std::string ExeFolder() {
+    return GetExeFolder();
+}
+
+} // namespace
+
+TEST_F(MainFormTest, AFirstRunOpensCentredWithTheLayoutsSizesAndThePlaceholder) {
+    auto form = Open();
+    EXPECT_EQ(form->windowTitle().toStdString(), "Quillbrew Free JIB Viewer");
+    EXPECT_EQ(form->centralWidget()->size(), QSize(792, 550));
+    // Centred by the outer size known at creation; a window manager's frame, added once
+    // the window is mapped, is not known then.
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize created = form->geometry().size();
+    EXPECT_EQ(form->frameGeometry().topLeft(),
+              QPoint(work.left() + (work.width() - created.width()) / 2,
+                     work.top() + (work.height() - created.height()) / 2));
+    EXPECT_EQ(form->splitMain->Position(), 300);
+    EXPECT_EQ(form->splitMain->Percent(), 38);
+    EXPECT_EQ(form->splitBrowser->Position(), 250);
+    EXPECT_EQ(form->splitBrowser->Percent(), 46);
+    EXPECT_EQ(form->pnlPreview->Caption().toStdString(), "Preview Not Available");
+    EXPECT_EQ(form->pnlPreview->font().pixelSize(), 16);
+    EXPECT_TRUE(form->pnlPreview->font().bold());
+    EXPECT_FALSE(form->imgPreview->isVisible());
+    EXPECT_EQ(form->LastFolder(), ExeFolder());
+    // The preview pane fills the right pane beside the 4-pixel bar.
+    EXPECT_EQ(form->pnlPreview->mapTo(form->centralWidget(), QPoint(0, 0)), QPoint(304, 0));
+    EXPECT_EQ(form->pnlPreview->size(), QSize(488, 550));
+}
+
+TEST_F(MainFormTest, TheMenusCarryTheirCaptionsInOrder) {
+    auto form = Open();
+    QStringList menus;
+    for (QAction* a : form->menuBar()->actions())
+        menus << a->text();
+    EXPECT_EQ(menus, QStringList({"&File", "&Help"}));
+    QStringList help;
+    for (QAction* a : form->mnuHelp->actions())
+        help << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(help, QStringList({"Get Support...", "Buy Lumenpix...", "-", "&About..."}));
+    EXPECT_EQ(form->miExit->text().toStdString(), "E&xit");
+}
+
+TEST_F(MainFormTest, ClosingWritesTheGeneralKeysInOrderThenThePlacement) {
+    auto form = Open();
+    const QRect frame(form->pos(), form->size());
+    Close(form);
+    const std::string expected =
+        "[General]\nLastFolder=" + ExeFolder() + "\nMainSplit=300\nBrowserSplit=250\n\n"
+        "[frmJIBMainPosition]\nState=0\nTop=" + std::to_string(frame.top()) +
+        "\nLeft=" + std::to_string(frame.left()) +
+        "\nRight=" + std::to_string(frame.left() + frame.width()) +
+        "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
+    EXPECT_EQ(ReadFileText(Settings()), expected);
+}
+
+TEST_F(MainFormTest, ExitClosesTheWindowAndSavesTheSettings) {
+    auto form = Open();
+    form->miExit->trigger();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(IniReadInteger(Settings(), "General", "MainSplit", -1), 300);
+}
+
+TEST_F(MainFormTest, StoredSplitterPositionsAreReadBackIncludingHex) {
+    IniWriteString(Settings(), "General", "MainSplit", "0x1F");
+    IniWriteString(Settings(), "General", "BrowserSplit", "120");
+    auto form = Open();
+    EXPECT_EQ(form->splitMain->Position(), 31);
+    EXPECT_EQ(form->splitBrowser->Position(), 120);
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "MainSplit", ""), "31");
+
+    IniWriteString(Settings(), "General", "MainSplit", "wide");
+    IniWriteString(Settings(), "General", "BrowserSplit", "");
+    form = Open();
+    EXPECT_EQ(form->splitMain->Position(), 300);
+    EXPECT_EQ(form->splitBrowser->Position(), 250);
+}
+
+TEST_F(MainFormTest, TheLastFolderIsKeptOnlyWhileItExists) {
+    TempDir dir;
+    const std::string folder = dir.MakeDir("My JIBs") + "/";
+    IniWriteString(Settings(), "General", "LastFolder", folder);
+    auto form = Open();
+    EXPECT_EQ(form->LastFolder(), folder);
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "LastFolder", ""), folder);
+
+    IniWriteString(Settings(), "General", "LastFolder", dir.File("deleted") + "/");
+    form = Open();
+    EXPECT_EQ(form->LastFolder(), ExeFolder());
+    Close(form);
+
+    IniWriteString(Settings(), "General", "LastFolder", "");
+    form = Open();
+    EXPECT_EQ(form->LastFolder(), ExeFolder());
+}
+
+TEST_F(MainFormTest, ClosedWhileMaximisedItReopensNormalAtTheStoredBounds) {
+    auto form = Open();
+    form->move(40, 30);
+    form->resize(600, 400); // small enough to fit the offscreen screen where it is
+    QApplication::processEvents();
+    const QRect normal(form->pos(), form->size());
+    form->setWindowState(Qt::WindowMaximized);
+    QApplication::processEvents();
+    Close(form);
+    EXPECT_EQ(IniReadInteger(Settings(), "frmJIBMainPosition", "State", -1), 1);
+    EXPECT_EQ(IniReadInteger(Settings(), "frmJIBMainPosition", "Left", -1), normal.left());
+    EXPECT_EQ(IniReadInteger(Settings(), "frmJIBMainPosition", "Top", -1), normal.top());
+
+    form = Open();
+    EXPECT_EQ(form->windowState(), Qt::WindowNoState);
+    EXPECT_EQ(QRect(form->pos(), form->size()), normal);
+}
+
+TEST_F(MainFormTest, OnlyTheFirstActivationInitialisesTheBrowser) {
+    auto form = Open();
+    form->FormActivate();
+    EXPECT_TRUE(form->Activated());
+    form->FormActivate();
+    EXPECT_TRUE(form->Activated());
+}
+
+namespace {
+
+// Puts a stand-in "xdg-open" first on PATH that records its argument and exits with the
+// given status, so the web commands can be followed without starting a browser.
+class FakeLauncher {
+public:
+    explicit FakeLauncher(int exitStatus) {
+        FDir.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + FDir.File("called") +
+                                   "\"\nexit " + std::to_string(exitStatus) + "\n");
+        ::chmod(FDir.File("xdg-open").c_str(), 0755);
+        FOldPath = std::getenv("PATH");
+        setenv("PATH", (FDir.Path() + ":" + FOldPath).c_str(), 1);
+    }
+    ~FakeLauncher() { setenv("PATH", FOldPath.c_str(), 1); }
+    std::string Called() const { return ReadFileText(FDir.File("called")); }
+
+private:
+    TempDir FDir;
+    std::string FOldPath;
+};
+
+} // namespace
+
+TEST_F(MainFormTest, TheWebCommandsOpenTheirPagesAndReportFailures) {
+    auto form = Open();
+    MessageCapture capture;
+    {
+        FakeLauncher launcher(0);
+        form->miGetSupport->trigger();
+        EXPECT_EQ(launcher.Called(), "https://www.quillbrew.com/support/");
+    }
+    {
+        FakeLauncher launcher(0);
+        form->miBuy->trigger();
+        EXPECT_EQ(launcher.Called(), "https://www.quillbrew.com/lumenpix/");
+    }
+    EXPECT_TRUE(capture.Shown().empty());
+    {
+        FakeLauncher launcher(3); // xdg-open: no tool to open it with
+        form->miBuy->trigger();
+    }
+    EXPECT_EQ(capture.Texts(),
+              std::vector<std::string>{"Unable to execute file:\n\nThere is no application "
+                                       "associated with the given filename extension."});
+}
+
+// Run by the app_readonly_settings test from a folder the process may not write.
+TEST(ReadOnlySettings, AnUnwritableSettingsFileShowsNoError) {
+    if (::access(GetExeFolder().c_str(), W_OK) == 0)
+        GTEST_SKIP() << "the executable's folder is writable; run through run-readonly.sh";
+    MessageCapture capture;
+    {
+        TfrmJIBMain form;
+        Application().SetMainForm(&form);
+        form.show();
+        QApplication::processEvents();
+        form.close();
+        Application().SetMainForm(nullptr);
+    }
+    EXPECT_TRUE(capture.Shown().empty());
+    EXPECT_FALSE(FileExists(Settings()));
+}

@@ -1,0 +1,67 @@
+#include "platform/MountTable.h"
+#include "tests/common/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+// A mountinfo excerpt in the kernel's format: id parent major:minor root mountpoint opts
+// [optional fields] - fstype source superopts. 8:16 is a USB stick's partition, 8:0 a
+// fixed disk, 11:0 a CD drive.
+constexpr const char* kMountInfo =
+    "22 1 8:2 / / rw,relatime shared:1 - ext4 /dev/sda2 rw\n"
+    "23 22 0:21 / /proc rw,nosuid - proc proc rw\n"
+    "24 22 0:5 / /dev rw - devtmpfs udev rw\n"
+    "25 22 0:26 / /tmp rw - tmpfs tmpfs rw\n"
+    "26 22 8:17 / /media/me/USB\\040STICK rw shared:5 master:2 - vfat /dev/sdb1 rw\n"
+    "27 22 11:0 / /media/me/CDROM ro - iso9660 /dev/sr0 ro\n"
+    "28 22 0:50 / /mnt/share rw - nfs4 server:/export rw\n"
+    "29 22 8:3 / /home rw - ext4 /dev/sda3 rw\n"
+    "garbage line\n"
+    "30 22 0:60 / relative rw - ext4 /dev/x rw\n";
+
+} // namespace
+
+TEST(MountTable, ParsesAndClassifiesTheKernelsTable) {
+    TempDir sys;
+    sys.Write("dev/block/8:16/removable", "1\n");
+    sys.Write("dev/block/8:17/partition", "1\n");
+    sys.Write("dev/block/8:17/../removable", "1\n");
+    sys.Write("dev/block/8:2/removable", "0\n");
+    const auto mounts = ParseMountInfo(kMountInfo, sys.Path());
+    ASSERT_EQ(mounts.size(), 8u);
+    EXPECT_EQ(mounts[0].mountPoint, "/");
+    EXPECT_EQ(mounts[0].kind, MountKind::Fixed);
+    EXPECT_EQ(mounts[1].kind, MountKind::Pseudo);
+    EXPECT_EQ(mounts[2].kind, MountKind::Pseudo);
+    EXPECT_EQ(mounts[3].kind, MountKind::RamDisk);
+    EXPECT_EQ(mounts[4].mountPoint, "/media/me/USB STICK");
+    EXPECT_EQ(mounts[4].source, "/dev/sdb1");
+    EXPECT_EQ(mounts[5].kind, MountKind::Optical);
+    EXPECT_EQ(mounts[6].kind, MountKind::Remote);
+    EXPECT_EQ(mounts[7].mountPoint, "/home");
+}
+
+TEST(MountTable, FindsTheMountHoldingAPathAndTheUserVolumes) {
+    const auto mounts = ParseMountInfo(kMountInfo, "/nonexistent");
+    EXPECT_EQ(FindMountFor(mounts, "/home/me/a.jib")->mountPoint, "/home");
+    EXPECT_EQ(FindMountFor(mounts, "/homework")->mountPoint, "/");
+    EXPECT_EQ(FindMountFor(mounts, "/media/me/USB STICK/x")->mountPoint, "/media/me/USB STICK");
+    EXPECT_EQ(FindMountFor({}, "/x"), nullptr);
+
+    std::vector<std::string> volumes;
+    for (const auto& m : mounts) {
+        if (IsUserVolume(m))
+            volumes.push_back(m.mountPoint);
+    }
+    EXPECT_EQ(volumes, (std::vector<std::string>{"/", "/media/me/USB STICK", "/media/me/CDROM",
+                                                 "/mnt/share"}));
+}
+
+TEST(MountTable, ReadsThisMachinesTable) {
+    const auto mounts = ReadMountTable();
+    ASSERT_FALSE(mounts.empty());
+    ASSERT_NE(FindMountFor(mounts, "/"), nullptr);
+}

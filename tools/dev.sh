@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# One entry for building, running and testing the viewer on Debian 12.
+#
+#   tools/dev.sh run        install what is missing, build, start the viewer
+#   tools/dev.sh test       install what is missing, build, run every test headless
+#   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
+#   tools/dev.sh bench      build and run the benchmarks under bench/
+#
+# Packages are installed only when missing, so a prepared machine needs no network.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
+TEST_PACKAGES=(zip unzip util-linux)
+BENCH_PACKAGES=(libbenchmark-dev libpng-dev)
+
+ensure_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    local sudo=()
+    [ "$(id -u)" = 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+build() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j"$(nproc)"
+}
+
+run_tests() {
+  local dir=$1
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 600
+}
+
+case "${1:-}" in
+  run)
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    build build
+    exec build/bin/jibview
+    ;;
+  test)
+    ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build
+    run_tests build
+    ;;
+  sanitize)
+    ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    build build-sanitize -DJIB_SANITIZE=ON
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+    export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    run_tests build-sanitize
+    ;;
+  bench)
+    ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
+    build build-bench -DJIB_BENCH=ON -DJIB_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+    for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
+    ;;
+  *)
+    sed -n '2,9p' "$0"
+    exit 2
+    ;;
+esac
