@@ -3,6 +3,7 @@
 #include "platform/shellns/FileSystemFolder.h"
 #include "platform/shellns/FileVerbs.h"
 #include "platform/shellns/ItemData.h"
+#include "platform/shellns/SpecialFolders.h"
 #include "platform/shellns/Trash.h"
 #include "platform/shellns/UserDirs.h"
 
@@ -266,6 +267,12 @@ HResult TDesktopFolder::GetAttributesOf(int count, const PCItemIDList* items,
 
 HResult TDesktopFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) {
     const bool parsing = (flags & SHGDN_FORPARSING) != 0 && (flags & SHGDN_INFOLDER) == 0;
+    if (IsEmptyIdList(item)) {
+        // The desktop's own name, asked of it with the empty list.
+        return (parsing ? SetStrRet(name, WithoutTrailingSlash(DesktopPath())) : SetInline(name, "Desktop"))
+                   ? S_OK
+                   : E_OUTOFMEMORY;
+    }
     switch (KindOf(item)) {
     case ItemKind::Home:
         return (parsing ? SetStrRet(name, WithoutTrailingSlash(HomeFolder())) : SetInline(name, "Home"))
