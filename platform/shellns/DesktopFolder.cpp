@@ -133,12 +133,12 @@ bool NormalizeAbsolutePath(std::string_view path, std::string& out) {
         }
         start = end + 1;
     }
-    out = "/";
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        out += parts[i];
-        if (i + 1 < parts.size())
-            out += '/';
+    for (const std::string_view part : parts) {
+        out.push_back('/');
+        out.append(part);
     }
+    if (out.empty())
+        out.push_back('/');
     return true;
 }
 
