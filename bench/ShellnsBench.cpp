@@ -6,8 +6,6 @@
 #include "platform/shellns/FileSystemFolder.h"
 #include "platform/shellns/ShellFolder.h"
 
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -19,6 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <benchmark/benchmark.h>
+
 namespace sh = platform::shellns;
 namespace fs = std::filesystem;
 
@@ -27,7 +27,8 @@ namespace {
 constexpr int kFiles = 9500;
 constexpr int kFolders = 400;
 constexpr int kLinks = 100;
-constexpr std::uint32_t kEnumFlags = sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN;
+constexpr std::uint32_t kEnumFlags =
+    sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN;
 
 const std::string& Fixture() {
     static const std::string folder = [] {
@@ -36,7 +37,9 @@ const std::string& Fixture() {
             std::abort();
         const std::string root = pattern + "/";
         for (int i = 0; i < kFiles; ++i)
-            std::ofstream(root + "IMG_" + std::to_string(10000 + i) + (i % 10 == 0 ? ".jib" : ".png")) << i;
+            std::ofstream(root + "IMG_" + std::to_string(10000 + i) +
+                          (i % 10 == 0 ? ".jib" : ".png"))
+                << i;
         for (int i = 0; i < kFolders; ++i) {
             const std::string dir = root + "Album " + std::to_string(i);
             fs::create_directory(dir);
@@ -44,7 +47,8 @@ const std::string& Fixture() {
                 fs::create_directory(dir + "/Originals");
         }
         for (int i = 0; i < kLinks; ++i)
-            fs::create_symlink("IMG_" + std::to_string(10000 + i) + ".png", root + "link " + std::to_string(i));
+            fs::create_symlink("IMG_" + std::to_string(10000 + i) + ".png",
+                               root + "link " + std::to_string(i));
         return root;
     }();
     return folder;
@@ -99,9 +103,13 @@ void ListThroughNamespace(benchmark::State& state, std::uint32_t mask) {
 }
 
 // The file list's question (no sub-folder search).
-void BM_NamespaceListMask(benchmark::State& state) { ListThroughNamespace(state, sh::kListAttributeMask); }
+void BM_NamespaceListMask(benchmark::State& state) {
+    ListThroughNamespace(state, sh::kListAttributeMask);
+}
 // The tree's question: every folder is also searched for a sub-folder.
-void BM_NamespaceTreeMask(benchmark::State& state) { ListThroughNamespace(state, sh::kTreeAttributeMask); }
+void BM_NamespaceTreeMask(benchmark::State& state) {
+    ListThroughNamespace(state, sh::kTreeAttributeMask);
+}
 
 BENCHMARK(BM_ReaddirLstat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NamespaceListMask)->Unit(benchmark::kMillisecond);

@@ -1,11 +1,11 @@
 #include "gui/SystemImageList.h"
 
+#include <map>
+
 #include <QApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QStyle>
-
-#include <map>
 
 namespace {
 
@@ -102,7 +102,9 @@ int TSystemImageList::IndexOf(const std::string& iconName) {
     return static_cast<int>(names.size() - 1);
 }
 
-int TSystemImageList::Count() const { return static_cast<int>(Names().size()); }
+int TSystemImageList::Count() const {
+    return static_cast<int>(Names().size());
+}
 
 const QPixmap& TSystemImageList::Rendered(int index) const {
     const auto& names = Names();
@@ -129,7 +131,8 @@ const QPixmap& TSystemImageList::Rendered(int index) const {
 QPixmap TSystemImageList::OverlayImage(int overlay) const {
     if (overlay != kOverlayShared && overlay != kOverlayLink)
         return {};
-    const QIcon emblem = QIcon::fromTheme(overlay == kOverlayShared ? "emblem-shared" : "emblem-symbolic-link");
+    const QIcon emblem =
+        QIcon::fromTheme(overlay == kOverlayShared ? "emblem-shared" : "emblem-symbolic-link");
     if (!emblem.isNull())
         return emblem.pixmap(FSize / 2, FSize / 2);
     return DrawnOverlay(overlay, FSize);

@@ -5,10 +5,10 @@
 // theme lacks fall back to a related name, then to the style's standard icons.
 #pragma once
 
-#include <QPixmap>
-
 #include <string>
 #include <vector>
+
+#include <QPixmap>
 
 class TSystemImageList {
 public:

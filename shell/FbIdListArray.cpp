@@ -5,9 +5,12 @@
 namespace sh = platform::shellns;
 
 TFbIdListArray::TFbIdListArray(PCItemIDList source)
-    : FSource(source), FCount(sh::IdListCount(source)) {}
+    : FSource(source), FCount(sh::IdListCount(source)) {
+}
 
-TFbIdListArray::~TFbIdListArray() { FreeItemList(FLast); }
+TFbIdListArray::~TFbIdListArray() {
+    FreeItemList(FLast);
+}
 
 PCItemIDList TFbIdListArray::Keep(PItemIDList result) {
     FreeItemList(FLast);

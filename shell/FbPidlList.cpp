@@ -7,7 +7,9 @@
 
 namespace sh = platform::shellns;
 
-TFbPidlList::~TFbPidlList() { Clear(); }
+TFbPidlList::~TFbPidlList() {
+    Clear();
+}
 
 int TFbPidlList::CompareBytes(PCItemIDList a, PCItemIDList b) {
     const int sizeA = ItemListSize(a);
@@ -125,9 +127,9 @@ void TFbPidlList::SetCapacity(int capacity) {
 
 void TFbPidlList::SetSorted(bool sorted) {
     if (sorted && !FSorted) {
-        std::stable_sort(FEntries.begin(), FEntries.end(), [this](const TEntry& a, const TEntry& b) {
-            return Compare(a.list, b.list) < 0;
-        });
+        std::stable_sort(
+            FEntries.begin(), FEntries.end(),
+            [this](const TEntry& a, const TEntry& b) { return Compare(a.list, b.list) < 0; });
     }
     FSorted = sorted;
 }

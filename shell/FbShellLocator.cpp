@@ -16,7 +16,9 @@ constexpr int kSpecialNumberMask = 0xFF;
 
 } // namespace
 
-TFbShellLocator::~TFbShellLocator() { FreeItemList(FItemList); }
+TFbShellLocator::~TFbShellLocator() {
+    FreeItemList(FItemList);
+}
 
 void TFbShellLocator::Changed() {
     if (OnChange)
@@ -43,13 +45,16 @@ void TFbShellLocator::SetItemList(PCItemIDList list) {
         changed = wasSpecial || !sh::IsEmptyIdList(list);
     }
     FreeItemList(FItemList);
-    FItemList = ItemListSize(list) > static_cast<int>(sh::kTerminatorSize) ? CopyItemList(list) : nullptr;
+    FItemList =
+        ItemListSize(list) > static_cast<int>(sh::kTerminatorSize) ? CopyItemList(list) : nullptr;
     FSpecialFolder = kNoSpecialFolder;
     if (changed)
         Changed();
 }
 
-std::string TFbShellLocator::FolderPath() { return ItemListToPath(ItemList()); }
+std::string TFbShellLocator::FolderPath() {
+    return ItemListToPath(ItemList());
+}
 
 void TFbShellLocator::SetFolderPath(const std::string& path) {
     PItemIDList parsed = nullptr;
@@ -141,8 +146,8 @@ void TFbShellLocator::ReadPidl(TStream& stream) {
         return;
     }
     if (size > kMaxStoredItemListSize)
-        throw EReadError(Format("Stored folder: item list of %u bytes, expected at most %u",
-                                size, kMaxStoredItemListSize));
+        throw EReadError(Format("Stored folder: item list of %u bytes, expected at most %u", size,
+                                kMaxStoredItemListSize));
     const std::int64_t left = stream.Size() - stream.Position();
     if (left < static_cast<std::int64_t>(size))
         throw EReadError(Format("Stored folder: item list of %u bytes, but only %lld bytes "

@@ -22,15 +22,21 @@ ShellFolderPtr Desktop() {
 
 } // namespace
 
-int ItemListSize(PCItemIDList list) { return static_cast<int>(sh::IdListSize(list)); }
+int ItemListSize(PCItemIDList list) {
+    return static_cast<int>(sh::IdListSize(list));
+}
 
-PItemIDList CopyItemList(PCItemIDList list) { return sh::IdListClone(list); }
+PItemIDList CopyItemList(PCItemIDList list) {
+    return sh::IdListClone(list);
+}
 
 PItemIDList ConcatItemLists(PCItemIDList parent, PCItemIDList relative) {
     return sh::IdListCombine(parent, relative);
 }
 
-void FreeItemList(PCItemIDList list) { sh::IdListFree(list); }
+void FreeItemList(PCItemIDList list) {
+    sh::IdListFree(list);
+}
 
 int CompareItemLists(PCItemIDList a, PCItemIDList b) {
     if (a == nullptr || b == nullptr)
@@ -174,7 +180,9 @@ int SystemIconIndex(PCItemIDList list, bool open) {
     }
 }
 
-TSystemImageList* SystemImageList(bool small) { return &SystemImageListOfSize(small); }
+TSystemImageList* SystemImageList(bool small) {
+    return &SystemImageListOfSize(small);
+}
 
 std::string AppendPathDelimiter(const std::string& text, char ch) {
     // In UTF-8 an ASCII delimiter never occurs inside a multibyte character, so a text

@@ -1,10 +1,9 @@
-#include "platform/shellns/VirtualFolders.h"
-
 #include "platform/StrFormat.h"
 #include "platform/shellns/FileSystemFolder.h"
 #include "platform/shellns/FileVerbs.h"
 #include "platform/shellns/ItemData.h"
 #include "platform/shellns/NameText.h"
+#include "platform/shellns/VirtualFolders.h"
 #include "platform/shellns/Volumes.h"
 
 #include <sys/stat.h>
@@ -15,11 +14,6 @@ namespace {
 
 enum Column { kColName, kColType, kColTotal, kColFree, kColumnCount };
 
-struct ColumnHeader {
-    const char* title;
-    int fmt;
-    int chars;
-};
 constexpr ColumnHeader kColumns[kColumnCount] = {
     {"Name", LVCFMT_LEFT, 30},
     {"Type", LVCFMT_LEFT, 20},
@@ -69,7 +63,8 @@ std::string HumanSize(double bytes) {
         bytes /= 1024;
         ++unit;
     }
-    return unit == 0 ? Format("%.0f %s", bytes, kUnits[unit]) : Format("%.1f %s", bytes, kUnits[unit]);
+    return unit == 0 ? Format("%.0f %s", bytes, kUnits[unit])
+                     : Format("%.1f %s", bytes, kUnits[unit]);
 }
 
 std::uint32_t VolumeAttributes(const VolumeItem& v, std::uint32_t mask) {
@@ -143,10 +138,13 @@ HResult TComputerFolder::CompareItems(int, PCItemIDList a, PCItemIDList b, int& 
         order = rootA ? -1 : 1;
         return S_OK;
     }
-    order = CompareNamesNaturally(VolumeDisplayName(std::string(va.mountPoint), std::string(va.label)),
-                                  VolumeDisplayName(std::string(vb.mountPoint), std::string(vb.label)));
+    order =
+        CompareNamesNaturally(VolumeDisplayName(std::string(va.mountPoint), std::string(va.label)),
+                              VolumeDisplayName(std::string(vb.mountPoint), std::string(vb.label)));
     if (order == 0)
-        order = va.mountPoint.compare(vb.mountPoint) < 0 ? -1 : va.mountPoint == vb.mountPoint ? 0 : 1;
+        order = va.mountPoint.compare(vb.mountPoint) < 0 ? -1
+                : va.mountPoint == vb.mountPoint         ? 0
+                                                         : 1;
     return S_OK;
 }
 
@@ -175,35 +173,30 @@ HResult TComputerFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t flags
     if (!DecodeVolumeItem(item, v))
         return E_INVALIDARG;
     const bool parsing = (flags & SHGDN_FORPARSING) != 0 && (flags & SHGDN_INFOLDER) == 0;
-    const std::string text = parsing ? std::string(v.mountPoint)
-                                     : ToDisplayUtf8(VolumeDisplayName(std::string(v.mountPoint),
-                                                                       std::string(v.label)));
+    const std::string text =
+        parsing ? std::string(v.mountPoint)
+                : ToDisplayUtf8(VolumeDisplayName(std::string(v.mountPoint), std::string(v.label)));
     return SetStrRet(name, text) ? S_OK : E_OUTOFMEMORY;
 }
 
 HResult TComputerFolder::GetDetailsOf(PCItemIDList item, int column, ShellDetails& details) {
-    if (column < 0 || column >= kColumnCount)
-        return E_INVALIDARG;
-    details.fmt = kColumns[column].fmt;
-    details.cxChar = kColumns[column].chars;
-    if (item == nullptr) {
-        details.text = kColumns[column].title;
-        return S_OK;
-    }
+    if (const HResult hr = StartDetails(kColumns, kColumnCount, item, column, details);
+        hr != S_FALSE)
+        return hr;
     VolumeItem v;
     if (!DecodeVolumeItem(item, v))
         return E_INVALIDARG;
-    details.text.clear();
     if (column == kColName) {
-        details.text = ToDisplayUtf8(VolumeDisplayName(std::string(v.mountPoint), std::string(v.label)));
+        details.text =
+            ToDisplayUtf8(VolumeDisplayName(std::string(v.mountPoint), std::string(v.label)));
     } else if (column == kColType) {
         details.text = TypeOfVolume(v.kind);
     } else if (v.kind != MountKind::Remote) {
         struct statvfs fs;
         if (::statvfs(std::string(v.mountPoint).c_str(), &fs) == 0) {
             const double block = static_cast<double>(fs.f_frsize);
-            details.text = HumanSize(block * static_cast<double>(column == kColTotal ? fs.f_blocks
-                                                                                     : fs.f_bavail));
+            details.text = HumanSize(
+                block * static_cast<double>(column == kColTotal ? fs.f_blocks : fs.f_bavail));
         }
     }
     return S_OK;

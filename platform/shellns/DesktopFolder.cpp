@@ -1,11 +1,11 @@
-#include "platform/shellns/VirtualFolders.h"
-
 #include "platform/shellns/FileSystemFolder.h"
 #include "platform/shellns/FileVerbs.h"
 #include "platform/shellns/ItemData.h"
+#include "platform/shellns/NameText.h"
 #include "platform/shellns/SpecialFolders.h"
 #include "platform/shellns/Trash.h"
 #include "platform/shellns/UserDirs.h"
+#include "platform/shellns/VirtualFolders.h"
 
 #include <climits>
 #include <cstring>
@@ -113,35 +113,6 @@ std::string DesktopDirectory() {
     return desktop;
 }
 
-bool NormalizeAbsolutePath(std::string_view path, std::string& out) {
-    out.clear();
-    if (path.empty() || path.front() != '/' || path.size() >= PATH_MAX ||
-        path.find('\0') != std::string_view::npos)
-        return false;
-    std::vector<std::string_view> parts;
-    std::size_t start = 1;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view part = path.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    for (const std::string_view part : parts) {
-        out.push_back('/');
-        out.append(part);
-    }
-    if (out.empty())
-        out.push_back('/');
-    return true;
-}
-
 HResult TDesktopFolder::ParseDisplayName(std::string_view name, PItemIDList& list) {
     list = nullptr;
     std::string path;
@@ -219,7 +190,8 @@ HResult TDesktopFolder::CompareItems(int column, PCItemIDList a, PCItemIDList b,
         return S_OK;
     }
     // Two desktop entries: ordered as their folder orders them, even when it is gone.
-    return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed).CompareItems(column, a, b, order);
+    return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed)
+        .CompareItems(column, a, b, order);
 }
 
 HResult TDesktopFolder::GetAttributesOf(int count, const PCItemIDList* items,
@@ -269,13 +241,15 @@ HResult TDesktopFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t flags,
     const bool parsing = (flags & SHGDN_FORPARSING) != 0 && (flags & SHGDN_INFOLDER) == 0;
     if (IsEmptyIdList(item)) {
         // The desktop's own name, asked of it with the empty list.
-        return (parsing ? SetStrRet(name, WithoutTrailingSlash(DesktopPath())) : SetInline(name, "Desktop"))
+        return (parsing ? SetStrRet(name, WithoutTrailingSlash(DesktopPath()))
+                        : SetInline(name, "Desktop"))
                    ? S_OK
                    : E_OUTOFMEMORY;
     }
     switch (KindOf(item)) {
     case ItemKind::Home:
-        return (parsing ? SetStrRet(name, WithoutTrailingSlash(HomeFolder())) : SetInline(name, "Home"))
+        return (parsing ? SetStrRet(name, WithoutTrailingSlash(HomeFolder()))
+                        : SetInline(name, "Home"))
                    ? S_OK
                    : E_OUTOFMEMORY;
     case ItemKind::Computer:
@@ -285,7 +259,8 @@ HResult TDesktopFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t flags,
         SetInline(name, parsing ? kTrashUri : "Trash");
         return S_OK;
     case ItemKind::FileSystem:
-        return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed).GetDisplayNameOf(item, flags, name);
+        return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed)
+            .GetDisplayNameOf(item, flags, name);
     default:
         return E_INVALIDARG;
     }
@@ -336,7 +311,8 @@ HResult TDesktopFolder::GetIconOf(PCItemIDList item, bool open, std::string& ico
         iconName = TrashHasEntries() ? "user-trash-full" : "user-trash";
         return S_OK;
     case ItemKind::FileSystem:
-        return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed).GetIconOf(item, open, iconName);
+        return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed)
+            .GetIconOf(item, open, iconName);
     default:
         return E_INVALIDARG;
     }

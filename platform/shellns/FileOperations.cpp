@@ -18,7 +18,9 @@ std::string WithoutTrailingSlash(std::string path) {
     return path;
 }
 
-std::string BaseName(const std::string& path) { return path.substr(path.find_last_of('/') + 1); }
+std::string BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
 
 std::string ParentOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -30,7 +32,9 @@ bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-HResult Errno() { return ResultFromErrno(errno); }
+HResult Errno() {
+    return ResultFromErrno(errno);
+}
 
 void KeepTimes(int fd, const struct stat& st) {
     const timespec times[2] = {st.st_atim, st.st_mtim};
@@ -61,7 +65,8 @@ HResult CopyFileContent(const std::string& from, const std::string& to, const st
             break;
         }
         for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer.get() + done, static_cast<std::size_t>(got - done));
+            const ssize_t put =
+                ::write(out, buffer.get() + done, static_cast<std::size_t>(got - done));
             if (put < 0 && errno == EINTR)
                 continue;
             if (put < 0) {
@@ -144,9 +149,9 @@ HResult RemoveTree(const std::string& path) {
 
 // True when `path` is `folder` or lies below it (both without trailing "/").
 bool IsWithin(const std::string& path, const std::string& folder) {
-    return path == folder || (path.size() > folder.size() &&
-                              path.compare(0, folder.size(), folder) == 0 &&
-                              (folder == "/" || path[folder.size()] == '/'));
+    return path == folder ||
+           (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+            (folder == "/" || path[folder.size()] == '/'));
 }
 
 std::string RealPathOf(const std::string& path) {
@@ -216,8 +221,7 @@ HResult TransferPaths(const std::vector<std::string>& sources, const std::string
                       TransferKind kind) {
     if (targetFolder.empty() || targetFolder.front() != '/')
         return E_INVALIDARG;
-    const std::string folder =
-        targetFolder.back() == '/' ? targetFolder : targetFolder + "/";
+    const std::string folder = targetFolder.back() == '/' ? targetFolder : targetFolder + "/";
     for (const auto& s : sources) {
         const std::string source = WithoutTrailingSlash(s);
         if (source.empty() || source.front() != '/' || source == "/")

@@ -23,11 +23,6 @@ constexpr unsigned kRenameNoReplace = 1;
 
 enum Column { kColName, kColSize, kColType, kColModified, kColumnCount };
 
-struct ColumnHeader {
-    const char* title;
-    int fmt;
-    int chars;
-};
 constexpr ColumnHeader kColumns[kColumnCount] = {
     {"Name", LVCFMT_LEFT, 30},
     {"Size", LVCFMT_RIGHT, 10},
@@ -89,7 +84,9 @@ private:
     std::uint32_t FFlags;
 };
 
-bool IsHidden(const FsItem& e) { return e.name.front() == '.'; }
+bool IsHidden(const FsItem& e) {
+    return e.name.front() == '.';
+}
 
 // Whether the user may write the entry, judged from its mode bits the way ls -l reads to
 // a user; root may write anything that has any write bit.
@@ -120,13 +117,16 @@ std::string TypeNameOf(const FsItem& e) {
     return FileTypeOf(e.name, S_ISREG(e.mode) && (e.mode & 0111) != 0).typeName;
 }
 
-int Sign(long long v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+int Sign(long long v) {
+    return v < 0 ? -1 : v > 0 ? 1 : 0;
+}
 
 // Renames without replacing what is there: rename(2) alone would silently destroy a file
 // that happens to have the new name.
 int RenameNoReplace(const std::string& from, const std::string& to) {
 #ifdef SYS_renameat2
-    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) == 0)
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), kRenameNoReplace) ==
+        0)
         return 0;
     if (errno != EINVAL && errno != ENOSYS)
         return -1;
@@ -141,9 +141,9 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
 
 const char* IconOfUserDir(const std::string& key) {
     static constexpr std::pair<const char*, const char*> kIcons[] = {
-        {"DESKTOP", "user-desktop"},      {"DOCUMENTS", "folder-documents"},
-        {"DOWNLOAD", "folder-download"},  {"MUSIC", "folder-music"},
-        {"PICTURES", "folder-pictures"},  {"PUBLICSHARE", "folder-publicshare"},
+        {"DESKTOP", "user-desktop"},       {"DOCUMENTS", "folder-documents"},
+        {"DOWNLOAD", "folder-download"},   {"MUSIC", "folder-music"},
+        {"PICTURES", "folder-pictures"},   {"PUBLICSHARE", "folder-publicshare"},
         {"TEMPLATES", "folder-templates"}, {"VIDEOS", "folder-videos"},
     };
     for (const auto& [k, icon] : kIcons) {
@@ -320,7 +320,8 @@ std::uint32_t TFileSystemFolder::AttributesOf(const FsItem& e, std::uint32_t mas
         a |= SFGAO_READONLY;
     if ((mask & (SFGAO_CANRENAME | SFGAO_CANMOVE | SFGAO_CANDELETE)) != 0 && CanChangeEntries(e))
         a |= SFGAO_CANRENAME | SFGAO_CANMOVE | SFGAO_CANDELETE;
-    if (e.IsFolder() && (mask & SFGAO_SHARE) != 0 && IsSharedFolder(FPath + std::string(e.name) + "/"))
+    if (e.IsFolder() && (mask & SFGAO_SHARE) != 0 &&
+        IsSharedFolder(FPath + std::string(e.name) + "/"))
         a |= SFGAO_SHARE;
     if (e.IsFolder() && (mask & SFGAO_HASSUBFOLDER) != 0 &&
         (FVolumeKind == MountKind::Remote || HasSubFolder(FPath + std::string(e.name))))
@@ -398,14 +399,9 @@ HResult TFileSystemFolder::SetNameOf(PCItemIDList item, std::string_view newName
 }
 
 HResult TFileSystemFolder::GetDetailsOf(PCItemIDList item, int column, ShellDetails& details) {
-    if (column < 0 || column >= kColumnCount)
-        return E_INVALIDARG;
-    details.fmt = kColumns[column].fmt;
-    details.cxChar = kColumns[column].chars;
-    if (item == nullptr) {
-        details.text = kColumns[column].title;
-        return S_OK;
-    }
+    if (const HResult hr = StartDetails(kColumns, kColumnCount, item, column, details);
+        hr != S_FALSE)
+        return hr;
     FsItem e;
     if (!DecodeFsItem(item, e))
         return E_INVALIDARG;
@@ -414,7 +410,8 @@ HResult TFileSystemFolder::GetDetailsOf(PCItemIDList item, int column, ShellDeta
         details.text = ToDisplayUtf8(e.name);
         break;
     case kColSize:
-        details.text = e.IsFolder() || (e.flags & FsItem::kNoStat) != 0 ? "" : SizeInKilobytesText(e.size);
+        details.text =
+            e.IsFolder() || (e.flags & FsItem::kNoStat) != 0 ? "" : SizeInKilobytesText(e.size);
         break;
     case kColType:
         details.text = TypeNameOf(e);

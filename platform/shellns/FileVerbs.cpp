@@ -99,14 +99,16 @@ private:
     // Pastes into the folder of the background menu, or into the one folder the menu was
     // opened on.
     HResult Paste() {
-        const std::string target = FPaths.empty() ? FFolder : FPaths.size() == 1 ? Folderish(FPaths[0]) : "";
+        const std::string target = FPaths.empty()       ? FFolder
+                                   : FPaths.size() == 1 ? Folderish(FPaths[0])
+                                                        : "";
         if (target.empty())
             return E_INVALIDARG;
         const FileClipboardContent content = FileClipboardNow();
         if (content.paths.empty())
             return S_FALSE;
-        const HResult hr =
-            TransferPaths(content.paths, target, content.cut ? TransferKind::Move : TransferKind::Copy);
+        const HResult hr = TransferPaths(content.paths, target,
+                                         content.cut ? TransferKind::Move : TransferKind::Copy);
         // A cut is used up by its paste, as in every file manager: pasting again would
         // find the sources gone.
         if (Succeeded(hr) && content.cut)
@@ -159,7 +161,8 @@ private:
 
 class TTrashDropTarget : public IDropTarget {
 public:
-    HResult DragEnter(const std::vector<std::string>&, std::uint32_t, std::uint32_t& effect) override {
+    HResult DragEnter(const std::vector<std::string>&, std::uint32_t,
+                      std::uint32_t& effect) override {
         effect &= DROPEFFECT_MOVE;
         return S_OK;
     }
@@ -168,7 +171,8 @@ public:
         return S_OK;
     }
     HResult DragLeave() override { return S_OK; }
-    HResult Drop(const std::vector<std::string>& paths, std::uint32_t, std::uint32_t& effect) override {
+    HResult Drop(const std::vector<std::string>& paths, std::uint32_t,
+                 std::uint32_t& effect) override {
         effect &= DROPEFFECT_MOVE;
         if (effect == DROPEFFECT_NONE)
             return S_FALSE;
@@ -224,7 +228,9 @@ std::unique_ptr<IDropTarget> MakeFolderDropTarget(std::string folder) {
     return std::make_unique<TFolderDropTarget>(Folderish(std::move(folder)));
 }
 
-std::unique_ptr<IDropTarget> MakeTrashDropTarget() { return std::make_unique<TTrashDropTarget>(); }
+std::unique_ptr<IDropTarget> MakeTrashDropTarget() {
+    return std::make_unique<TTrashDropTarget>();
+}
 
 std::uint32_t ChooseDropEffect(const std::vector<std::string>& paths, const std::string& folder,
                                std::uint32_t keyState, std::uint32_t allowed) {

@@ -38,7 +38,8 @@ HResult TFolderBase::CompareIDs(int column, PCItemIDList a, PCItemIDList b) {
     return sub->CompareIDs(column, restA, restB);
 }
 
-HResult TFolderBase::SetNameOf(PCItemIDList, std::string_view, std::uint32_t, PItemIDList* newItem) {
+HResult TFolderBase::SetNameOf(PCItemIDList, std::string_view, std::uint32_t,
+                               PItemIDList* newItem) {
     if (newItem != nullptr)
         *newItem = nullptr;
     return E_NOTIMPL;
@@ -60,6 +61,16 @@ HResult TListEnumerator::Next(PItemIDList& item) {
         return S_FALSE;
     item = IdListClone(FItems[FNext++].get());
     return item != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+HResult StartDetails(const ColumnHeader* columns, int count, PCItemIDList item, int column,
+                     ShellDetails& details) {
+    if (column < 0 || column >= count)
+        return E_INVALIDARG;
+    details.fmt = columns[column].fmt;
+    details.cxChar = columns[column].chars;
+    details.text = item == nullptr ? columns[column].title : "";
+    return item == nullptr ? S_OK : S_FALSE;
 }
 
 void AddItem(std::vector<UniqueIdList>& items, PItemIDList item) {

@@ -37,6 +37,19 @@ private:
     std::size_t FNext = 0;
 };
 
+// One detail column: its title, alignment (LVCFMT_*) and width in characters.
+struct ColumnHeader {
+    const char* title;
+    int fmt;
+    int chars;
+};
+
+// The part of GetDetailsOf every folder shares: the column's alignment and width, and its
+// title when asked without an item. E_INVALIDARG past the last column; S_OK when the
+// header is complete; S_FALSE when the item's text is still to be filled in.
+HResult StartDetails(const ColumnHeader* columns, int count, PCItemIDList item, int column,
+                     ShellDetails& details);
+
 // Appends the one-item list `item` to `items` when it is not null.
 void AddItem(std::vector<UniqueIdList>& items, PItemIDList item);
 

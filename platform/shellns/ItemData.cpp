@@ -1,5 +1,7 @@
 #include "platform/shellns/ItemData.h"
 
+#include "platform/shellns/NameText.h"
+
 #include <cstring>
 #include <limits>
 #include <string>
@@ -63,7 +65,9 @@ std::uint64_t Get(const std::uint8_t* p, std::size_t at, int width) {
     return value;
 }
 
-const std::uint8_t* Bytes(PCItemIDList item) { return reinterpret_cast<const std::uint8_t*>(item); }
+const std::uint8_t* Bytes(PCItemIDList item) {
+    return reinterpret_cast<const std::uint8_t*>(item);
+}
 
 // A zero-terminated text of `length` bytes at `at`, inside an item of `size` bytes, with
 // no zero byte inside it.
@@ -82,21 +86,10 @@ PItemIDList NewItem(std::size_t itemSize, std::uint8_t*& p) {
     return list;
 }
 
-// An absolute path without "." or ".." components and without a zero byte.
+// An absolute path that is already clean: no "." or ".." parts, no "//", no zero byte.
 bool IsCleanAbsolutePath(std::string_view path) {
-    if (path.empty() || path.front() != '/')
-        return false;
-    std::size_t start = 1;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view part = path.substr(start, end - start);
-        if (part == "." || part == "..")
-            return false;
-        start = end + 1;
-    }
-    return true;
+    std::string clean;
+    return NormalizeAbsolutePath(path, clean) && clean == path;
 }
 
 } // namespace
@@ -203,7 +196,8 @@ PItemIDList MakeVolumeItem(const VolumeItem& volume) {
     if (!IsCleanAbsolutePath(volume.mountPoint) || volume.label.size() > kMaxEntryName)
         return nullptr;
     std::uint8_t* p = nullptr;
-    PItemIDList list = NewItem(kVolText + volume.mountPoint.size() + 1 + volume.label.size() + 1, p);
+    PItemIDList list =
+        NewItem(kVolText + volume.mountPoint.size() + 1 + volume.label.size() + 1, p);
     if (list == nullptr)
         return nullptr;
     Fields f(p);
@@ -240,8 +234,7 @@ PItemIDList MakeTrashedItem(const TrashedItem& entry) {
     if (!IsValidEntryName(entry.name) || entry.originalPath.size() > 4096)
         return nullptr;
     std::uint8_t* p = nullptr;
-    PItemIDList list =
-        NewItem(kTrText + entry.name.size() + 1 + entry.originalPath.size() + 1, p);
+    PItemIDList list = NewItem(kTrText + entry.name.size() + 1 + entry.originalPath.size() + 1, p);
     if (list == nullptr)
         return nullptr;
     Fields f(p);

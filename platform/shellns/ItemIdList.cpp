@@ -9,7 +9,9 @@
 namespace platform::shellns {
 namespace {
 
-const std::uint8_t* Bytes(PCItemIDList list) { return reinterpret_cast<const std::uint8_t*>(list); }
+const std::uint8_t* Bytes(PCItemIDList list) {
+    return reinterpret_cast<const std::uint8_t*>(list);
+}
 
 std::uint16_t ReadSize(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -26,11 +28,15 @@ std::size_t ItemsSize(PCItemIDList list) {
     return size == 0 ? 0 : size - kTerminatorSize;
 }
 
-PItemIDList Allocate(std::size_t size) { return static_cast<PItemIDList>(TaskAlloc(size)); }
+PItemIDList Allocate(std::size_t size) {
+    return static_cast<PItemIDList>(TaskAlloc(size));
+}
 
 } // namespace
 
-std::uint16_t ItemSize(PCItemIDList list) { return list == nullptr ? 0 : ReadSize(Bytes(list)); }
+std::uint16_t ItemSize(PCItemIDList list) {
+    return list == nullptr ? 0 : ReadSize(Bytes(list));
+}
 
 PCItemIDList NextItem(PCItemIDList list) {
     const std::uint16_t size = ItemSize(list);
@@ -55,7 +61,9 @@ int IdListCount(PCItemIDList list) {
     return count;
 }
 
-bool IsEmptyIdList(PCItemIDList list) { return list == nullptr || ItemSize(list) == 0; }
+bool IsEmptyIdList(PCItemIDList list) {
+    return list == nullptr || ItemSize(list) == 0;
+}
 
 PCItemIDList LastItem(PCItemIDList list) {
     if (list == nullptr)
@@ -141,7 +149,9 @@ std::string_view ItemContent(PCItemIDList list) {
             static_cast<std::size_t>(size - kItemSizeFieldSize)};
 }
 
-void IdListFree(PCItemIDList list) { TaskFree(const_cast<ITEMIDLIST*>(list)); }
+void IdListFree(PCItemIDList list) {
+    TaskFree(const_cast<ITEMIDLIST*>(list));
+}
 
 std::string ValidateIdListBytes(const void* data, std::size_t size) {
     if (data == nullptr || size < kTerminatorSize)

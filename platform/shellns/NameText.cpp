@@ -2,15 +2,22 @@
 
 #include "platform/TextCase.h"
 
+#include <climits>
+#include <vector>
+
 namespace platform::shellns {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not one
 // (overlong forms, surrogates and values past U+10FFFF included).
 std::size_t SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const auto byte = [&](std::size_t k) {
+        return static_cast<unsigned char>(text[k]);
+    };
     const unsigned char c = byte(i);
     if (c < 0x80)
         return 1;
@@ -78,6 +85,35 @@ int CompareNamesNaturally(std::string_view a, std::string_view b) {
         return i < a.size() ? 1 : -1;
     const int bytes = a.compare(b);
     return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+}
+
+bool NormalizeAbsolutePath(std::string_view path, std::string& out) {
+    out.clear();
+    if (path.empty() || path.front() != '/' || path.size() >= PATH_MAX ||
+        path.find('\0') != std::string_view::npos)
+        return false;
+    std::vector<std::string_view> parts;
+    std::size_t start = 1;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    for (const std::string_view part : parts) {
+        out.push_back('/');
+        out.append(part);
+    }
+    if (out.empty())
+        out.push_back('/');
+    return true;
 }
 
 bool IsValidUtf8(std::string_view text) {

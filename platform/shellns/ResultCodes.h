@@ -11,7 +11,9 @@ namespace platform::shellns {
 
 using HResult = std::int32_t;
 
-constexpr HResult MakeFailure(std::uint32_t code) { return static_cast<HResult>(code); }
+constexpr HResult MakeFailure(std::uint32_t code) {
+    return static_cast<HResult>(code);
+}
 
 inline constexpr HResult S_OK = 0;
 inline constexpr HResult S_FALSE = 1;
@@ -31,8 +33,12 @@ inline constexpr HResult E_INVALID_NAME = MakeFailure(0x8007007B);
 inline constexpr HResult E_NAME_TOO_LONG = MakeFailure(0x800700CE);
 inline constexpr HResult E_CANCELLED = MakeFailure(0x800704C7);
 
-constexpr bool Succeeded(HResult hr) { return hr >= 0; }
-constexpr bool Failed(HResult hr) { return hr < 0; }
+constexpr bool Succeeded(HResult hr) {
+    return hr >= 0;
+}
+constexpr bool Failed(HResult hr) {
+    return hr < 0;
+}
 
 // The code for a failed system call's errno. Conditions with a well-known code get it;
 // the rest are carried in a private range so their text is still the system's own.

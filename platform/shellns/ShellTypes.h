@@ -3,10 +3,10 @@
 // column details. The numbers are the ones the browser controls test and store.
 #pragma once
 
+#include "platform/shellns/ItemIdList.h"
+
 #include <cstdint>
 #include <string>
-
-#include "platform/shellns/ItemIdList.h"
 
 namespace platform::shellns {
 

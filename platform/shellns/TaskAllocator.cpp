@@ -26,6 +26,8 @@ void TaskFree(void* block) {
     std::free(block);
 }
 
-std::size_t TaskAllocOutstanding() { return gOutstanding.load(std::memory_order_relaxed); }
+std::size_t TaskAllocOutstanding() {
+    return gOutstanding.load(std::memory_order_relaxed);
+}
 
 } // namespace platform::shellns

@@ -21,8 +21,8 @@ constexpr int kMaxNameAttempts = 10000;
 constexpr std::streamsize kMaxInfoSize = 16384;
 
 bool IsUnreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           c == '-' || c == '_' || c == '.' || c == '~' || c == '/';
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.' || c == '~' || c == '/';
 }
 
 int HexValue(char c) {
@@ -122,7 +122,8 @@ HResult ReserveName(const std::string& trash, const std::string& name, const std
             ::unlink(infoPath.c_str());
             continue;
         }
-        const bool written = ::write(fd, info.data(), info.size()) == static_cast<ssize_t>(info.size());
+        const bool written =
+            ::write(fd, info.data(), info.size()) == static_cast<ssize_t>(info.size());
         const bool closed = ::close(fd) == 0;
         if (!written || !closed) {
             ::unlink(infoPath.c_str());
@@ -135,7 +136,9 @@ HResult ReserveName(const std::string& trash, const std::string& name, const std
 
 } // namespace
 
-std::string HomeTrashFolder() { return DataHomeFolder() + "Trash/"; }
+std::string HomeTrashFolder() {
+    return DataHomeFolder() + "Trash/";
+}
 
 std::string PercentEncodePath(const std::string& path) {
     static constexpr char kHex[] = "0123456789ABCDEF";

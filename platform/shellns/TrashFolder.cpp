@@ -1,22 +1,16 @@
-#include "platform/shellns/VirtualFolders.h"
-
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileTypes.h"
 #include "platform/shellns/FileVerbs.h"
 #include "platform/shellns/ItemData.h"
 #include "platform/shellns/NameText.h"
 #include "platform/shellns/Trash.h"
+#include "platform/shellns/VirtualFolders.h"
 
 namespace platform::shellns {
 namespace {
 
 enum Column { kColName, kColSize, kColType, kColDeleted, kColumnCount };
 
-struct ColumnHeader {
-    const char* title;
-    int fmt;
-    int chars;
-};
 constexpr ColumnHeader kColumns[kColumnCount] = {
     {"Name", LVCFMT_LEFT, 30},
     {"Size", LVCFMT_RIGHT, 10},
@@ -28,7 +22,8 @@ constexpr ColumnHeader kColumns[kColumnCount] = {
 std::string ShownName(const TrashedItem& t) {
     const std::string_view original = t.originalPath;
     const auto slash = original.find_last_of('/');
-    const std::string_view base = slash == std::string_view::npos ? original : original.substr(slash + 1);
+    const std::string_view base =
+        slash == std::string_view::npos ? original : original.substr(slash + 1);
     return ToDisplayUtf8(base.empty() ? t.name : base);
 }
 
@@ -75,7 +70,8 @@ HResult TTrashFolder::BindToItem(PCItemIDList item, ShellFolderPtr&) {
 
 HResult TTrashFolder::CompareItems(int column, PCItemIDList a, PCItemIDList b, int& order) {
     TrashedItem ta, tb;
-    if (!DecodeTrashedItem(a, ta) || !DecodeTrashedItem(b, tb) || column < 0 || column >= kColumnCount)
+    if (!DecodeTrashedItem(a, ta) || !DecodeTrashedItem(b, tb) || column < 0 ||
+        column >= kColumnCount)
         return E_INVALIDARG;
     order = 0;
     if (ta.folder != tb.folder) {
@@ -95,7 +91,8 @@ HResult TTrashFolder::CompareItems(int column, PCItemIDList a, PCItemIDList b, i
     return S_OK;
 }
 
-HResult TTrashFolder::GetAttributesOf(int count, const PCItemIDList* items, std::uint32_t& attributes) {
+HResult TTrashFolder::GetAttributesOf(int count, const PCItemIDList* items,
+                                      std::uint32_t& attributes) {
     const std::uint32_t mask = attributes;
     if (count <= 0) {
         attributes = mask & (SFGAO_FOLDER | SFGAO_DROPTARGET);
@@ -132,14 +129,9 @@ HResult TTrashFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, S
 }
 
 HResult TTrashFolder::GetDetailsOf(PCItemIDList item, int column, ShellDetails& details) {
-    if (column < 0 || column >= kColumnCount)
-        return E_INVALIDARG;
-    details.fmt = kColumns[column].fmt;
-    details.cxChar = kColumns[column].chars;
-    if (item == nullptr) {
-        details.text = kColumns[column].title;
-        return S_OK;
-    }
+    if (const HResult hr = StartDetails(kColumns, kColumnCount, item, column, details);
+        hr != S_FALSE)
+        return hr;
     TrashedItem t;
     if (!DecodeTrashedItem(item, t))
         return E_INVALIDARG;

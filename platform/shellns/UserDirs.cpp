@@ -55,8 +55,7 @@ std::map<std::string, std::string> ReadUserDirs(const std::string& home) {
                 ++i;
             unescaped += value[i];
         }
-        if (unescaped.rfind("$HOME", 0) == 0 &&
-            (unescaped.size() == 5 || unescaped[5] == '/'))
+        if (unescaped.rfind("$HOME", 0) == 0 && (unescaped.size() == 5 || unescaped[5] == '/'))
             unescaped = home + unescaped.substr(unescaped.size() > 5 ? 6 : 5);
         else if (unescaped.empty() || unescaped.front() != '/')
             continue;
@@ -71,15 +70,21 @@ std::string HomeFolder() {
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/')
         return WithSlash(home);
-    if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr &&
-                                                   pw->pw_dir[0] == '/')
+    if (const passwd* pw = ::getpwuid(::getuid());
+        pw != nullptr && pw->pw_dir != nullptr && pw->pw_dir[0] == '/')
         return WithSlash(pw->pw_dir);
     return "/";
 }
 
-std::string DataHomeFolder() { return EnvFolder("XDG_DATA_HOME", HomeFolder() + ".local/share/"); }
-std::string ConfigHomeFolder() { return EnvFolder("XDG_CONFIG_HOME", HomeFolder() + ".config/"); }
-std::string CacheHomeFolder() { return EnvFolder("XDG_CACHE_HOME", HomeFolder() + ".cache/"); }
+std::string DataHomeFolder() {
+    return EnvFolder("XDG_DATA_HOME", HomeFolder() + ".local/share/");
+}
+std::string ConfigHomeFolder() {
+    return EnvFolder("XDG_CONFIG_HOME", HomeFolder() + ".config/");
+}
+std::string CacheHomeFolder() {
+    return EnvFolder("XDG_CACHE_HOME", HomeFolder() + ".cache/");
+}
 
 std::string UserDirFolder(const std::string& key) {
     const std::string home = HomeFolder();

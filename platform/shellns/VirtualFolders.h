@@ -13,7 +13,8 @@ class TDesktopFolder : public TFolderBase {
 public:
     HResult ParseDisplayName(std::string_view name, PItemIDList& list) override;
     HResult EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) override;
-    HResult GetAttributesOf(int count, const PCItemIDList* items, std::uint32_t& attributes) override;
+    HResult GetAttributesOf(int count, const PCItemIDList* items,
+                            std::uint32_t& attributes) override;
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override;
     HResult SetNameOf(PCItemIDList item, std::string_view name, std::uint32_t flags,
                       PItemIDList* newItem) override;
@@ -33,7 +34,8 @@ public:
     // An absolute path: the volume holding it, then one item per component below it.
     HResult ParseDisplayName(std::string_view name, PItemIDList& list) override;
     HResult EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) override;
-    HResult GetAttributesOf(int count, const PCItemIDList* items, std::uint32_t& attributes) override;
+    HResult GetAttributesOf(int count, const PCItemIDList* items,
+                            std::uint32_t& attributes) override;
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override;
     HResult GetDetailsOf(PCItemIDList item, int column, ShellDetails& details) override;
     HResult GetIconOf(PCItemIDList item, bool open, std::string& iconName) override;
@@ -49,7 +51,8 @@ class TTrashFolder : public TFolderBase {
 public:
     HResult ParseDisplayName(std::string_view name, PItemIDList& list) override;
     HResult EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) override;
-    HResult GetAttributesOf(int count, const PCItemIDList* items, std::uint32_t& attributes) override;
+    HResult GetAttributesOf(int count, const PCItemIDList* items,
+                            std::uint32_t& attributes) override;
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override;
     HResult GetDetailsOf(PCItemIDList item, int column, ShellDetails& details) override;
     HResult GetIconOf(PCItemIDList item, bool open, std::string& iconName) override;
@@ -62,9 +65,5 @@ public:
 // The user's desktop folder, ending with "/"; empty when it is the home folder itself
 // (the desktop is then switched off) or is missing.
 std::string DesktopDirectory();
-
-// `path` made absolute-clean: "//" and "." dropped, ".." taken back lexically; false for
-// a relative path or one longer than the system allows.
-bool NormalizeAbsolutePath(std::string_view path, std::string& out);
 
 } // namespace platform::shellns

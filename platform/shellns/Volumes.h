@@ -13,7 +13,7 @@ namespace platform::shellns {
 struct Volume {
     std::string mountPoint; // absolute, no trailing "/" except for "/"
     MountKind kind = MountKind::Fixed;
-    std::string label;      // the file-system label, or empty
+    std::string label; // the file-system label, or empty
 };
 
 using MountTableSource = std::function<std::vector<MountEntry>()>;

@@ -11,7 +11,8 @@ constexpr const char* kVariables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"
 HomeSandbox::HomeSandbox() {
     for (const char* name : kVariables) {
         const char* value = std::getenv(name);
-        FSaved.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
+        FSaved.emplace_back(name,
+                            value != nullptr ? std::optional<std::string>(value) : std::nullopt);
     }
     setenv("HOME", FHome.Path().c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
@@ -28,7 +29,8 @@ HomeSandbox::~HomeSandbox() {
     }
 }
 
-void HomeSandbox::WriteUserDirs(const std::vector<std::pair<std::string, std::string>>& dirs) const {
+void HomeSandbox::WriteUserDirs(
+    const std::vector<std::pair<std::string, std::string>>& dirs) const {
     std::string text = "# written by the test\n";
     for (const auto& [key, value] : dirs)
         text += "XDG_" + key + "_DIR=\"" + value + "\"\n";

@@ -1,4 +1,5 @@
 #include "shell/FbPidlList.h"
+
 #include "tests/shellns/NamespaceTest.h"
 
 namespace shellns_test {
@@ -6,7 +7,9 @@ namespace {
 
 using FbPidlListTest = NamespaceTest;
 
-PItemIDList Item(const std::string& content) { return sh::IdListFromItemBytes(content); }
+PItemIDList Item(const std::string& content) {
+    return sh::IdListFromItemBytes(content);
+}
 
 std::vector<std::string> Contents(const TFbPidlList& list) {
     std::vector<std::string> out;

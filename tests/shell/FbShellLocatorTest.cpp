@@ -1,7 +1,8 @@
+#include "shell/FbShellLocator.h"
+
 #include "gui/Exceptions.h"
 #include "gui/Stream.h"
 #include "platform/shellns/SpecialFolders.h"
-#include "shell/FbShellLocator.h"
 #include "tests/shellns/NamespaceTest.h"
 
 namespace shellns_test {
@@ -69,8 +70,10 @@ TEST_F(FbShellLocatorTest, OnChangeFiresExactlyWhenTheFolderChanges) {
         {"a by path", [&] { FLocator.SetFolderPath(FTree.File("a")); }, 1},
         {"to special folder 17", [&] { FLocator.SetSpecialFolder(17); }, 1},
         {"special folder 17 again", [&] { FLocator.SetSpecialFolder(17); }, 0},
-        {"special to the same folder as a list", [&] { FLocator.SetItemList(Parse("computer:///").get()); }, 1},
-        {"an unparsable path gives the desktop", [&] { FLocator.SetFolderPath(FTree.File("gone")); }, 1},
+        {"special to the same folder as a list",
+         [&] { FLocator.SetItemList(Parse("computer:///").get()); }, 1},
+        {"an unparsable path gives the desktop",
+         [&] { FLocator.SetFolderPath(FTree.File("gone")); }, 1},
         {"and again changes nothing", [&] { FLocator.SetFolderPath("not a path"); }, 0},
     };
     for (const auto& s : steps) {
@@ -166,12 +169,17 @@ TEST_F(FbShellLocatorTest, DamagedStoredFormsAreRefusedAndChangeNothing) {
         {"unknown mode", "\x07", "mode 7 found"},
         {"special folder without its number", "\x01", "Stream read error"},
         {"count cut short", zero + "\x05\x00", "Stream read error"},
-        {"count past the data", zero + Count32(9) + std::string("\x03\x00x\x00\x00", 5), "only 5 bytes follow"},
+        {"count past the data", zero + Count32(9) + std::string("\x03\x00x\x00\x00", 5),
+         "only 5 bytes follow"},
         {"huge count", zero + Count32(0x7FFFFFFF), "expected at most"},
-        {"zero-size item", zero + Count32(4) + std::string("\x00\x00\x00\x00", 4), "terminator found"},
-        {"item longer than the list", zero + Count32(5) + std::string("\x09\x00x\x00\x00", 5), "no room"},
-        {"missing terminator", zero + Count32(3) + std::string("\x03\x00x", 3), "no room for the terminator"},
-        {"item size 1", zero + Count32(4) + std::string("\x01\x00\x00\x00", 4), "expected at least 3"},
+        {"zero-size item", zero + Count32(4) + std::string("\x00\x00\x00\x00", 4),
+         "terminator found"},
+        {"item longer than the list", zero + Count32(5) + std::string("\x09\x00x\x00\x00", 5),
+         "no room"},
+        {"missing terminator", zero + Count32(3) + std::string("\x03\x00x", 3),
+         "no room for the terminator"},
+        {"item size 1", zero + Count32(4) + std::string("\x01\x00\x00\x00", 4),
+         "expected at least 3"},
     };
     for (const auto& c : cases) {
         const int changes = FChanges;
@@ -179,7 +187,8 @@ TEST_F(FbShellLocatorTest, DamagedStoredFormsAreRefusedAndChangeNothing) {
             Load(FLocator, c.bytes);
             ADD_FAILURE() << c.what << ": accepted";
         } catch (const EReadError& e) {
-            EXPECT_NE(e.Message().find(c.message), std::string::npos) << c.what << ": " << e.Message();
+            EXPECT_NE(e.Message().find(c.message), std::string::npos)
+                << c.what << ": " << e.Message();
         }
         EXPECT_EQ(FChanges, changes) << c.what;
         EXPECT_EQ(Stored(FLocator), before) << c.what;

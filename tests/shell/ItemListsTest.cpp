@@ -1,6 +1,7 @@
+#include "shell/ItemLists.h"
+
 #include "platform/shellns/SpecialFolders.h"
 #include "shell/FbIdListArray.h"
-#include "shell/ItemLists.h"
 #include "tests/shellns/NamespaceTest.h"
 
 #include <cstring>
@@ -14,7 +15,8 @@ using ItemListsTest = NamespaceTest;
 // form a folder may use is read correctly (and that a lying offset is not followed).
 class TNameFormFolder : public sh::IShellFolder {
 public:
-    explicit TNameFormFolder(sh::StrRet::Type form, std::uint32_t offset = 3) : FForm(form), FOffset(offset) {}
+    explicit TNameFormFolder(sh::StrRet::Type form, std::uint32_t offset = 3)
+        : FForm(form), FOffset(offset) {}
     sh::HResult GetDisplayNameOf(sh::PCItemIDList, std::uint32_t, sh::StrRet& name) override {
         name.uType = FForm;
         if (FForm == sh::StrRet::kAllocated)
@@ -24,17 +26,31 @@ public:
         name.uOffset = FOffset;
         return sh::S_OK;
     }
-    sh::HResult ParseDisplayName(std::string_view, sh::PItemIDList&) override { return sh::E_NOTIMPL; }
-    sh::HResult EnumObjects(std::uint32_t, std::unique_ptr<sh::IEnumIDList>&) override { return sh::E_NOTIMPL; }
-    sh::HResult BindToObject(sh::PCItemIDList, sh::ShellFolderPtr&) override { return sh::E_NOTIMPL; }
-    sh::HResult CompareIDs(int, sh::PCItemIDList, sh::PCItemIDList) override { return sh::E_NOTIMPL; }
-    sh::HResult GetAttributesOf(int, const sh::PCItemIDList*, std::uint32_t&) override { return sh::E_NOTIMPL; }
-    sh::HResult SetNameOf(sh::PCItemIDList, std::string_view, std::uint32_t, sh::PItemIDList*) override {
+    sh::HResult ParseDisplayName(std::string_view, sh::PItemIDList&) override {
         return sh::E_NOTIMPL;
     }
-    sh::HResult GetDetailsOf(sh::PCItemIDList, int, sh::ShellDetails&) override { return sh::E_NOTIMPL; }
+    sh::HResult EnumObjects(std::uint32_t, std::unique_ptr<sh::IEnumIDList>&) override {
+        return sh::E_NOTIMPL;
+    }
+    sh::HResult BindToObject(sh::PCItemIDList, sh::ShellFolderPtr&) override {
+        return sh::E_NOTIMPL;
+    }
+    sh::HResult CompareIDs(int, sh::PCItemIDList, sh::PCItemIDList) override {
+        return sh::E_NOTIMPL;
+    }
+    sh::HResult GetAttributesOf(int, const sh::PCItemIDList*, std::uint32_t&) override {
+        return sh::E_NOTIMPL;
+    }
+    sh::HResult SetNameOf(sh::PCItemIDList, std::string_view, std::uint32_t,
+                          sh::PItemIDList*) override {
+        return sh::E_NOTIMPL;
+    }
+    sh::HResult GetDetailsOf(sh::PCItemIDList, int, sh::ShellDetails&) override {
+        return sh::E_NOTIMPL;
+    }
     sh::HResult GetIconOf(sh::PCItemIDList, bool, std::string&) override { return sh::E_NOTIMPL; }
-    sh::HResult GetContextMenu(int, const sh::PCItemIDList*, std::unique_ptr<sh::IContextMenu>&) override {
+    sh::HResult GetContextMenu(int, const sh::PCItemIDList*,
+                               std::unique_ptr<sh::IContextMenu>&) override {
         return sh::E_NOTIMPL;
     }
     sh::HResult GetDropTarget(sh::PCItemIDList, std::unique_ptr<sh::IDropTarget>&) override {
@@ -152,15 +168,24 @@ TEST_F(ItemListsTest, BindingAndParentsOfDeepShallowAndDesktopLists) {
 
 TEST_F(ItemListsTest, DisplayNamesAreReadInEveryFormAFolderAnswers) {
     sh::UniqueIdList item(sh::IdListFromItemBytes(std::string("Xoffset\0", 8)));
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kAllocated), item.get(), 0), "allocated");
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kInline), item.get(), 0), "inline");
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kOffset), item.get(), 0), "offset");
+    EXPECT_EQ(
+        DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kAllocated), item.get(), 0),
+        "allocated");
+    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kInline), item.get(), 0),
+              "inline");
+    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kOffset), item.get(), 0),
+              "offset");
     // An offset past the item, or a name not ended inside it, is not read.
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kOffset, 400), item.get(), 0), "");
+    EXPECT_EQ(
+        DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kOffset, 400), item.get(), 0),
+        "");
     sh::UniqueIdList unterminated(sh::IdListFromItemBytes("Xabc"));
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kOffset), unterminated.get(), 0), "");
+    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kOffset),
+                            unterminated.get(), 0),
+              "");
     EXPECT_EQ(DisplayNameOf(nullptr, item.get(), 0), "");
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kInline), item.get(), 4), "");
+    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kInline), item.get(), 4),
+              "");
 }
 
 TEST_F(ItemListsTest, SpecialFolderOfFindsTheFirstMatchingNumber) {
@@ -192,7 +217,11 @@ TEST_F(ItemListsTest, SystemIconIndexNamesTheEntrysIconAndSwallowsFailures) {
 
 TEST(AppendPathDelimiter, AddsTheDelimiterOnlyWhereItIsMissing) {
     const std::pair<const char*, const char*> cases[] = {
-        {"", ""}, {"/", "/"}, {"/home", "/home/"}, {"/home/", "/home/"}, {"Caf\xC3\xA9", "Caf\xC3\xA9/"},
+        {"", ""},
+        {"/", "/"},
+        {"/home", "/home/"},
+        {"/home/", "/home/"},
+        {"Caf\xC3\xA9", "Caf\xC3\xA9/"},
         {"trail\xC3", "trail\xC3/"},
     };
     for (const auto& [in, out] : cases)
@@ -213,7 +242,9 @@ TEST_F(ItemListsTest, IdListArraySplitsAListIntoAncestorsAndItems) {
     EXPECT_EQ(array.ItemAt(-1), nullptr);
     ASSERT_NE(array.ItemAt(count - 1), nullptr);
     EXPECT_EQ(sh::IdListCount(array.ItemAt(count - 1)), 1);
-    EXPECT_EQ(DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kInline), array.ItemAt(0), 0), "inline");
+    EXPECT_EQ(
+        DisplayNameOf(std::make_shared<TNameFormFolder>(sh::StrRet::kInline), array.ItemAt(0), 0),
+        "inline");
 
     TFbIdListArray absent(nullptr);
     EXPECT_EQ(absent.ItemCount(), 0);

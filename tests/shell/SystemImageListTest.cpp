@@ -1,8 +1,8 @@
 #include "gui/SystemImageList.h"
 
-#include <gtest/gtest.h>
-
 #include <QImage>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -51,5 +51,6 @@ TEST(SystemImageList, OverlayImagesOneAndTwoExistAndAreDrawnOver) {
     }
     EXPECT_TRUE(small.OverlayImage(3).isNull());
     const int folder = TSystemImageList::IndexOf("folder");
-    EXPECT_NE(small.Pixmap(folder, TSystemImageList::kOverlayLink).toImage(), small.Pixmap(folder).toImage());
+    EXPECT_NE(small.Pixmap(folder, TSystemImageList::kOverlayLink).toImage(),
+              small.Pixmap(folder).toImage());
 }

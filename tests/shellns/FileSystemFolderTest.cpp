@@ -1,4 +1,5 @@
 #include "platform/shellns/FileSystemFolder.h"
+
 #include "platform/shellns/SpecialFolders.h"
 #include "tests/shellns/NamespaceTest.h"
 
@@ -10,7 +11,8 @@
 namespace shellns_test {
 namespace {
 
-constexpr std::uint32_t kAll = sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN;
+constexpr std::uint32_t kAll =
+    sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN;
 
 std::vector<std::string> Sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
@@ -92,9 +94,10 @@ TEST_F(FileSystemFolderTest, PathsThatCannotBeParsedSayWhy) {
 
 TEST_F(FileSystemFolderTest, EnumerationHonoursTheFolderAndHiddenFlags) {
     const auto folder = FolderAt(FTree.Path());
-    EXPECT_EQ(Sorted(Names(folder, kAll)),
-              (std::vector<std::string>{".cache", ".hidden.jib", "Albums", "Caf\xC3\xA9", "album-link",
-                                        "dangling", "notes-link", "notes.txt", "with space"}));
+    EXPECT_EQ(
+        Sorted(Names(folder, kAll)),
+        (std::vector<std::string>{".cache", ".hidden.jib", "Albums", "Caf\xC3\xA9", "album-link",
+                                  "dangling", "notes-link", "notes.txt", "with space"}));
     EXPECT_EQ(Sorted(Names(folder, sh::SHCONTF_FOLDERS)),
               (std::vector<std::string>{"Albums", "Caf\xC3\xA9", "album-link", "with space"}));
     EXPECT_EQ(Sorted(Names(folder, sh::SHCONTF_NONFOLDERS)),
@@ -119,7 +122,8 @@ TEST_F(FileSystemFolderTest, AttributesDescribeFoldersFilesLinksAndHiddenEntries
         std::uint32_t set;
         std::uint32_t clear;
     };
-    const std::uint32_t fsFolder = sh::SFGAO_FOLDER | sh::SFGAO_FILESYSTEM | sh::SFGAO_FILESYSANCESTOR;
+    const std::uint32_t fsFolder =
+        sh::SFGAO_FOLDER | sh::SFGAO_FILESYSTEM | sh::SFGAO_FILESYSANCESTOR;
     const Case cases[] = {
         {"Albums", fsFolder | sh::SFGAO_HASSUBFOLDER | sh::SFGAO_CANRENAME,
          sh::SFGAO_LINK | sh::SFGAO_GHOSTED | sh::SFGAO_READONLY},
@@ -181,7 +185,8 @@ TEST_F(FileSystemFolderTest, VanishedAndUnreadableFoldersFailQuietly) {
     FTree.Write("listonly/inside.jib", "x");
     ::chmod(FTree.File("listonly").c_str(), 0444);
     if (::geteuid() != 0) {
-        EXPECT_EQ(Names(FolderAt(FTree.File("listonly")), kAll), std::vector<std::string>{"inside.jib"});
+        EXPECT_EQ(Names(FolderAt(FTree.File("listonly")), kAll),
+                  std::vector<std::string>{"inside.jib"});
     }
 }
 
@@ -208,9 +213,12 @@ TEST_F(FileSystemFolderTest, ComparisonsPutFoldersFirstAndOrderNamesNaturally) {
             names.push_back(NameOf(folder, p, sh::SHGDN_INFOLDER));
         return names;
     };
-    EXPECT_EQ(order(0), (std::vector<std::string>{"Alpha", "zeta", "File1.png", "file2.jib", "file10.jib"}));
-    EXPECT_EQ(order(1), (std::vector<std::string>{"Alpha", "zeta", "File1.png", "file10.jib", "file2.jib"}));
-    EXPECT_EQ(order(2), (std::vector<std::string>{"Alpha", "zeta", "file2.jib", "file10.jib", "File1.png"}));
+    EXPECT_EQ(order(0),
+              (std::vector<std::string>{"Alpha", "zeta", "File1.png", "file2.jib", "file10.jib"}));
+    EXPECT_EQ(order(1),
+              (std::vector<std::string>{"Alpha", "zeta", "File1.png", "file10.jib", "file2.jib"}));
+    EXPECT_EQ(order(2),
+              (std::vector<std::string>{"Alpha", "zeta", "file2.jib", "file10.jib", "File1.png"}));
     EXPECT_EQ(sh::CompareCode(folder->CompareIDs(0, items[0].get(), items[0].get())), 0);
     EXPECT_EQ(folder->CompareIDs(4, items[0].get(), items[1].get()), sh::E_INVALIDARG);
 
@@ -222,7 +230,9 @@ TEST_F(FileSystemFolderTest, ComparisonsPutFoldersFirstAndOrderNamesNaturally) {
     sh::SHGetDesktopFolder(desktop);
     EXPECT_LT(sh::CompareCode(desktop->CompareIDs(0, deepA.get(), deepB.get())), 0);
     EXPECT_LT(sh::CompareCode(desktop->CompareIDs(0, shallow.get(), deepA.get())), 0);
-    EXPECT_EQ(sh::CompareCode(desktop->CompareIDs(0, deepA.get(), Parse(FTree.File("Albums/2024/")).get())), 0);
+    EXPECT_EQ(sh::CompareCode(
+                  desktop->CompareIDs(0, deepA.get(), Parse(FTree.File("Albums/2024/")).get())),
+              0);
 }
 
 TEST_F(FileSystemFolderTest, DetailsIconsAndNamesForEachColumn) {

@@ -1,5 +1,6 @@
-#include "platform/shellns/FileOperations.h"
 #include "platform/shellns/FileVerbs.h"
+
+#include "platform/shellns/FileOperations.h"
 #include "platform/shellns/Trash.h"
 #include "tests/shellns/NamespaceTest.h"
 
@@ -26,7 +27,8 @@ protected:
             pointers.push_back(items.back().get());
         }
         std::unique_ptr<sh::IContextMenu> menu;
-        EXPECT_EQ(folder->GetContextMenu(static_cast<int>(pointers.size()), pointers.data(), menu), sh::S_OK);
+        EXPECT_EQ(folder->GetContextMenu(static_cast<int>(pointers.size()), pointers.data(), menu),
+                  sh::S_OK);
         return menu;
     }
 };
@@ -41,7 +43,9 @@ TEST_F(FileVerbsTest, DeleteMovesToTheTrashWithARecordTheDesktopCanRestoreFrom) 
     const std::string trash = FHome.Home() + "/.local/share/Trash/";
     EXPECT_EQ(ReadFileText(trash + "files/my photo.jib"), "one");
     const std::string info = ReadFileText(trash + "info/my photo.jib.trashinfo");
-    EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + sh::PercentEncodePath(first) + "\nDeletionDate=", 0), 0u) << info;
+    EXPECT_EQ(
+        info.rfind("[Trash Info]\nPath=" + sh::PercentEncodePath(first) + "\nDeletionDate=", 0), 0u)
+        << info;
     EXPECT_NE(first.find(' '), std::string::npos);
     EXPECT_EQ(sh::PercentEncodePath(first).find(' '), std::string::npos);
 
@@ -104,23 +108,27 @@ TEST_F(FileVerbsTest, CopyCutAndPasteTransferThroughTheFileClipboard) {
 TEST_F(FileVerbsTest, TransfersNeverOverwriteNorNestAFolderInItself) {
     FTree.Write("box/item.jib", "1");
     FTree.Write("box/deep/x", "2");
-    EXPECT_EQ(sh::TransferPaths({FTree.File("box")}, FTree.File("box/deep"), sh::TransferKind::Copy),
-              sh::E_INVALIDARG);
+    EXPECT_EQ(
+        sh::TransferPaths({FTree.File("box")}, FTree.File("box/deep"), sh::TransferKind::Copy),
+        sh::E_INVALIDARG);
     EXPECT_EQ(sh::TransferPaths({FTree.File("box")}, FTree.File("box"), sh::TransferKind::Move),
               sh::E_INVALIDARG);
     // Moving into the folder it is already in changes nothing.
-    EXPECT_EQ(sh::TransferPaths({FTree.File("box/item.jib")}, FTree.File("box"), sh::TransferKind::Move),
-              sh::S_OK);
+    EXPECT_EQ(
+        sh::TransferPaths({FTree.File("box/item.jib")}, FTree.File("box"), sh::TransferKind::Move),
+        sh::S_OK);
     EXPECT_EQ(ReadFileText(FTree.File("box/item.jib")), "1");
-    ASSERT_EQ(sh::TransferPaths({FTree.File("box/item.jib")}, FTree.File("box"), sh::TransferKind::Link),
-              sh::S_OK);
+    ASSERT_EQ(
+        sh::TransferPaths({FTree.File("box/item.jib")}, FTree.File("box"), sh::TransferKind::Link),
+        sh::S_OK);
     char target[256] = {};
     ASSERT_GT(::readlink(FTree.File("box/item (2).jib").c_str(), target, sizeof target - 1), 0);
     EXPECT_EQ(std::string(target), FTree.File("box/item.jib"));
     ::chmod(FTree.Write("box/mode.sh", "#!/bin/sh\n").c_str(), 0750);
     FTree.MakeDir("out");
-    ASSERT_EQ(sh::TransferPaths({FTree.File("box/mode.sh")}, FTree.File("out/"), sh::TransferKind::Copy),
-              sh::S_OK);
+    ASSERT_EQ(
+        sh::TransferPaths({FTree.File("box/mode.sh")}, FTree.File("out/"), sh::TransferKind::Copy),
+        sh::S_OK);
     struct stat st;
     ASSERT_EQ(::stat(FTree.File("out/mode.sh").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0750u);
@@ -148,8 +156,10 @@ TEST_F(FileVerbsTest, DropEffectsFollowTheKeysLikeAFileManager) {
         {0, 0, sh::DROPEFFECT_NONE},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(sh::ChooseDropEffect(doc, b, c.keys, c.allowed), c.effect) << c.keys << "/" << c.allowed;
-    EXPECT_EQ(sh::ChooseDropEffect({FTree.File("a")}, FTree.File("a/inner"), 0, all), sh::DROPEFFECT_NONE);
+        EXPECT_EQ(sh::ChooseDropEffect(doc, b, c.keys, c.allowed), c.effect)
+            << c.keys << "/" << c.allowed;
+    EXPECT_EQ(sh::ChooseDropEffect({FTree.File("a")}, FTree.File("a/inner"), 0, all),
+              sh::DROPEFFECT_NONE);
     EXPECT_EQ(sh::ChooseDropEffect(doc, FTree.File("a"), 0, all), sh::DROPEFFECT_NONE);
 
     // The folder item's drop target carries the drop out.

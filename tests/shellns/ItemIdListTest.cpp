@@ -1,12 +1,13 @@
-#include "platform/shellns/ItemData.h"
 #include "platform/shellns/ItemIdList.h"
+
+#include "platform/shellns/ItemData.h"
 #include "platform/shellns/ResultCodes.h"
 #include "platform/shellns/TaskAllocator.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace sh = platform::shellns;
 
@@ -109,7 +110,8 @@ TEST(ItemIdList, ForgedItemsAreRefusedByTheirDecoders) {
     ASSERT_TRUE(sh::DecodeFsItem(good.get(), decoded));
     EXPECT_EQ(decoded.name, "photo.jib");
 
-    sh::UniqueIdList volume(sh::MakeVolumeItem({platform::MountKind::Removable, "/media/me/USB", "STICK"}));
+    sh::UniqueIdList volume(
+        sh::MakeVolumeItem({platform::MountKind::Removable, "/media/me/USB", "STICK"}));
     sh::VolumeItem v;
     ASSERT_TRUE(sh::DecodeVolumeItem(volume.get(), v));
     EXPECT_EQ(v.mountPoint, "/media/me/USB");

@@ -1,6 +1,7 @@
+#include "platform/shellns/NameText.h"
+
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileTypes.h"
-#include "platform/shellns/NameText.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +14,10 @@ TEST(NameText, NamesOrderTheWayAFileManagerShowsThem) {
         int order;
     };
     const Case cases[] = {
-        {"file2", "file10", -1},  {"file10", "file2", 1},  {"File", "file", -1},
-        {"abc", "ABD", -1},       {"a", "a", 0},           {"a", "ab", -1},
-        {"x007", "x7", -1},       {"x7", "x007", 1},       {"img 9.png", "img 10.png", -1},
-        {"Zebra", "apple", 1},    {"", "a", -1},           {"2024-01-5", "2024-01-10", -1},
+        {"file2", "file10", -1}, {"file10", "file2", 1}, {"File", "file", -1},
+        {"abc", "ABD", -1},      {"a", "a", 0},          {"a", "ab", -1},
+        {"x007", "x7", -1},      {"x7", "x007", 1},      {"img 9.png", "img 10.png", -1},
+        {"Zebra", "apple", 1},   {"", "a", -1},          {"2024-01-5", "2024-01-10", -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(sh::CompareNamesNaturally(c.a, c.b), c.order) << c.a << " vs " << c.b;
@@ -25,7 +26,7 @@ TEST(NameText, NamesOrderTheWayAFileManagerShowsThem) {
 TEST(NameText, InvalidUtf8IsShownWithReplacementCharacters) {
     EXPECT_TRUE(sh::IsValidUtf8("caf\xC3\xA9"));
     EXPECT_FALSE(sh::IsValidUtf8("caf\xE9"));
-    EXPECT_FALSE(sh::IsValidUtf8("\xC0\xAF")); // overlong "/"
+    EXPECT_FALSE(sh::IsValidUtf8("\xC0\xAF"));     // overlong "/"
     EXPECT_FALSE(sh::IsValidUtf8("\xED\xA0\x80")); // surrogate
     EXPECT_EQ(sh::ToDisplayUtf8("caf\xE9.jib"), "caf\xEF\xBF\xBD.jib");
     EXPECT_EQ(sh::ToDisplayUtf8("ok"), "ok");
@@ -33,8 +34,8 @@ TEST(NameText, InvalidUtf8IsShownWithReplacementCharacters) {
 
 TEST(DetailsText, SizesAreWholeKilobytesRoundedUp) {
     const std::pair<std::uint64_t, const char*> cases[] = {
-        {0, "0KB"}, {1, "1KB"}, {1024, "1KB"}, {1025, "2KB"}, {1500000, "1,465KB"},
-        {1073741824, "1,048,576KB"},
+        {0, "0KB"},    {1, "1KB"},           {1024, "1KB"},
+        {1025, "2KB"}, {1500000, "1,465KB"}, {1073741824, "1,048,576KB"},
     };
     for (const auto& [bytes, text] : cases)
         EXPECT_EQ(sh::SizeInKilobytesText(bytes), text) << bytes;

@@ -21,7 +21,8 @@ sh::UniqueIdList NamespaceTest::Parse(const std::string& path) {
     return sh::UniqueIdList(list);
 }
 
-std::vector<std::string> NamespaceTest::Names(const sh::ShellFolderPtr& folder, std::uint32_t flags) {
+std::vector<std::string> NamespaceTest::Names(const sh::ShellFolderPtr& folder,
+                                              std::uint32_t flags) {
     std::vector<std::string> names;
     std::unique_ptr<sh::IEnumIDList> items;
     if (folder == nullptr || sh::Failed(folder->EnumObjects(flags, items)))
@@ -52,7 +53,8 @@ std::string NamespaceTest::NameOf(const sh::ShellFolderPtr& folder, sh::PCItemID
                                   std::uint32_t flags) {
     sh::StrRet ret;
     std::string text;
-    if (sh::Failed(folder->GetDisplayNameOf(item, flags, ret)) || !sh::StrRetToString(ret, item, text))
+    if (sh::Failed(folder->GetDisplayNameOf(item, flags, ret)) ||
+        !sh::StrRetToString(ret, item, text))
         return "<failed>";
     return text;
 }

@@ -8,10 +8,10 @@
 #include "platform/shellns/TaskAllocator.h"
 #include "tests/common/HomeSandbox.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace shellns_test {
 
@@ -34,7 +34,8 @@ protected:
     sh::UniqueIdList ItemNamed(const sh::ShellFolderPtr& folder, const std::string& name,
                                std::uint32_t flags = sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS |
                                                      sh::SHCONTF_INCLUDEHIDDEN);
-    std::string NameOf(const sh::ShellFolderPtr& folder, sh::PCItemIDList item, std::uint32_t flags);
+    std::string NameOf(const sh::ShellFolderPtr& folder, sh::PCItemIDList item,
+                       std::uint32_t flags);
     std::uint32_t AttributesOf(const sh::ShellFolderPtr& folder, sh::PCItemIDList item,
                                std::uint32_t mask);
 

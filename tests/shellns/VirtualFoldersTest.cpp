@@ -10,7 +10,8 @@
 namespace shellns_test {
 namespace {
 
-constexpr std::uint32_t kAll = sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN;
+constexpr std::uint32_t kAll =
+    sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN;
 
 // Stages a mount table: the root file system plus a USB stick and a network share whose
 // mount points are folders of the test tree.
@@ -68,7 +69,8 @@ TEST_F(VirtualFoldersTest, TheDesktopHoldsHomeComputerTrashAndTheDesktopFolder) 
     std::vector<std::string> sorted;
     for (const auto& k : kept)
         sorted.push_back(NameOf(desktop, k.get(), sh::SHGDN_INFOLDER));
-    EXPECT_EQ(sorted, (std::vector<std::string>{"Home", "Computer", "Trash", "Projects", "todo.jib"}));
+    EXPECT_EQ(sorted,
+              (std::vector<std::string>{"Home", "Computer", "Trash", "Projects", "todo.jib"}));
     EXPECT_EQ(NameOf(desktop, sh::UniqueIdList(sh::IdListEmpty()).get(), 0), "Desktop");
 }
 
@@ -85,7 +87,8 @@ TEST_F(VirtualFoldersTest, VirtualItemsHaveTheirOwnAttributesAndNoPathWhenVirtua
     const std::string home = FHome.Home();
     const Case cases[] = {
         {sh::ItemKind::Home, "Home", home.c_str(),
-         sh::SFGAO_FOLDER | sh::SFGAO_FILESYSTEM | sh::SFGAO_FILESYSANCESTOR | sh::SFGAO_HASSUBFOLDER,
+         sh::SFGAO_FOLDER | sh::SFGAO_FILESYSTEM | sh::SFGAO_FILESYSANCESTOR |
+             sh::SFGAO_HASSUBFOLDER,
          "user-home"},
         {sh::ItemKind::Computer, "Computer", "computer:///",
          sh::SFGAO_FOLDER | sh::SFGAO_FILESYSANCESTOR | sh::SFGAO_HASSUBFOLDER, "computer"},
@@ -95,21 +98,26 @@ TEST_F(VirtualFoldersTest, VirtualItemsHaveTheirOwnAttributesAndNoPathWhenVirtua
         sh::UniqueIdList item(sh::MakeVirtualItem(c.kind));
         EXPECT_EQ(NameOf(desktop, item.get(), sh::SHGDN_NORMAL), c.name);
         EXPECT_EQ(NameOf(desktop, item.get(), sh::SHGDN_FORPARSING), c.parsing);
-        EXPECT_EQ(AttributesOf(desktop, item.get(), sh::kTreeAttributeMask), c.attributes) << c.name;
+        EXPECT_EQ(AttributesOf(desktop, item.get(), sh::kTreeAttributeMask), c.attributes)
+            << c.name;
         std::string icon;
         desktop->GetIconOf(item.get(), false, icon);
         EXPECT_EQ(icon, c.icon);
         // The parsing name finds the same item again; Home's is its path, which parses
         // through Computer like every path.
         if (c.kind != sh::ItemKind::Home) {
-            EXPECT_EQ(sh::CompareCode(desktop->CompareIDs(0, item.get(), Parse(c.parsing).get())), 0)
+            EXPECT_EQ(sh::CompareCode(desktop->CompareIDs(0, item.get(), Parse(c.parsing).get())),
+                      0)
                 << c.name;
         }
     }
     std::string path;
-    EXPECT_FALSE(sh::SHGetPathFromIDList(sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Trash)).get(), path));
-    EXPECT_FALSE(sh::SHGetPathFromIDList(sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Computer)).get(), path));
-    EXPECT_TRUE(sh::SHGetPathFromIDList(sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Home)).get(), path));
+    EXPECT_FALSE(sh::SHGetPathFromIDList(
+        sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Trash)).get(), path));
+    EXPECT_FALSE(sh::SHGetPathFromIDList(
+        sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Computer)).get(), path));
+    EXPECT_TRUE(sh::SHGetPathFromIDList(
+        sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Home)).get(), path));
     EXPECT_EQ(path, home + "/");
     // A foreign item is refused, not guessed at.
     sh::UniqueIdList foreign(sh::IdListFromItemBytes("?junk"));
@@ -123,7 +131,8 @@ TEST_F(VirtualFoldersTest, VirtualItemsHaveTheirOwnAttributesAndNoPathWhenVirtua
 TEST_F(VirtualFoldersTest, ComputerShowsTheUserVolumesAndPathsParseThroughThem) {
     StagedMounts mounts(FTree);
     sh::ShellFolderPtr computer;
-    ASSERT_EQ(Desktop()->BindToObject(sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Computer)).get(), computer),
+    ASSERT_EQ(Desktop()->BindToObject(
+                  sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Computer)).get(), computer),
               sh::S_OK);
     std::vector<std::string> names;
     std::vector<sh::UniqueIdList> volumes;
@@ -179,7 +188,7 @@ TEST_F(VirtualFoldersTest, SpecialFoldersFollowTheUserDirectories) {
         {sh::CSIDL_DRIVES, "", sh::S_OK},
         {sh::CSIDL_BITBUCKET, "", sh::S_OK},
         {sh::CSIDL_MYMUSIC, "", sh::E_FILE_NOT_FOUND}, // ~/Music does not exist here
-        {3, "", sh::E_INVALIDARG},                      // control panel: nothing on Linux
+        {3, "", sh::E_INVALIDARG},                     // control panel: nothing on Linux
         {49, "", sh::E_INVALIDARG},
     };
     for (const auto& c : cases) {
@@ -206,7 +215,8 @@ TEST_F(VirtualFoldersTest, SharedFoldersComeFromSambaUserShares) {
     shares.Write("public", "#VERSION 2\npath=" + FTree.File("Public") + "\ncomment=\n");
     sh::SetUserSharesFolder(shares.Path());
     const auto folder = FolderAt(FTree.Path());
-    EXPECT_EQ(AttributesOf(folder, ItemNamed(folder, "Public").get(), sh::SFGAO_SHARE), sh::SFGAO_SHARE);
+    EXPECT_EQ(AttributesOf(folder, ItemNamed(folder, "Public").get(), sh::SFGAO_SHARE),
+              sh::SFGAO_SHARE);
     FTree.MakeDir("Private");
     EXPECT_EQ(AttributesOf(folder, ItemNamed(folder, "Private").get(), sh::SFGAO_SHARE), 0u);
     sh::SetUserSharesFolder("");
@@ -229,7 +239,8 @@ TEST_F(VirtualFoldersTest, TheTrashListsWhatWasDeletedUnderItsOriginalName) {
     sh::ShellFolderPtr none;
     EXPECT_TRUE(sh::Failed(trash->BindToObject(item, none)));
     std::string icon;
-    Desktop()->GetIconOf(sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Trash)).get(), false, icon);
+    Desktop()->GetIconOf(sh::UniqueIdList(sh::MakeVirtualItem(sh::ItemKind::Trash)).get(), false,
+                         icon);
     EXPECT_EQ(icon, "user-trash-full");
     EXPECT_EQ(items->Next(item), sh::S_FALSE);
 }
