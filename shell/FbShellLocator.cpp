@@ -44,9 +44,11 @@ void TFbShellLocator::SetItemList(PCItemIDList list) {
     } else {
         changed = wasSpecial || !sh::IsEmptyIdList(list);
     }
-    FreeItemList(FItemList);
-    FItemList =
+    // Copy before freeing: `list` may be the locator's own list (SetItemList(ItemList())).
+    PItemIDList copy =
         ItemListSize(list) > static_cast<int>(sh::kTerminatorSize) ? CopyItemList(list) : nullptr;
+    FreeItemList(FItemList);
+    FItemList = copy;
     FSpecialFolder = kNoSpecialFolder;
     if (changed)
         Changed();

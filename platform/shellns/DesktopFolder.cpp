@@ -190,8 +190,7 @@ HResult TDesktopFolder::CompareItems(int column, PCItemIDList a, PCItemIDList b,
         return S_OK;
     }
     // Two desktop entries: ordered as their folder orders them, even when it is gone.
-    return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed)
-        .CompareItems(column, a, b, order);
+    return TFileSystemFolder(DesktopPath(), MountKind::Fixed).CompareItems(column, a, b, order);
 }
 
 HResult TDesktopFolder::GetAttributesOf(int count, const PCItemIDList* items,
@@ -224,7 +223,7 @@ HResult TDesktopFolder::GetAttributesOf(int count, const PCItemIDList* items,
             if (!DecodeFsItem(items[i], e))
                 return E_INVALIDARG;
             if (!desktop)
-                desktop = std::make_shared<TFileSystemFolder>(DesktopDirectory(), MountKind::Fixed);
+                desktop = std::make_shared<TFileSystemFolder>(DesktopPath(), MountKind::Fixed);
             one = desktop->AttributesOf(e, mask);
             break;
         }
@@ -259,7 +258,7 @@ HResult TDesktopFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t flags,
         SetInline(name, parsing ? kTrashUri : "Trash");
         return S_OK;
     case ItemKind::FileSystem:
-        return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed)
+        return TFileSystemFolder(DesktopPath(), MountKind::Fixed)
             .GetDisplayNameOf(item, flags, name);
     default:
         return E_INVALIDARG;
@@ -276,7 +275,7 @@ HResult TDesktopFolder::SetNameOf(PCItemIDList item, std::string_view name, std:
 }
 
 HResult TDesktopFolder::GetDetailsOf(PCItemIDList item, int column, ShellDetails& details) {
-    TFileSystemFolder entries(DesktopDirectory(), MountKind::Fixed);
+    TFileSystemFolder entries(DesktopPath(), MountKind::Fixed);
     if (item == nullptr || KindOf(item) == ItemKind::FileSystem)
         return entries.GetDetailsOf(item, column, details);
     if (const HResult hr = entries.GetDetailsOf(nullptr, column, details); Failed(hr))
@@ -311,8 +310,7 @@ HResult TDesktopFolder::GetIconOf(PCItemIDList item, bool open, std::string& ico
         iconName = TrashHasEntries() ? "user-trash-full" : "user-trash";
         return S_OK;
     case ItemKind::FileSystem:
-        return TFileSystemFolder(DesktopDirectory(), MountKind::Fixed)
-            .GetIconOf(item, open, iconName);
+        return TFileSystemFolder(DesktopPath(), MountKind::Fixed).GetIconOf(item, open, iconName);
     default:
         return E_INVALIDARG;
     }

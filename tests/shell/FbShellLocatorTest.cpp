@@ -92,6 +92,11 @@ TEST_F(FbShellLocatorTest, ModesPathsAndTheDesktopList) {
     FLocator.SetFolderPath(FTree.File("a"));
     EXPECT_EQ(FLocator.FolderPath(), FTree.File("a/"));
     EXPECT_EQ(FLocator.SpecialFolder(), TFbShellLocator::kNoSpecialFolder);
+    // Handing the locator its own list back names the same folder and changes nothing.
+    const int changes = FChanges;
+    FLocator.SetItemList(FLocator.ItemList());
+    EXPECT_EQ(FLocator.FolderPath(), FTree.File("a/"));
+    EXPECT_EQ(FChanges, changes);
 
     FLocator.SetSpecialFolder(sh::CSIDL_PROFILE);
     EXPECT_EQ(FLocator.Mode(), lmSpecialFolder);
