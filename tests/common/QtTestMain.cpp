@@ -10,6 +10,7 @@
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("JIB_TEST_DATA", JIB_TEST_DATA_DIR, 0);
     TGuiApplication app(argc, argv);
     Application().SetTitle("Quillbrew Free JIB Viewer");
     return RUN_ALL_TESTS();

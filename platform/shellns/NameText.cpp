@@ -1,0 +1,147 @@
+#include "platform/shellns/NameText.h"
+
+#include "platform/TextCase.h"
+
+#include <climits>
+#include <vector>
+
+namespace platform::shellns {
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not one
+// (overlong forms, surrogates and values past U+10FFFF included).
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) {
+        return static_cast<unsigned char>(text[k]);
+    };
+    const unsigned char c = byte(i);
+    if (c < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned min = 0;
+    unsigned value = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2, min = 0x80, value = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3, min = 0x800, value = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4, min = 0x10000, value = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() - i < length)
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(i + k) & 0x3F);
+    }
+    if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+} // namespace
+
+int CompareNamesNaturally(std::string_view a, std::string_view b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (IsDigit(a[i]) && IsDigit(b[j])) {
+            // Compare the runs by value: skip leading zeros, then the longer run is larger,
+            // then the first differing digit decides.
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && IsDigit(a[ei]))
+                ++ei;
+            while (ej < b.size() && IsDigit(b[ej]))
+                ++ej;
+            std::size_t si = i, sj = j;
+            while (si + 1 < ei && a[si] == '0')
+                ++si;
+            while (sj + 1 < ej && b[sj] == '0')
+                ++sj;
+            if (ei - si != ej - sj)
+                return ei - si < ej - sj ? -1 : 1;
+            for (; si < ei; ++si, ++sj) {
+                if (a[si] != b[sj])
+                    return a[si] < b[sj] ? -1 : 1;
+            }
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const auto ca = static_cast<unsigned char>(ToLowerAscii(a[i]));
+        const auto cb = static_cast<unsigned char>(ToLowerAscii(b[j]));
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    const int bytes = a.compare(b);
+    return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
+}
+
+bool NormalizeAbsolutePath(std::string_view path, std::string& out) {
+    out.clear();
+    if (path.empty() || path.front() != '/' || path.size() >= PATH_MAX ||
+        path.find('\0') != std::string_view::npos)
+        return false;
+    std::vector<std::string_view> parts;
+    std::size_t start = 1;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        const std::string_view part = path.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    for (const std::string_view part : parts) {
+        out.push_back('/');
+        out.append(part);
+    }
+    if (out.empty())
+        out.push_back('/');
+    return true;
+}
+
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string ToDisplayUtf8(std::string_view text) {
+    if (IsValidUtf8(text))
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
+}
+
+} // namespace platform::shellns

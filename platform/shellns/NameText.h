@@ -1,0 +1,23 @@
+// Names as a file manager treats them: ordered the way people read them ("file2" before
+// "file10", case ignored), and shown as valid UTF-8 even when the bytes on disk are not.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform::shellns {
+
+// Negative, 0 or positive. Digit runs compare by value, letters without regard to ASCII
+// case; names that still tie are ordered by their bytes, so only identical names are 0.
+int CompareNamesNaturally(std::string_view a, std::string_view b);
+
+// `path` made clean: "//" and "." dropped, ".." taken back lexically, no trailing "/"
+// (except for "/" itself); false for a relative path, one with a zero byte or one longer
+// than the system allows.
+bool NormalizeAbsolutePath(std::string_view path, std::string& out);
+
+bool IsValidUtf8(std::string_view text);
+// `text` with every byte that is not part of a valid UTF-8 sequence replaced by U+FFFD.
+std::string ToDisplayUtf8(std::string_view text);
+
+} // namespace platform::shellns
