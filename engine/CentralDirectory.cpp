@@ -214,10 +214,9 @@ TMember ParseCentralRecord(const uint8_t* p, size_t available, uint32_t index, s
         MultiVolume(disk);
     ApplyTimestampExtra(extra, m);
 
-    if (m.LocalHeaderOffset > fileSize || prefix > fileSize - m.LocalHeaderOffset)
-        throw TArchiveError(ueFormat, "member \"" + m.Name + "\" is said to start at offset " +
-                                          Num(m.LocalHeaderOffset) + ", past the end of the archive");
-    m.LocalHeaderOffset += prefix;
+    // An offset past the end only spoils this member: its range comes out empty and the
+    // member is refused when its turn comes, while its neighbours extract.
+    m.LocalHeaderOffset = std::min(m.LocalHeaderOffset, fileSize) + prefix;
     return m;
 }
 

@@ -205,7 +205,7 @@ TMemberLayout CheckLocalHeader(const TArchiveFile& file, const TMember& m) {
         Refuse("local header at offset " + Num(pos) + " is claimed by another member too");
     if (!Fits(pos, kLocalHeaderSize, m.RangeEnd))
         Refuse("local header at offset " + Num(pos) +
-               " overlaps the next member or the central directory");
+               " has no room before the next member or the central directory");
     uint8_t h[kLocalHeaderSize];
     file.ReadExact(pos, h, sizeof h, "local header");
     if (Get32(h) != kLocalHeaderSignature)
