@@ -95,8 +95,11 @@ std::vector<const TMember*> TExtractionRun::SelectMembers() {
             specs.emplace_back(FCommand.SpecList[i].Spec);
     }
     std::vector<bool> specUsed(specs.size());
-    // Folder entries only make folders, which without stored folder names is nothing.
-    bool foldersWanted = Flag(FCommand.UseDirNames) || Flag(FCommand.TestOnly);
+    // Folder entries only make folders: nothing without stored folder names, and nothing
+    // when freshening, which touches existing files alone.
+    bool freshenOnly = Flag(FCommand.FreshenOnly) && !Flag(FCommand.UpdateOnly);
+    bool foldersWanted =
+        (Flag(FCommand.UseDirNames) && !freshenOnly) || Flag(FCommand.TestOnly);
     std::vector<const TMember*> selected;
     for (const TMember& m : FDirectory.Members) {
         bool matched = FCommand.SpecCount == 0;
@@ -146,8 +149,14 @@ void TExtractionRun::ProcessMember(const TMember& m) {
         TMemberLayout layout = CheckLocalHeader(*FArchive, m);
         TDirHandle folder;
         if (!test) {
+            // Freshening only replaces files that exist, so it creates no folders either.
+            bool freshenOnly = Flag(FCommand.FreshenOnly) && !Flag(FCommand.UpdateOnly);
             folder = OpenSubfolder(FTarget, dirNames ? path.Folders : std::vector<std::string>{},
-                                   dirNames);
+                                   dirNames && !freshenOnly);
+            if (folder.Fd() < 0) {
+                ReportSkipped(name, 0, stOnFreshen, "");
+                return;
+            }
             if (!MayWrite(m, name, folder, path.Leaf))
                 return;
         }

@@ -71,6 +71,8 @@ TDirHandle OpenSubfolder(const TDirHandle& base, const std::vector<std::string>&
                 WriteFailure("cannot create folder " + walked + ": " + ErrorText());
             fd = openat(current.Fd(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
+        if (fd < 0 && errno == ENOENT && !create)
+            return TDirHandle();
         if (fd < 0) {
             if (errno == ELOOP || errno == ENOTDIR)
                 throw TMemberError(ueUnsafeName, stFileExists,

@@ -34,8 +34,9 @@ private:
 // followed; nothing below it is).
 TDirHandle OpenTargetFolder(const std::string& path);
 
-// Opens the folder chain `folders` below `base`, creating missing folders when `create`.
-// Throws TMemberError when a component is a link or not a folder.
+// Opens the folder chain `folders` below `base`, creating missing folders when `create`;
+// without `create` a missing folder gives a handle whose Fd() is -1. Throws TMemberError
+// when a component is a link or not a folder.
 TDirHandle OpenSubfolder(const TDirHandle& base, const std::vector<std::string>& folders,
                          bool create);
 

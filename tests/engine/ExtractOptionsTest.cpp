@@ -159,6 +159,15 @@ TEST_F(ExtractOptions, FreshenAndUpdateCompareDates) {
     }
 }
 
+TEST_F(ExtractOptions, FreshenCreatesNoFolders) {
+    TEngineDriver run = Driver();
+    run.Freshen = true;
+    run.DirNames = true;
+    EXPECT_EQ(run.Exec(), 0);
+    EXPECT_FALSE(FileExists(Dir.File("out/layers")));
+    EXPECT_EQ(run.SkipTypes(), std::vector<int>(4, stOnFreshen)); // the four files
+}
+
 TEST_F(ExtractOptions, ExtractedFilesKeepTheMembersTime) {
     SetMtime(Dir.File("src/readme.txt"), 1000000000);
     ASSERT_EQ(RunShell("cd '" + Dir.File("src") + "' && zip -q '" + Archive + "' readme.txt"), 0);
