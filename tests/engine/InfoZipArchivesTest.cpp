@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 
 namespace {
 
@@ -74,15 +75,22 @@ TEST_F(InfoZipArchives, EveryFormExtractsToTheOriginalBytes) {
     }
 }
 
-TEST_F(InfoZipArchives, DataReadFromStandardInputUsesZip64Descriptors) {
-    // zip - - reads the data from stdin: the local header has ZIP64 placeholders and the
-    // descriptor 8-byte sizes. The member is named "-".
-    std::string archive = Zip("cat data/big.bin | zip -q - - | cat > %");
-    TEngineDriver run;
-    run.Archive = archive;
-    run.BaseDir = Dir.MakeDir("out");
-    EXPECT_EQ(run.Exec(), 1);
-    EXPECT_EQ(ReadFileText(Dir.File("out/-")), ReadFileText(Dir.File("src/data/big.bin")));
+TEST_F(InfoZipArchives, DataReadFromStandardInputUsesZip64Records) {
+    // Reading the data from stdin, zip cannot know its size and writes ZIP64 forms: piped
+    // out, a local header with ZIP64 placeholders and a descriptor with 8-byte sizes;
+    // into a file, a ZIP64 end record and locator as well. The member is named "-".
+    for (const char* command : {"cat data/big.bin | zip -q - - | cat > %",
+                                "cat data/big.bin | zip -q % -"}) {
+        SCOPED_TRACE(command);
+        std::string archive = Zip(command);
+        TEngineDriver run;
+        run.Archive = archive;
+        run.BaseDir = Dir.MakeDir("out");
+        EXPECT_EQ(run.Exec(), 1);
+        EXPECT_EQ(ReadFileText(Dir.File("out/-")), ReadFileText(Dir.File("src/data/big.bin")));
+        std::remove(archive.c_str());
+        std::remove(Dir.File("out/-").c_str());
+    }
 }
 
 TEST_F(InfoZipArchives, WithoutFolderNamesMembersLandInTheBaseFolder) {
@@ -117,6 +125,29 @@ TEST_F(InfoZipArchives, SplitVolumesAreRefusedUntilJoined) {
     joined.DirNames = true;
     EXPECT_EQ(joined.Exec(), 7);
     EXPECT_EQ(ListTree(out), ListTree(Dir.File("src")));
+}
+
+TEST_F(InfoZipArchives, ADamagedMemberFailsAloneAsUnzipAlsoFinds) {
+    std::string archive = Zip("zip -q -9 % preview.png notes.txt");
+    std::string bytes = ReadFileText(archive);
+    // Flip one byte halfway through notes.txt's deflate data: after its local header name,
+    // before the central directory's first record.
+    size_t start = bytes.find("notes.txt");
+    size_t end = bytes.find("PK\x01\x02");
+    ASSERT_TRUE(start != std::string::npos && end != std::string::npos && start < end);
+    bytes[(start + end) / 2] ^= 0x55;
+    std::ofstream(archive, std::ios::binary | std::ios::trunc) << bytes;
+    ASSERT_FALSE(UnzipTestPasses(archive));
+
+    TEngineDriver run;
+    run.Archive = archive;
+    run.BaseDir = Dir.MakeDir("out");
+    EXPECT_EQ(run.Exec(), 1);
+    auto tree = ListTree(run.BaseDir);
+    ASSERT_EQ(tree.size(), 1u);
+    EXPECT_EQ(tree[0].first, "preview.png");
+    ASSERT_EQ(run.Of(uaSkipped).size(), 1u);
+    EXPECT_EQ(run.Of(uaSkipped)[0].Text, "notes.txt");
 }
 
 TEST_F(InfoZipArchives, SymbolicLinkMembersAreNeverCreated) {
