@@ -4,19 +4,18 @@
 // bench-cache/ in the build folder and reused by later runs.
 #include "engine/UnzEngineAbi.h"
 
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
-#include <string>
-
-#include <dlfcn.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
+
+#include <benchmark/benchmark.h>
 
 namespace fs = std::filesystem;
 
@@ -30,11 +29,19 @@ constexpr size_t kTargetBytes = 1u << 20;
 constexpr int kTargetIndex = kMembers / 2;
 const char* const kTargetName = "members/m1000.bin";
 
-fs::path BinFolder() { return fs::canonical("/proc/self/exe").parent_path(); }
-fs::path CacheFolder() { return BinFolder().parent_path() / "bench-cache"; }
-fs::path ArchivePath() { return CacheFolder() / "engine-2000x50k.zip"; }
+fs::path BinFolder() {
+    return fs::canonical("/proc/self/exe").parent_path();
+}
+fs::path CacheFolder() {
+    return BinFolder().parent_path() / "bench-cache";
+}
+fs::path ArchivePath() {
+    return CacheFolder() / "engine-2000x50k.zip";
+}
 
-std::string MemberName(int i) { return "members/m" + std::to_string(i) + ".bin"; }
+std::string MemberName(int i) {
+    return "members/m" + std::to_string(i) + ".bin";
+}
 
 // The other members are noise (zip stores them: they do not shrink); the target is
 // text-like so extracting it really inflates.
@@ -124,8 +131,8 @@ void BM_InfoZipUnzip(benchmark::State& state) {
     fs::path out = FreshOut("out-unzip");
     std::string archive = ArchivePath().string(), base = out.string();
     // unzip -j: like the engine without folder names, the member lands in the folder.
-    const char* argv[] = {"unzip", "-qq", "-o", "-j", archive.c_str(), kTargetName, "-d",
-                          base.c_str(), nullptr};
+    const char* argv[] = {"unzip",     "-qq", "-o",         "-j",   archive.c_str(),
+                          kTargetName, "-d",  base.c_str(), nullptr};
     for (auto _ : state) {
         pid_t pid = 0;
         if (posix_spawnp(&pid, "unzip", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)

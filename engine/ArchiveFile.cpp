@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstring>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,9 +42,9 @@ void TArchiveFile::ReadExact(uint64_t offset, void* buffer, size_t length, const
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            throw TArchiveError(ueSevere, std::string("reading ") + what + " at offset " +
-                                              std::to_string(offset) + " failed: " +
-                                              (got < 0 ? strerror(errno) : "file shrank"));
+            throw TArchiveError(
+                ueSevere, std::string("reading ") + what + " at offset " + std::to_string(offset) +
+                              " failed: " + (got < 0 ? strerror(errno) : "file shrank"));
         out += got;
         offset += static_cast<uint64_t>(got);
         length -= static_cast<size_t>(got);

@@ -21,7 +21,8 @@ size_t FitLength(std::string_view text) {
 } // namespace
 
 TCallbackChannel::TCallbackChannel(const TUnzCommandRecord& command)
-    : FCallback(command.Callback), FWindow(command.WindowHandle), FRequester(command.Requester) {}
+    : FCallback(command.Callback), FWindow(command.WindowHandle), FRequester(command.Requester) {
+}
 
 bool TCallbackChannel::Call(TUnzAction action, int32_t code, uint64_t size, std::string_view text) {
     std::memset(&FRecord, 0, sizeof FRecord);
@@ -31,7 +32,8 @@ bool TCallbackChannel::Call(TUnzAction action, int32_t code, uint64_t size, std:
     FRecord.RequestCode = action;
     FRecord.CodeValue = code;
     // Sizes travel in a 32-bit field; larger ones saturate rather than wrap.
-    FRecord.SizeValue = static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
+    FRecord.SizeValue =
+        static_cast<int32_t>(static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX)));
     size_t n = FitLength(text);
     std::memcpy(FRecord.TextBuffer, text.data(), n);
     // Without a callback the record keeps the request's values, which read as "no answer".

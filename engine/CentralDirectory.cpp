@@ -21,7 +21,9 @@ struct TEndInfo {
     uint64_t CentralOffset = 0;
 };
 
-std::string Num(uint64_t v) { return std::to_string(v); }
+std::string Num(uint64_t v) {
+    return std::to_string(v);
+}
 
 [[noreturn]] void MultiVolume(uint64_t disk) {
     throw TArchiveError(ueFormat, "the archive is part of a multi-volume set (its directory "
@@ -36,7 +38,8 @@ uint64_t FindEndRecordPosition(const TArchiveFile& file, std::vector<uint8_t>& t
     if (size < kEndRecordSize)
         throw TArchiveError(ueFormat, "not a ZIP archive: " + Num(size) +
                                           " bytes are too few for an end record");
-    size_t tailLength = static_cast<size_t>(std::min<uint64_t>(size, kEndRecordSize + kMaxCommentSize));
+    size_t tailLength =
+        static_cast<size_t>(std::min<uint64_t>(size, kEndRecordSize + kMaxCommentSize));
     tail.resize(tailLength);
     uint64_t tailStart = size - tailLength;
     file.ReadExact(tailStart, tail.data(), tailLength, "end of archive");
@@ -129,10 +132,9 @@ void LocateCentralDirectory(const TArchiveFile& file, const TEndInfo& info,
                                           " bytes cannot end at offset " + Num(info.CentralEnd));
     uint64_t computed = info.CentralEnd - info.CentralSize;
     if (info.CentralOffset > computed)
-        throw TArchiveError(ueFormat, "central directory said to start at " +
-                                          Num(info.CentralOffset) +
-                                          ", past the end record's position less its size (" +
-                                          Num(computed) + ")");
+        throw TArchiveError(
+            ueFormat, "central directory said to start at " + Num(info.CentralOffset) +
+                          ", past the end record's position less its size (" + Num(computed) + ")");
     if (info.Entries == 0 || CentralSignatureAt(file, computed)) {
         dir.CentralStart = computed;
         dir.PrefixBytes = computed - info.CentralOffset;
@@ -169,7 +171,8 @@ void ApplyZip64Extra(const std::string& extra, TMember& m, bool wantUncompressed
 void ApplyTimestampExtra(const std::string& extra, TMember& m) {
     auto block = FindExtraBlock(extra, kExtendedTimestampExtraId);
     if (block && block->size() >= 5 && (uint8_t((*block)[0]) & kExtendedTimestampHasMtime))
-        m.UnixMtime = static_cast<int32_t>(Get32(reinterpret_cast<const uint8_t*>(block->data() + 1)));
+        m.UnixMtime =
+            static_cast<int32_t>(Get32(reinterpret_cast<const uint8_t*>(block->data() + 1)));
 }
 
 TMember ParseCentralRecord(const uint8_t* p, size_t available, uint32_t index, size_t& used,
@@ -178,8 +181,8 @@ TMember ParseCentralRecord(const uint8_t* p, size_t available, uint32_t index, s
         throw TArchiveError(ueFormat, "central record " + Num(index + 1) +
                                           " runs past the end of the central directory");
     if (Get32(p) != kCentralHeaderSignature)
-        throw TArchiveError(ueFormat, "central record " + Num(index + 1) +
-                                          " has a wrong signature");
+        throw TArchiveError(ueFormat,
+                            "central record " + Num(index + 1) + " has a wrong signature");
     size_t nameLength = Get16(p + kCenNameLength);
     size_t extraLength = Get16(p + kCenExtraLength);
     size_t commentLength = Get16(p + kCenCommentLength);
@@ -238,7 +241,8 @@ void AssignRanges(TArchiveDirectory& dir) {
             byOffset[next]->SharesLocalHeader = true;
             ++next;
         }
-        uint64_t end = next < byOffset.size() ? byOffset[next]->LocalHeaderOffset : dir.CentralStart;
+        uint64_t end =
+            next < byOffset.size() ? byOffset[next]->LocalHeaderOffset : dir.CentralStart;
         end = std::min(end, dir.CentralStart);
         m.RangeEnd = std::max(end, m.LocalHeaderOffset);
     }
@@ -246,11 +250,16 @@ void AssignRanges(TArchiveDirectory& dir) {
 
 } // namespace
 
-bool TMember::IsEncrypted() const { return (Flags & kFlagEncrypted) != 0; }
-bool TMember::HasDataDescriptor() const { return (Flags & kFlagDataDescriptor) != 0; }
+bool TMember::IsEncrypted() const {
+    return (Flags & kFlagEncrypted) != 0;
+}
+bool TMember::HasDataDescriptor() const {
+    return (Flags & kFlagDataDescriptor) != 0;
+}
 
 bool TMember::IsSymlink() const {
-    return HostSystem == kHostUnix && ((ExternalAttributes >> 16) & kUnixTypeMask) == kUnixTypeSymlink;
+    return HostSystem == kHostUnix &&
+           ((ExternalAttributes >> 16) & kUnixTypeMask) == kUnixTypeSymlink;
 }
 
 bool TMember::IsFolder() const {
@@ -284,8 +293,9 @@ TArchiveDirectory ReadArchiveDirectory(const TArchiveFile& file) {
                                           " bytes is larger than the engine reads (" +
                                           Num(kMaxCentralDirectorySize) + ")");
     if (info.Entries > info.CentralSize / kCentralHeaderSize)
-        throw TArchiveError(ueFormat, Num(info.Entries) + " members cannot fit in a central "
-                                                          "directory of " +
+        throw TArchiveError(ueFormat, Num(info.Entries) +
+                                          " members cannot fit in a central "
+                                          "directory of " +
                                           Num(info.CentralSize) + " bytes");
     std::vector<uint8_t> buffer(static_cast<size_t>(info.CentralSize));
     file.ReadExact(dir.CentralStart, buffer.data(), buffer.size(), "central directory");

@@ -31,8 +31,8 @@ struct TMember {
     // Another central record points at the same local header: the bytes would be
     // extracted twice under different names, the trick behind overlapping-file bombs.
     bool SharesLocalHeader = false;
-    std::string RawName; // as stored, to compare with the local header
-    std::string Name;    // UTF-8
+    std::string RawName;              // as stored, to compare with the local header
+    std::string Name;                 // UTF-8
     std::optional<int64_t> UnixMtime; // from the extended timestamp field, UTC
 
     bool IsEncrypted() const;

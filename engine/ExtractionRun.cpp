@@ -21,7 +21,9 @@ constexpr int32_t kOverwriteIndexMask = 0xFFFF;
 constexpr int32_t kOverwriteOlderBit = 0x10000;
 constexpr int32_t kFatalResult = -1;
 
-bool Flag(int32_t value) { return value != 0; }
+bool Flag(int32_t value) {
+    return value != 0;
+}
 
 class TNullSink : public TDataSink {
 public:
@@ -31,7 +33,8 @@ public:
 } // namespace
 
 TExtractionRun::TExtractionRun(const TUnzCommandRecord& command)
-    : FCommand(command), FChannel(command) {}
+    : FCommand(command), FChannel(command) {
+}
 
 TExtractionRun::~TExtractionRun() = default;
 
@@ -98,8 +101,7 @@ std::vector<const TMember*> TExtractionRun::SelectMembers() {
     // Folder entries only make folders: nothing without stored folder names, and nothing
     // when freshening, which touches existing files alone.
     bool freshenOnly = Flag(FCommand.FreshenOnly) && !Flag(FCommand.UpdateOnly);
-    bool foldersWanted =
-        (Flag(FCommand.UseDirNames) && !freshenOnly) || Flag(FCommand.TestOnly);
+    bool foldersWanted = (Flag(FCommand.UseDirNames) && !freshenOnly) || Flag(FCommand.TestOnly);
     std::vector<const TMember*> selected;
     for (const TMember& m : FDirectory.Members) {
         bool matched = FCommand.SpecCount == 0;
@@ -169,15 +171,16 @@ void TExtractionRun::ProcessMember(const TMember& m) {
     }
 }
 
-void TExtractionRun::ExtractFile(const TMember& m, const std::string& name,
-                                 const std::string& leaf, const TDirHandle& folder,
-                                 const TMemberLayout& layout) {
+void TExtractionRun::ExtractFile(const TMember& m, const std::string& name, const std::string& leaf,
+                                 const TDirHandle& folder, const TMemberLayout& layout) {
     bool test = Flag(FCommand.TestOnly);
     FChannel.Send(uaNewMember, 0, m.UncompressedSize, name);
     std::string password;
     if (m.IsEncrypted())
         password = FindPassword(m, layout, name);
-    auto progress = [this](size_t n) { FChannel.Send(uaProgress, 0, n, ""); };
+    auto progress = [this](size_t n) {
+        FChannel.Send(uaProgress, 0, n, "");
+    };
 
     std::unique_ptr<TDataSink> sink;
     TOutputFile* file = nullptr;
@@ -193,8 +196,8 @@ void TExtractionRun::ExtractFile(const TMember& m, const std::string& name,
     } catch (const TCrcMismatch& e) {
         // The caller decides whether damaged bytes are worth keeping; the default, and
         // the answer of a caller without an opinion, is to leave no corrupt file behind.
-        const auto& answer = FChannel.Send(uaCrcError, static_cast<int32_t>(e.Found()),
-                                           e.Expected(), name);
+        const auto& answer =
+            FChannel.Send(uaCrcError, static_cast<int32_t>(e.Found()), e.Expected(), name);
         if (file && FChannel.Connected() && answer.CodeValue == 1)
             file->Commit(MemberMtime(m));
         throw;
@@ -224,8 +227,8 @@ bool TExtractionRun::MayWrite(const TMember& m, const std::string& name, const T
     // Freshening exists to replace older files, so it proposes yes for them; otherwise
     // only OverwriteAll does. The caller's answer wins either way.
     int32_t proposal = Flag(FCommand.OverwriteAll) || ((freshen || update) && older) ? 1 : 0;
-    int32_t code = (static_cast<int32_t>(m.Index) & kOverwriteIndexMask) |
-                   (older ? kOverwriteOlderBit : 0);
+    int32_t code =
+        (static_cast<int32_t>(m.Index) & kOverwriteIndexMask) | (older ? kOverwriteOlderBit : 0);
     if (FChannel.Send(uaOverwrite, code, proposal, name).SizeValue != 0)
         return true;
     ReportSkipped(name, 0, stNoOverwrite, "");
@@ -243,8 +246,8 @@ std::string TExtractionRun::FindPassword(const TMember& m, const TMemberLayout& 
             return pw;
     }
     bool anyTried = !candidates.empty();
-    uint32_t asksLeft = std::min<uint32_t>(static_cast<uint32_t>(std::max(FCommand.PasswordRequests, 0)),
-                                           kMaxPasswordAsks);
+    uint32_t asksLeft = std::min<uint32_t>(
+        static_cast<uint32_t>(std::max(FCommand.PasswordRequests, 0)), kMaxPasswordAsks);
     for (int asked = 0; asksLeft > 0 && !FNoMorePasswordRequests && asked < kMaxAsksPerMember;
          ++asked) {
         const auto& answer = FChannel.Send(uaPassword, 0, asksLeft, name);
@@ -252,8 +255,8 @@ std::string TExtractionRun::FindPassword(const TMember& m, const TMemberLayout& 
             FNoMorePasswordRequests = true; // "cancel all": ask no more in this run
         if (answer.CodeValue != 1)
             break;
-        uint32_t answeredLeft = std::min<uint32_t>(static_cast<uint32_t>(answer.SizeValue),
-                                                   kMaxPasswordAsks);
+        uint32_t answeredLeft =
+            std::min<uint32_t>(static_cast<uint32_t>(answer.SizeValue), kMaxPasswordAsks);
         std::string pw = FChannel.AnswerText();
         if (!pw.empty()) {
             anyTried = true;

@@ -6,13 +6,12 @@
 #include "engine/PkwareCipher.h"
 #include "engine/ZipFormat.h"
 
-#include <zlib.h>
-
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <optional>
 #include <vector>
+#include <zlib.h>
 
 namespace unz {
 namespace {
@@ -23,7 +22,9 @@ constexpr int kRawDeflateWindowBits = -15;
 // Longest data descriptor: signature, CRC and two 8-byte sizes.
 constexpr size_t kMaxDescriptorSize = 4 + kDescriptorCrcSize + 16;
 
-std::string Num(uint64_t v) { return std::to_string(v); }
+std::string Num(uint64_t v) {
+    return std::to_string(v);
+}
 
 std::string Hex(uint32_t v) {
     char buf[16];
@@ -75,9 +76,8 @@ void CheckDataDescriptor(const TArchiveFile& file, const TMember& m, uint64_t da
         Refuse("data descriptor after offset " + Num(dataEnd) +
                " is missing or runs into the next member");
     Refuse("data descriptor (CRC " + Hex(seen->Crc) + ", sizes " + Num(seen->Compressed) + "/" +
-           Num(seen->Uncompressed) + ") disagrees with the central directory (CRC " +
-           Hex(m.Crc32) + ", sizes " + Num(m.CompressedSize) + "/" + Num(m.UncompressedSize) +
-           ")");
+           Num(seen->Uncompressed) + ") disagrees with the central directory (CRC " + Hex(m.Crc32) +
+           ", sizes " + Num(m.CompressedSize) + "/" + Num(m.UncompressedSize) + ")");
 }
 
 uint8_t CheckByte(const TMember& m) {
@@ -209,7 +209,8 @@ TMemberLayout CheckLocalHeader(const TArchiveFile& file, const TMember& m) {
     uint8_t h[kLocalHeaderSize];
     file.ReadExact(pos, h, sizeof h, "local header");
     if (Get32(h) != kLocalHeaderSignature)
-        Refuse("no local header at offset " + Num(pos) + " (found signature " + Hex(Get32(h)) + ")");
+        Refuse("no local header at offset " + Num(pos) + " (found signature " + Hex(Get32(h)) +
+               ")");
     size_t nameLength = Get16(h + kLocNameLength);
     size_t extraLength = Get16(h + kLocExtraLength);
     uint64_t namePos = pos + kLocalHeaderSize;

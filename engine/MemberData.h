@@ -38,8 +38,8 @@ bool PasswordFits(const TArchiveFile& file, const TMember& member, const TMember
 // Never produces more than the declared uncompressed size: a member that inflates beyond
 // it is stopped at once. Throws TMemberError for damaged or unsupported data and
 // TCrcMismatch when only the CRC is wrong.
-void ExtractMemberData(const TArchiveFile& file, const TMember& member,
-                       const TMemberLayout& layout, std::string_view password, TDataSink& sink,
+void ExtractMemberData(const TArchiveFile& file, const TMember& member, const TMemberLayout& layout,
+                       std::string_view password, TDataSink& sink,
                        const std::function<void(size_t)>& progress);
 
 } // namespace unz

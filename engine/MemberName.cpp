@@ -40,7 +40,9 @@ void AppendUtf8(std::string& out, uint16_t cp) {
     out += static_cast<char>(0x80 | (cp & 0x3F));
 }
 
-bool IsDelimiter(char c) { return c == '/' || c == '\\'; }
+bool IsDelimiter(char c) {
+    return c == '/' || c == '\\';
+}
 
 char Fold(char c) {
     if (c == '\\')

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +17,9 @@ constexpr mode_t kNewFolderMode = 0777; // narrowed by the user's umask, as mkdi
 constexpr mode_t kNewFileMode = 0666;
 constexpr int kTempNameAttempts = 100;
 
-std::string ErrorText() { return strerror(errno); }
+std::string ErrorText() {
+    return strerror(errno);
+}
 
 [[noreturn]] void WriteFailure(const std::string& text) {
     throw TMemberError(ueSevere, stWriteError, text);
@@ -65,11 +66,13 @@ TDirHandle OpenSubfolder(const TDirHandle& base, const std::vector<std::string>&
     std::string walked;
     for (const auto& part : folders) {
         walked += part + "/";
-        int fd = openat(current.Fd(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int fd =
+            openat(current.Fd(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0 && errno == ENOENT && create) {
             if (mkdirat(current.Fd(), part.c_str(), kNewFolderMode) != 0 && errno != EEXIST)
                 WriteFailure("cannot create folder " + walked + ": " + ErrorText());
-            fd = openat(current.Fd(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            fd =
+                openat(current.Fd(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         }
         if (fd < 0 && errno == ENOENT && !create)
             return TDirHandle();

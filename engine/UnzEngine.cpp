@@ -17,8 +17,12 @@ UNZ_EXPORT int32_t UnzEngineExec(TUnzCommandRecord* Command) {
     }
 }
 
-UNZ_EXPORT int32_t GetUnzEngineVersion(void) { return UNZ_ENGINE_VERSION; }
+UNZ_EXPORT int32_t GetUnzEngineVersion(void) {
+    return UNZ_ENGINE_VERSION;
+}
 
-UNZ_EXPORT int32_t GetUnzEnginePrivVersion(void) { return UNZ_ENGINE_PRIV_VERSION; }
+UNZ_EXPORT int32_t GetUnzEnginePrivVersion(void) {
+    return UNZ_ENGINE_PRIV_VERSION;
+}
 
 } // extern "C"

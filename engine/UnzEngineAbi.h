@@ -49,36 +49,39 @@ typedef struct TUnzSpecEntry {
 } TUnzSpecEntry;
 
 typedef struct TUnzCommandRecord {
-    void* WindowHandle;       /* parent for anything the engine shows; unused on Linux */
-    void* Requester;          /* handed back in every callback record */
-    int32_t Version;          /* the engine version the caller loaded */
-    TUnzCallback Callback;    /* may be null: the engine then runs silently */
-    int32_t TraceFlag;        /* detailed messages; implies VerboseFlag */
+    void* WindowHandle;    /* parent for anything the engine shows; unused on Linux */
+    void* Requester;       /* handed back in every callback record */
+    int32_t Version;       /* the engine version the caller loaded */
+    TUnzCallback Callback; /* may be null: the engine then runs silently */
+    int32_t TraceFlag;     /* detailed messages; implies VerboseFlag */
     int32_t Reserved1;
-    const char* Password;     /* first password to try; null or "" for none */
-    int32_t TestOnly;         /* check members (CRC, sizes) without writing anything */
+    const char* Password; /* first password to try; null or "" for none */
+    int32_t TestOnly;     /* check members (CRC, sizes) without writing anything */
     int32_t Reserved2;
     int32_t Reserved3;
     int32_t QuietFlag;
-    int32_t VerboseFlag;      /* one message per member handled */
-    int32_t UpdateOnly;       /* extract members that are new or newer than the file */
-    int32_t FreshenOnly;      /* extract members newer than an existing file only */
-    int32_t UseDirNames;      /* keep the members' stored folders */
-    int32_t OverwriteAll;     /* replace existing files without asking */
-    int32_t SpecCount;        /* entries in SpecList to use; 0 means every member */
+    int32_t VerboseFlag; /* one message per member handled */
+    int32_t UpdateOnly;  /* extract members that are new or newer than the file */
+    int32_t FreshenOnly; /* extract members newer than an existing file only */
+    int32_t UseDirNames; /* keep the members' stored folders */
+    /* Replace existing files. The engine still sends the overwrite request for each
+     * existing file, proposing this answer (yes also for a file that freshen or update
+     * found older); the callback's answer decides. */
+    int32_t OverwriteAll;
+    int32_t SpecCount; /* entries in SpecList to use; 0 means every member */
     const char* ArchiveName;
     const TUnzSpecEntry* SpecList;
     int32_t Reserved4;
-    int32_t ToMemory;         /* extraction to memory: not supported by this engine */
+    int32_t ToMemory; /* extraction to memory: not supported by this engine */
     void* OutBuffer;
     int32_t OutSize;
-    int32_t FromMemory;       /* archive in memory: not supported by this engine */
+    int32_t FromMemory; /* archive in memory: not supported by this engine */
     const void* InBuffer;
     int32_t InSize;
-    int32_t PasswordRequests; /* how often the engine may ask for a password per member */
+    int32_t PasswordRequests;   /* how often the engine may ask for a password per member */
     const char* ExtractBaseDir; /* null or "" for the current folder */
     int32_t Reserved5[8];
-    int32_t EndMarker;        /* UNZ_END_MARKER */
+    int32_t EndMarker; /* UNZ_END_MARKER */
 } TUnzCommandRecord;
 
 /* The tail of the text buffer seen as the extra-field request's pointer. */
@@ -104,21 +107,21 @@ struct TUnzCallbackRecord {
 /* Requests, in the low byte of RequestCode. */
 enum TUnzAction {
     uaTick = 0,
-    uaNewMember = 1,   /* text = name, size = its uncompressed size */
-    uaProgress = 2,    /* size = bytes of the current member just done */
+    uaNewMember = 1, /* text = name, size = its uncompressed size */
+    uaProgress = 2,  /* size = bytes of the current member just done */
     uaEndOfBatch = 3,
-    uaMessage = 4,     /* code = error code (TUnzErrorClass in the low byte), text */
-    uaTotalCount = 5,  /* size = number of members to process */
-    uaTotalSize = 6,   /* size = their uncompressed bytes (saturated at 2^32-1) */
-    uaNewName = 7,     /* text = name; answer code 1 and a new name in text to rename */
-    uaPassword = 8,    /* text = name, size = asks left, code bit 0 = new password wanted;
-                          answer code 1 with the password in text, size = asks left;
-                          RequestCode set to 0 = no more password requests this run */
-    uaCrcError = 9,    /* code = CRC found, size = CRC expected; answer code 1 keeps the file */
-    uaOverwrite = 10,  /* text = name, size = proposed answer (1 = overwrite),
-                          code bits 0-15 = member index, bit 16 = existing file is older;
-                          answer in size */
-    uaSkipped = 11,    /* text = name, size low byte = UnZipSkipTypes + 1, code = error code */
+    uaMessage = 4,    /* code = error code (TUnzErrorClass in the low byte), text */
+    uaTotalCount = 5, /* size = number of members to process */
+    uaTotalSize = 6,  /* size = their uncompressed bytes (saturated at 2^32-1) */
+    uaNewName = 7,    /* text = name; answer code 1 and a new name in text to rename */
+    uaPassword = 8,   /* text = name, size = asks left, code bit 0 = new password wanted;
+                         answer code 1 with the password in text, size = asks left;
+                         RequestCode set to 0 = no more password requests this run */
+    uaCrcError = 9,   /* code = CRC found, size = CRC expected; answer code 1 keeps the file */
+    uaOverwrite = 10, /* text = name, size = proposed answer (1 = overwrite),
+                         code bits 0-15 = member index, bit 16 = existing file is older;
+                         answer in size */
+    uaSkipped = 11,   /* text = name, size low byte = UnZipSkipTypes + 1, code = error code */
     uaFileComment = 12,
     uaMemorySize = 13,
     uaExtraField = 14,
@@ -129,29 +132,29 @@ enum TUnzAction {
 /* Error codes sent with messages and skipped members (low byte; the rest is 0). */
 enum TUnzErrorClass {
     ueNone = 0,
-    ueWarning = 1,        /* the run goes on; e.g. bytes in front of the archive */
-    ueFormat = 2,         /* the archive or a member's headers are damaged or lying */
-    ueSevere = 3,         /* a file could not be read or written */
+    ueWarning = 1, /* the run goes on; e.g. bytes in front of the archive */
+    ueFormat = 2,  /* the archive or a member's headers are damaged or lying */
+    ueSevere = 3,  /* a file could not be read or written */
     ueMemory = 4,
-    ueCrc = 5,            /* member data failed its CRC or size check */
-    ueUnsafeName = 6,     /* a member would be written outside the target folder */
-    ueAborted = 9,        /* the callback asked the engine to stop */
-    ueBadOptions = 10,    /* the command record asks for something this engine lacks */
-    ueNoMatch = 11,       /* a spec matched no member */
-    ueUnsupported = 81,   /* compression method or encryption this engine lacks */
-    ueBadPassword = 82    /* no password, or none of those given fits */
+    ueCrc = 5,          /* member data failed its CRC or size check */
+    ueUnsafeName = 6,   /* a member would be written outside the target folder */
+    ueAborted = 9,      /* the callback asked the engine to stop */
+    ueBadOptions = 10,  /* the command record asks for something this engine lacks */
+    ueNoMatch = 11,     /* a spec matched no member */
+    ueUnsupported = 81, /* compression method or encryption this engine lacks */
+    ueBadPassword = 82  /* no password, or none of those given fits */
 };
 
 /* Why a member was skipped (sent as value + 1 in the skipped request). */
 enum UnZipSkipTypes {
-    stOnFreshen = 0,      /* freshen/update: no file to freshen, or the file is not older */
-    stNoOverwrite = 1,    /* the file exists and the overwrite answer was no */
-    stFileExists = 2,     /* the name is taken by something that cannot be replaced */
+    stOnFreshen = 0,   /* freshen/update: no file to freshen, or the file is not older */
+    stNoOverwrite = 1, /* the file exists and the overwrite answer was no */
+    stFileExists = 2,  /* the name is taken by something that cannot be replaced */
     stBadPassword = 3,
     stNoPassword = 4,
     stCompressionUnknown = 5,
     stUnsafeName = 6,
-    stLinkMember = 7,     /* symbolic links are never created */
+    stLinkMember = 7, /* symbolic links are never created */
     stFormatWrong = 8,
     stCrcError = 9,
     stWriteError = 10

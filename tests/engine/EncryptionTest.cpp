@@ -4,9 +4,9 @@
 #include "tests/engine/EngineDriver.h"
 #include "tests/engine/ZipBuilder.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -29,8 +29,11 @@ TEST(Encryption, PasswordsComeFromTheRecordOrTheCallback) {
     const std::string a = MakeContent(4000, 11, true), b = MakeContent(300, 12, false);
     std::string archive = dir.File("enc.zip");
     WriteFile(archive, BuildZip({{.Name = "a.txt", .Plain = a, .Password = "right"},
-                                 {.Name = "b.txt", .Plain = b, .Method = 0,
-                                  .DataDescriptor = true, .Password = "right"}}));
+                                 {.Name = "b.txt",
+                                  .Plain = b,
+                                  .Method = 0,
+                                  .DataDescriptor = true,
+                                  .Password = "right"}}));
     ASSERT_TRUE(UnzipTestPasses(archive, "right"));
     const TPasswordCase cases[] = {
         {"in the record", "right", 1, {}, -1, 2, 0, {}},

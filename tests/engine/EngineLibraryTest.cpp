@@ -2,12 +2,11 @@
 // libraries built to stand for a missing or unfit engine.
 #include "engine/UnzEngineAbi.h"
 
-#include <gtest/gtest.h>
-
+#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 
-#include <dlfcn.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -16,7 +15,8 @@ std::string BinFolder() {
 }
 
 struct TLoaded {
-    explicit TLoaded(const std::string& path) : Handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+    explicit TLoaded(const std::string& path)
+        : Handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
     ~TLoaded() {
         if (Handle)
             dlclose(Handle);
@@ -45,8 +45,8 @@ TEST(EngineLibrary, StandInLibrariesAnswerTheirVersions) {
         const char* Folder;
         bool HasVersion;
         int32_t Version;
-    } cases[] = {{"v152", true, 152}, {"v153", true, 153}, {"v171", true, 171},
-                 {"v172", true, 172}, {"v300", true, 300}, {"v301", true, 301},
+    } cases[] = {{"v152", true, 152},    {"v153", true, 153}, {"v171", true, 171},
+                 {"v172", true, 172},    {"v300", true, 300}, {"v301", true, 301},
                  {"noversion", false, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Folder);

@@ -4,12 +4,11 @@
 #include "tests/engine/EngineDriver.h"
 #include "tests/engine/ZipBuilder.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
-
 #include <sys/stat.h>
 #include <utime.h>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -115,27 +114,30 @@ TEST_F(ExtractOptions, AnExistingFileIsReplacedOnlyWhenAllowed) {
         EXPECT_EQ(asked[0].Text, "readme.txt");
         EXPECT_EQ(asked[0].Size, c.OverwriteAll ? 1 : 0);
         EXPECT_EQ(asked[0].Code & 0xFFFF, 4); // after preview, layers/ and its two files
-        EXPECT_EQ(run.SkipTypes(), c.Replaced ? std::vector<int>{} : std::vector<int>{stNoOverwrite});
+        EXPECT_EQ(run.SkipTypes(),
+                  c.Replaced ? std::vector<int>{} : std::vector<int>{stNoOverwrite});
     }
 }
 
 void SetMtime(const std::string& path, time_t when) {
-    struct utimbuf times {when, when};
+    struct utimbuf times {
+        when, when
+    };
     utime(path.c_str(), &times);
 }
 
 TEST_F(ExtractOptions, FreshenAndUpdateCompareDates) {
-    const time_t longAgo = 86400;       // 1970
-    const time_t future = 4102444800;   // 2100
+    const time_t longAgo = 86400;     // 1970
+    const time_t future = 4102444800; // 2100
     struct {
         const char* Label;
         bool Freshen, Update;
         int Existing; // 0 none, 1 older than the member, 2 newer
         bool Written;
     } cases[] = {
-        {"freshen, none", true, false, 0, false},  {"freshen, older", true, false, 1, true},
-        {"freshen, newer", true, false, 2, false}, {"update, none", false, true, 0, true},
-        {"update, older", false, true, 1, true},   {"update, newer", false, true, 2, false},
+        {"freshen, none", true, false, 0, false},   {"freshen, older", true, false, 1, true},
+        {"freshen, newer", true, false, 2, false},  {"update, none", false, true, 0, true},
+        {"update, older", false, true, 1, true},    {"update, newer", false, true, 2, false},
         {"both means update", true, true, 0, true},
     };
     for (const auto& c : cases) {
@@ -237,7 +239,9 @@ TEST_F(ExtractOptions, AStopAnswerEndsTheRunAndLeavesNoPartialFile) {
     TEngineDriver run = Driver();
     run.Specs = {"layers/base.txt", "readme.txt"};
     run.DirNames = true;
-    run.Answer = [](TUnzCallbackRecord& r) { return r.RequestCode == uaProgress ? -1 : 0; };
+    run.Answer = [](TUnzCallbackRecord& r) {
+        return r.RequestCode == uaProgress ? -1 : 0;
+    };
     EXPECT_EQ(run.Exec(), 0);
     EXPECT_TRUE(ListTree(Out).size() == 0);
     auto errors = run.Of(uaMessage);
@@ -247,6 +251,22 @@ TEST_F(ExtractOptions, AStopAnswerEndsTheRunAndLeavesNoPartialFile) {
     EXPECT_TRUE(run.Of(uaNewMember).size() == 1); // readme.txt never started
 }
 
+TEST(ExtractNames, OemNamesAreConvertedAndMatchedAsUtf8) {
+    // Byte 0x82 is "é" in code page 437, which MS-DOS and Windows hosts wrote; a Unix host's
+    // bytes are kept as they are.
+    TempDir dir;
+    std::string archive = dir.File("names.zip");
+    WriteFile(archive, BuildZip({{.Name = "caf\x82.txt", .Plain = "dos", .Host = 0},
+                                 {.Name = "na\xc3\xafve.txt", .Plain = "unix", .Host = 3}}));
+    TEngineDriver run;
+    run.Archive = archive;
+    run.BaseDir = dir.MakeDir("out");
+    run.Specs = {"café.txt", "naïve.txt"};
+    EXPECT_EQ(run.Exec(), 2);
+    EXPECT_EQ(ReadFileText(dir.File("out/café.txt")), "dos");
+    EXPECT_EQ(ReadFileText(dir.File("out/naïve.txt")), "unix");
+}
+
 TEST(ExtractRecord, RecordsTheEngineCannotServeAreRefused) {
     TempDir dir;
     WriteFile(dir.File("a.zip"), BuildZip({{.Name = "a.txt", .Plain = "a"}}));
@@ -254,12 +274,30 @@ TEST(ExtractRecord, RecordsTheEngineCannotServeAreRefused) {
         const char* Label;
         void (*Change)(TUnzCommandRecord&);
     } cases[] = {
-        {"to memory", [](TUnzCommandRecord& c) { c.ToMemory = -1; }},
-        {"from memory", [](TUnzCommandRecord& c) { c.FromMemory = -1; }},
-        {"negative spec count", [](TUnzCommandRecord& c) { c.SpecCount = -1; }},
-        {"specs without a list", [](TUnzCommandRecord& c) { c.SpecCount = 2; }},
-        {"no archive", [](TUnzCommandRecord& c) { c.ArchiveName = nullptr; }},
-        {"missing base folder", [](TUnzCommandRecord& c) { c.ExtractBaseDir = "/nonexistent/x"; }},
+        {"to memory",
+         [](TUnzCommandRecord& c) {
+             c.ToMemory = -1;
+         }},
+        {"from memory",
+         [](TUnzCommandRecord& c) {
+             c.FromMemory = -1;
+         }},
+        {"negative spec count",
+         [](TUnzCommandRecord& c) {
+             c.SpecCount = -1;
+         }},
+        {"specs without a list",
+         [](TUnzCommandRecord& c) {
+             c.SpecCount = 2;
+         }},
+        {"no archive",
+         [](TUnzCommandRecord& c) {
+             c.ArchiveName = nullptr;
+         }},
+        {"missing base folder",
+         [](TUnzCommandRecord& c) {
+             c.ExtractBaseDir = "/nonexistent/x";
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Label);

@@ -5,13 +5,11 @@
 #include "tests/engine/EngineDriver.h"
 #include "tests/engine/ZipBuilder.h"
 
-#include <gtest/gtest.h>
-
+#include <filesystem>
+#include <unistd.h>
 #include <zlib.h>
 
-#include <filesystem>
-
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -62,44 +60,86 @@ TEST_F(Hostile, MembersThatLieAreRefusedOneByOne) {
     const std::string zeros(4 << 20, '\0');
     const TMemberCase cases[] = {
         {"dot-dot", {{.Name = "../evil.txt", .Plain = kText}}, 0, {stUnsafeName}, {}},
-        {"backslash dot-dot", {{.Name = "a\\..\\..\\evil.txt", .Plain = kText}}, 0, {stUnsafeName}, {}},
+        {"backslash dot-dot",
+         {{.Name = "a\\..\\..\\evil.txt", .Plain = kText}},
+         0,
+         {stUnsafeName},
+         {}},
         {"absolute", {{.Name = "/abs/evil.txt", .Plain = kText}}, 1, {}, {"abs/evil.txt"}},
         {"drive letter", {{.Name = "C:\\evil.txt", .Plain = kText}}, 1, {}, {"evil.txt"}},
-        {"NUL byte", {{.Name = std::string("ok.txt\0.png", 11), .Plain = kText}}, 0, {stUnsafeName}, {}},
-        {"symbolic link", {{.Name = "link", .Plain = "/etc/passwd", .UnixMode = 0120777}}, 0,
-         {stLinkMember}, {}},
+        {"NUL byte",
+         {{.Name = std::string("ok.txt\0.png", 11), .Plain = kText}},
+         0,
+         {stUnsafeName},
+         {}},
+        {"symbolic link",
+         {{.Name = "link", .Plain = "/etc/passwd", .UnixMode = 0120777}},
+         0,
+         {stLinkMember},
+         {}},
         // 4 MiB of zeros deflate to a few KiB; the header admits to 1000 bytes.
-        {"inflates past its size", {{.Name = "bomb", .Plain = zeros, .DeclaredSize = 1000}}, 0,
-         {stFormatWrong}, {}},
+        {"inflates past its size",
+         {{.Name = "bomb", .Plain = zeros, .DeclaredSize = 1000}},
+         0,
+         {stFormatWrong},
+         {}},
         {"inflates short of its size",
-         {{.Name = "short", .Plain = kText, .DeclaredSize = 100}}, 0, {stFormatWrong}, {}},
+         {{.Name = "short", .Plain = kText, .DeclaredSize = 100}},
+         0,
+         {stFormatWrong},
+         {}},
         {"stored size understated",
-         {{.Name = "s", .Plain = kText, .Method = 0, .DeclaredSize = 5}}, 0,
-         {stFormatWrong}, {}},
-        {"local name differs", {{.Name = "a.txt", .Plain = kText, .LocalName = "b.txt"}}, 0,
-         {stFormatWrong}, {}},
-        {"local method differs", {{.Name = "a.txt", .Plain = kText, .LocalMethod = 0}}, 0,
-         {stFormatWrong}, {}},
+         {{.Name = "s", .Plain = kText, .Method = 0, .DeclaredSize = 5}},
+         0,
+         {stFormatWrong},
+         {}},
+        {"local name differs",
+         {{.Name = "a.txt", .Plain = kText, .LocalName = "b.txt"}},
+         0,
+         {stFormatWrong},
+         {}},
+        {"local method differs",
+         {{.Name = "a.txt", .Plain = kText, .LocalMethod = 0}},
+         0,
+         {stFormatWrong},
+         {}},
         {"local size differs",
-         {{.Name = "a.txt", .Plain = kText, .Method = 0, .LocalCompressedSize = 3}}, 0,
-         {stFormatWrong}, {}},
+         {{.Name = "a.txt", .Plain = kText, .Method = 0, .LocalCompressedSize = 3}},
+         0,
+         {stFormatWrong},
+         {}},
         {"descriptor disagrees",
-         {{.Name = "a.txt", .Plain = kText, .DataDescriptor = true, .DescriptorCrc = 7}}, 0,
-         {stFormatWrong}, {}},
-        {"unknown method", {{.Name = "a.txt", .Plain = kText, .Method = 0, .DeclaredMethod = 12}},
-         0, {stCompressionUnknown}, {}},
+         {{.Name = "a.txt", .Plain = kText, .DataDescriptor = true, .DescriptorCrc = 7}},
+         0,
+         {stFormatWrong},
+         {}},
+        {"unknown method",
+         {{.Name = "a.txt", .Plain = kText, .Method = 0, .DeclaredMethod = 12}},
+         0,
+         {stCompressionUnknown},
+         {}},
         {"data runs into the next member",
          {{.Name = "a.txt", .Plain = kText, .Method = 0, .DeclaredSize = 80, .CompressedSize = 80},
           {.Name = "b.txt", .Plain = kText}},
-         1, {stFormatWrong}, {"b.txt"}},
+         1,
+         {stFormatWrong},
+         {"b.txt"}},
         {"two records share a local header",
-         {{.Name = "a.txt", .Plain = kText}, {.Name = "b.txt", .Plain = kText, .OffsetOfMember = 0}},
-         0, {stFormatWrong, stFormatWrong}, {}},
+         {{.Name = "a.txt", .Plain = kText},
+          {.Name = "b.txt", .Plain = kText, .OffsetOfMember = 0}},
+         0,
+         {stFormatWrong, stFormatWrong},
+         {}},
         {"local header past the central directory",
-         {{.Name = "a.txt", .Plain = kText, .RawOffset = 500}}, 0, {stFormatWrong}, {}},
+         {{.Name = "a.txt", .Plain = kText, .RawOffset = 500}},
+         0,
+         {stFormatWrong},
+         {}},
         {"honest neighbours still extract",
-         {{.Name = "../x", .Plain = kText}, {.Name = "ok/fine.txt", .Plain = kText}}, 1,
-         {stUnsafeName}, {"ok/fine.txt"}},
+         {{.Name = "../x", .Plain = kText}, {.Name = "ok/fine.txt", .Plain = kText}},
+         1,
+         {stUnsafeName},
+         {"ok/fine.txt"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Label);
@@ -124,7 +164,8 @@ TEST_F(Hostile, ACrcFailureLeavesNoFileUnlessTheCallerKeepsIt) {
     for (int answer : {-1, 0, 1}) {
         SCOPED_TRACE(answer);
         std::string archive = Box.File("crc.zip");
-        WriteFile(archive, BuildZip({{.Name = "a.txt", .Plain = kText, .DeclaredCrc = 0x12345678}}));
+        WriteFile(archive,
+                  BuildZip({{.Name = "a.txt", .Plain = kText, .DeclaredCrc = 0x12345678}}));
         TEngineDriver run;
         run.Archive = archive;
         run.BaseDir = Box.MakeDir("out");
@@ -141,8 +182,8 @@ TEST_F(Hostile, ACrcFailureLeavesNoFileUnlessTheCallerKeepsIt) {
                   static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(kText.data()),
                                               static_cast<uInt>(kText.size()))));
         EXPECT_EQ(run.SkipTypes(), std::vector<int>{stCrcError});
-        EXPECT_EQ(Written(), answer == 1 ? std::vector<std::string>{"a.txt"}
-                                         : std::vector<std::string>{});
+        EXPECT_EQ(Written(),
+                  answer == 1 ? std::vector<std::string>{"a.txt"} : std::vector<std::string>{});
         std::filesystem::remove_all(Box.File("out"));
     }
 }
@@ -158,7 +199,8 @@ TEST_F(Hostile, ArchivesThatCannotBeReadFailAsAWhole) {
         {"cut in half", honest.substr(0, honest.size() / 2)},
         {"more entries than the directory holds",
          BuildZip({{.Name = "a.txt", .Plain = kText}}, {.TotalEntries = 5000})},
-        {"directory offset past the end record", [&] {
+        {"directory offset past the end record",
+         [&] {
              std::string b = honest;
              b[b.size() - 6] = '\x7F'; // central directory offset, high byte
              return b;
@@ -196,7 +238,8 @@ TEST_F(Hostile, LinksAlreadyInTheTargetFolderAreNeverFollowed) {
     ASSERT_EQ(symlink(secret.c_str(), Box.File("out/a.txt").c_str()), 0);
     ASSERT_EQ(symlink(elsewhere.c_str(), Box.File("out/sub").c_str()), 0);
 
-    TEngineDriver run = Run({{.Name = "a.txt", .Plain = kText}, {.Name = "sub/b.txt", .Plain = kText}});
+    TEngineDriver run =
+        Run({{.Name = "a.txt", .Plain = kText}, {.Name = "sub/b.txt", .Plain = kText}});
     // The link named like the member is replaced by the file; the linked folder is refused.
     EXPECT_EQ(Result, 1);
     EXPECT_EQ(ReadFileText(secret), "keep me");

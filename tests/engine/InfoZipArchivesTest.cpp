@@ -3,10 +3,10 @@
 #include "tests/common/TempDir.h"
 #include "tests/engine/EngineDriver.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -44,8 +44,7 @@ const TZipForm kForms[] = {
     // Written to a pipe, zip cannot seek back: sizes and CRCs go into data descriptors.
     {"streamed", "zip -q -r - preview.png notes.txt data | cat > %", ""},
     {"encrypted", "zip -q -r -P 'Lumen pix' % preview.png notes.txt data", "Lumen pix"},
-    {"encrypted-streamed", "zip -q -r -P s3cret - preview.png notes.txt data | cat > %",
-     "s3cret"},
+    {"encrypted-streamed", "zip -q -r -P s3cret - preview.png notes.txt data | cat > %", "s3cret"},
 };
 
 TEST_F(InfoZipArchives, EveryFormExtractsToTheOriginalBytes) {
@@ -79,8 +78,8 @@ TEST_F(InfoZipArchives, DataReadFromStandardInputUsesZip64Records) {
     // Reading the data from stdin, zip cannot know its size and writes ZIP64 forms: piped
     // out, a local header with ZIP64 placeholders and a descriptor with 8-byte sizes;
     // into a file, a ZIP64 end record and locator as well. The member is named "-".
-    for (const char* command : {"cat data/big.bin | zip -q - - | cat > %",
-                                "cat data/big.bin | zip -q % -"}) {
+    for (const char* command :
+         {"cat data/big.bin | zip -q - - | cat > %", "cat data/big.bin | zip -q % -"}) {
         SCOPED_TRACE(command);
         std::string archive = Zip(command);
         TEngineDriver run;

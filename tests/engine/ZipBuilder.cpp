@@ -1,9 +1,8 @@
 #include "tests/engine/ZipBuilder.h"
 
-#include <zlib.h>
-
 #include <fstream>
 #include <stdexcept>
+#include <zlib.h>
 
 namespace {
 
@@ -36,7 +35,9 @@ public:
     }
 
 private:
-    static uint32_t Crc(uint32_t crc, uint8_t b) { return get_crc_table()[(crc ^ b) & 0xFF] ^ (crc >> 8); }
+    static uint32_t Crc(uint32_t crc, uint8_t b) {
+        return get_crc_table()[(crc ^ b) & 0xFF] ^ (crc >> 8);
+    }
     void Update(uint8_t p) {
         FKeys[0] = Crc(FKeys[0], p);
         FKeys[1] = (FKeys[1] + (FKeys[0] & 0xFF)) * 134775813 + 1;

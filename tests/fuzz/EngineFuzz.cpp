@@ -9,7 +9,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-
 #include <unistd.h>
 
 namespace fs = std::filesystem;
