@@ -27,7 +27,19 @@ protected:
         EXPECT_EQ(RunShell("cd '" + Dir.File("src") + "' && " + cmd), 0) << cmd;
         return archive;
     }
+    // Extracts every member of `archive` into a fresh folder "out"; answers the names of
+    // the files there, and keeps the engine's result in Handled.
+    std::vector<std::string> ExtractInto(TEngineDriver& run, const std::string& archive) {
+        run.Archive = archive;
+        run.BaseDir = Dir.MakeDir("out");
+        Handled = run.Exec();
+        std::vector<std::string> names;
+        for (const auto& [name, content] : ListTree(run.BaseDir))
+            names.push_back(name);
+        return names;
+    }
     TempDir Dir;
+    int32_t Handled = 0;
 };
 
 struct TZipForm {
@@ -139,12 +151,8 @@ TEST_F(InfoZipArchives, ADamagedMemberFailsAloneAsUnzipAlsoFinds) {
     ASSERT_FALSE(UnzipTestPasses(archive));
 
     TEngineDriver run;
-    run.Archive = archive;
-    run.BaseDir = Dir.MakeDir("out");
-    EXPECT_EQ(run.Exec(), 1);
-    auto tree = ListTree(run.BaseDir);
-    ASSERT_EQ(tree.size(), 1u);
-    EXPECT_EQ(tree[0].first, "preview.png");
+    EXPECT_EQ(ExtractInto(run, archive), std::vector<std::string>{"preview.png"});
+    EXPECT_EQ(Handled, 1);
     ASSERT_EQ(run.Of(uaSkipped).size(), 1u);
     EXPECT_EQ(run.Of(uaSkipped)[0].Text, "notes.txt");
 }
@@ -153,12 +161,8 @@ TEST_F(InfoZipArchives, SymbolicLinkMembersAreNeverCreated) {
     ASSERT_EQ(RunShell("cd '" + Dir.File("src") + "' && ln -s /etc/passwd link"), 0);
     std::string archive = Zip("zip -q -y % link preview.png");
     TEngineDriver run;
-    run.Archive = archive;
-    run.BaseDir = Dir.MakeDir("out");
-    EXPECT_EQ(run.Exec(), 1);
-    auto tree = ListTree(run.BaseDir);
-    ASSERT_EQ(tree.size(), 1u);
-    EXPECT_EQ(tree[0].first, "preview.png");
+    EXPECT_EQ(ExtractInto(run, archive), std::vector<std::string>{"preview.png"});
+    EXPECT_EQ(Handled, 1);
     EXPECT_EQ(run.SkipTypes(), std::vector<int>{stLinkMember});
 }
 
