@@ -5,6 +5,7 @@
 #   tools/dev.sh test       install what is missing, build, run every test headless
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
+#   tools/dev.sh fuzz       build the libFuzzer harnesses with clang, run each FUZZ_SECONDS (60)
 #
 # Packages are installed only when missing, so a prepared machine needs no network.
 set -euo pipefail
@@ -64,8 +65,22 @@ case "${1:-}" in
     build build-bench -DJIB_BENCH=ON -DJIB_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
+  fuzz)
+    ensure_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+    cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+      -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON >/dev/null
+    mapfile -t fuzzers < <(cmake --build build-fuzz --target help | sed -n 's/^\.\.\. \(.*_fuzzer\)$/\1/p')
+    cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]}"
+    for f in "${fuzzers[@]}"; do
+      name=${f%_fuzzer}
+      mkdir -p "build-fuzz/corpus-$name" "build-fuzz/artifacts-$name"
+      dict=(); [ -f "tests/fuzz/$name.dict" ] && dict=(-dict="tests/fuzz/$name.dict")
+      "build-fuzz/bin/$f" -max_total_time="${FUZZ_SECONDS:-60}" "${dict[@]}" \
+        -artifact_prefix="build-fuzz/artifacts-$name/" "build-fuzz/corpus-$name" "tests/fuzz/corpus/$name"
+    done
+    ;;
   *)
-    sed -n '2,9p' "$0"
+    sed -n '2,10p' "$0"
     exit 2
     ;;
 esac
