@@ -1,0 +1,36 @@
+// Row geometry and row conversion: how many bytes a filtered row of n pixels takes, and
+// how its samples land in the bitmap (blue-green-red for colour, indexes into the colour
+// table for greyscale and palette, alpha split into its own plane).
+#pragma once
+
+#include "png/pnggraphic.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace png {
+
+// Data bytes of a filtered row of `pixels` pixels, without its filter type byte.
+std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t pixels);
+// Bytes of one whole pixel (at least 1): how far back a filter finds the left neighbour.
+std::size_t FilterStride(unsigned colorType, unsigned bitDepth);
+
+// Converts one unfiltered row of `pixels` samples (the bytes after the filter type) into
+// `bitmapRow`, pixel i going to column first + i × step, and its alpha values into
+// `alphaRow` (null for images without alpha). `gamma` corrects RGB samples.
+using TConvertRow = void (*)(const std::uint8_t* source, std::uint8_t* bitmapRow,
+                             std::uint8_t* alphaRow, std::uint32_t pixels, std::uint32_t first,
+                             std::uint32_t step, const TGammaTable& gamma);
+
+struct TRowConverters {
+    // Whole rows: first is 0 and step 1.
+    TConvertRow Progressive;
+    // Rows of an Adam7 pass. Packed pixels are ORed in, so the bitmap must start zeroed.
+    TConvertRow Adam7;
+};
+
+// The routines for a legal colour type and depth; `identityGamma` picks variants that skip
+// the table when it changes nothing.
+TRowConverters SelectRowConverters(unsigned colorType, unsigned bitDepth, bool identityGamma);
+
+} // namespace png
