@@ -38,32 +38,27 @@ void WriteBigEndian32(std::uint8_t* p, std::uint32_t value) {
     p[3] = static_cast<std::uint8_t>(value);
 }
 
-bool ReadBigEndian32(TStream& stream, std::uint32_t& value) {
-    std::uint8_t bytes[4];
-    std::size_t got = 0;
-    while (got < sizeof bytes) {
-        const std::size_t n = stream.Read(bytes + got, sizeof bytes - got);
-        if (n == 0)
-            return false;
-        got += n;
-    }
-    value = ReadBigEndian32(bytes);
-    return true;
-}
-
-namespace {
-
-// Reads up to `count` bytes, going on after short reads; answers how many arrived.
-std::size_t ReadFully(TStream& stream, std::uint8_t* buffer, std::size_t count) {
+std::size_t ReadFully(TStream& stream, void* buffer, std::size_t count) {
+    auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t got = 0;
     while (got < count) {
-        const std::size_t n = stream.Read(buffer + got, count - got);
+        const std::size_t n = stream.Read(out + got, count - got);
         if (n == 0)
             break;
         got += n;
     }
     return got;
 }
+
+bool ReadBigEndian32(TStream& stream, std::uint32_t& value) {
+    std::uint8_t bytes[4];
+    if (ReadFully(stream, bytes, sizeof bytes) != sizeof bytes)
+        return false;
+    value = ReadBigEndian32(bytes);
+    return true;
+}
+
+namespace {
 
 template <class C> std::unique_ptr<TChunk> Make(TPngGraphic& owner) {
     return std::make_unique<C>(owner);

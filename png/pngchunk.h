@@ -45,6 +45,9 @@ std::uint32_t UpdateCrc(std::uint32_t crc, const void* data, std::size_t length)
 std::uint32_t ReadBigEndian32(const std::uint8_t* p);
 void WriteBigEndian32(std::uint8_t* p, std::uint32_t value);
 
+// Reads up to `count` bytes, going on after short reads; answers how many arrived.
+std::size_t ReadFully(TStream& stream, void* buffer, std::size_t count);
+
 // Reads a 4-byte big-endian number; answers false when the stream ends first.
 bool ReadBigEndian32(TStream& stream, std::uint32_t& value);
 

@@ -22,14 +22,7 @@ constexpr long double kGammaScale = 100000.0L;
 constexpr long double kDisplayGamma = 2.2L;
 
 bool ReadType(TStream& stream, png::TChunkType& type) {
-    std::size_t got = 0;
-    while (got < type.size()) {
-        const std::size_t n = stream.Read(type.data() + got, type.size() - got);
-        if (n == 0)
-            return false;
-        got += n;
-    }
-    return true;
+    return png::ReadFully(stream, type.data(), type.size()) == type.size();
 }
 
 } // namespace
@@ -160,13 +153,7 @@ void TPngGraphic::LoadFromStream(TStream& stream) {
 
 void TPngGraphic::ReadChunks(TStream& stream) {
     std::uint8_t signature[sizeof kPngSignature];
-    std::size_t got = 0;
-    while (got < sizeof signature) {
-        const std::size_t n = stream.Read(signature + got, sizeof signature - got);
-        if (n == 0)
-            break;
-        got += n;
-    }
+    const std::size_t got = png::ReadFully(stream, signature, sizeof signature);
     if (got != sizeof signature || !std::equal(signature, signature + got, kPngSignature))
         png::RaiseError<EPNGInvalidFileHeader>(png::EPNGInvalidFileHeaderText);
 

@@ -82,7 +82,7 @@ void TImageDataReader::NextChunk() {
     std::uint32_t length = 0;
     png::TChunkType type{};
     if (!png::ReadBigEndian32(FStream, length) ||
-        FStream.Read(type.data(), type.size()) != type.size() || type != kIdatType)
+        png::ReadFully(FStream, type.data(), type.size()) != type.size() || type != kIdatType)
         png::RaiseError<EPNGMissingMultipleIDAT>(png::EPNGMissingMultipleIDATText);
     FPosition += 8;
     FCrc = png::UpdateCrc(png::kCrcStart, type.data(), type.size());
