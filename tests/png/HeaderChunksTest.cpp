@@ -87,8 +87,7 @@ TEST(HeaderChunk, PixelBudgetIsCheckedBeforeTheBitmapExists) {
     EXPECT_EQ(png.Header().ImageHandle(), nullptr);
     png.SetMaxPixels(100);
     LoadBytes(png, SimplePng(Ihdr(10, 10, 8, 0), ZeroRows(10, 10)));
-    EXPECT_THROW(LoadBytes(png, SimplePng(Ihdr(11, 10, 8, 0), ZeroRows(11, 10))),
-                 EPNGSizeExceeds);
+    EXPECT_THROW(LoadBytes(png, SimplePng(Ihdr(11, 10, 8, 0), ZeroRows(11, 10))), EPNGSizeExceeds);
 }
 
 TEST(HeaderChunk, BitmapLayoutFollowsColourTypeAndDepth) {
@@ -99,11 +98,11 @@ TEST(HeaderChunk, BitmapLayoutFollowsColourTypeAndDepth) {
         bool palette, alpha;
     };
     const Case cases[] = {
-        {0, 1, 33, 1, 8, true, false},   {0, 2, 9, 4, 8, true, false},
-        {0, 4, 8, 4, 4, true, false},    {0, 8, 5, 8, 8, true, false},
-        {0, 16, 3, 8, 4, true, false},   {3, 2, 1, 4, 4, true, false},
-        {3, 8, 4, 8, 4, true, false},    {4, 8, 2, 8, 4, true, true},
-        {4, 16, 2, 8, 4, true, true},    {2, 8, 1, 24, 4, false, false},
+        {0, 1, 33, 1, 8, true, false},    {0, 2, 9, 4, 8, true, false},
+        {0, 4, 8, 4, 4, true, false},     {0, 8, 5, 8, 8, true, false},
+        {0, 16, 3, 8, 4, true, false},    {3, 2, 1, 4, 4, true, false},
+        {3, 8, 4, 8, 4, true, false},     {4, 8, 2, 8, 4, true, true},
+        {4, 16, 2, 8, 4, true, true},     {2, 8, 1, 24, 4, false, false},
         {2, 16, 5, 24, 16, false, false}, {6, 8, 3, 24, 12, false, true},
     };
     for (const Case& c : cases) {
@@ -285,8 +284,7 @@ TEST(TextChunks, KeywordsAndTexts) {
         {"zTXt", Bytes(std::string("Story\0\0", 7)) + Deflate(story), "Story",
          std::string(5000, 'x')},
         // Damaged, another method, a cut-off stream, a missing method byte: empty text.
-        {"zTXt", Bytes(std::string("Story\0\0", 7)) + Bytes({0x78, 0x9C, 0xFF, 0xFF}), "Story",
-         ""},
+        {"zTXt", Bytes(std::string("Story\0\0", 7)) + Bytes({0x78, 0x9C, 0xFF, 0xFF}), "Story", ""},
         {"zTXt", Bytes(std::string("Story\0\1", 7)) + Deflate(story), "Story", ""},
         {"zTXt", Bytes(std::string("Story\0\0", 7)) + cutOff, "Story", ""},
         {"zTXt", Bytes("Story"), "Story", ""},
@@ -331,7 +329,8 @@ TEST(TextChunks, SaveWritesKeywordSeparatorAndText) {
     // length, type, "Empty", separator, method 0, then a zlib stream of one space.
     const TBytes& bytes = zout.Bytes();
     ASSERT_GT(bytes.size(), 8u + 7u + 4u);
-    EXPECT_EQ(TBytes(bytes.begin() + 4, bytes.begin() + 15), Bytes(std::string("zTXtEmpty\0\0", 11)));
+    EXPECT_EQ(TBytes(bytes.begin() + 4, bytes.begin() + 15),
+              Bytes(std::string("zTXtEmpty\0\0", 11)));
     std::string inflated;
     EXPECT_TRUE(png::InflateText(bytes.data() + 15, bytes.size() - 15 - 4, 100, inflated));
     EXPECT_EQ(inflated, " ");

@@ -29,10 +29,10 @@ TBytes BigEndian32(std::uint32_t v) {
     return Bytes({int(v >> 24 & 255), int(v >> 16 & 255), int(v >> 8 & 255), int(v & 255)});
 }
 
-TBytes Deflate(const TBytes& raw) {
+TBytes Deflate(const TBytes& raw, int level) {
     uLongf size = compressBound(raw.size());
     TBytes out(size);
-    compress2(out.data(), &size, raw.data(), raw.size(), 9);
+    compress2(out.data(), &size, raw.data(), raw.size(), level);
     out.resize(size);
     return out;
 }

@@ -16,7 +16,8 @@ TBytes Bytes(std::initializer_list<int> values);
 TBytes Bytes(const std::string& text);
 TBytes operator+(TBytes a, const TBytes& b);
 TBytes BigEndian32(std::uint32_t value);
-TBytes Deflate(const TBytes& raw);
+// A zlib stream of `raw`; level 0 stores the bytes as they are.
+TBytes Deflate(const TBytes& raw, int level = 9);
 
 extern const TBytes kSignature;
 
