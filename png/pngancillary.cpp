@@ -266,7 +266,7 @@ bool TChunkzTXt::LoadFromStream(TStream& stream, const png::TChunkType& type,
 
 bool TChunkzTXt::SaveToStream(TStream& stream) {
     if (Text.empty())
-        Text = " ";
+        Text.assign(1, ' ');
     std::vector<std::uint8_t> compressed;
     if (!png::DeflateBytes(Text.data(), Text.size(), Owner().CompressionLevel(), compressed))
         return false;

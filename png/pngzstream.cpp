@@ -1,5 +1,6 @@
 #include "png/pngzstream.h"
 
+#include "platform/StrFormat.h"
 #include "png/pngmessages.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ std::string ZlibErrorText(int code) {
     case Z_NEED_DICT:
         return "need dictionary (2)";
     default:
-        return "(" + std::to_string(code) + ")";
+        return Format("(%d)", code);
     }
 }
 
