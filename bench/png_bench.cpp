@@ -5,16 +5,15 @@
 #include "gui/Stream.h"
 #include "png/pnggraphic.h"
 
-#include <png.h>
-
-#include <benchmark/benchmark.h>
-
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <png.h>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <benchmark/benchmark.h>
 
 namespace {
 

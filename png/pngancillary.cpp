@@ -55,8 +55,7 @@ bool TChunktRNS::LoadFromStream(TStream& stream, const png::TChunkType& type,
         // (several entries, or one that is only partly transparent) needs blending.
         const std::uint8_t* begin = FPaletteValues.data();
         const std::uint8_t* end = begin + DataSize();
-        const auto translucent =
-            std::count_if(begin, end, [](std::uint8_t v) { return v != 255; });
+        const auto translucent = std::count_if(begin, end, [](std::uint8_t v) { return v != 255; });
         FBitTransparency = translucent == 1 && std::find(begin, end, 0) != end;
         break;
     }

@@ -5,10 +5,9 @@
 #include "png/pnggraphic.h"
 #include "png/pngmessages.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <limits>
+#include <zlib.h>
 
 namespace png {
 
@@ -27,8 +26,8 @@ std::uint32_t UpdateCrc(std::uint32_t crc, const void* data, std::size_t length)
 }
 
 std::uint32_t ReadBigEndian32(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) |
-           (std::uint32_t{p[2]} << 8) | std::uint32_t{p[3]};
+    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
+           std::uint32_t{p[3]};
 }
 
 void WriteBigEndian32(std::uint8_t* p, std::uint32_t value) {
@@ -56,6 +55,19 @@ bool ReadBigEndian32(TStream& stream, std::uint32_t& value) {
         return false;
     value = ReadBigEndian32(bytes);
     return true;
+}
+
+void WriteChunk(TStream& stream, const TChunkType& type, const std::uint8_t* data,
+                std::uint32_t size) {
+    std::uint8_t word[4];
+    WriteBigEndian32(word, size);
+    stream.WriteBuffer(word, sizeof word);
+    stream.WriteBuffer(type.data(), type.size());
+    if (size > 0)
+        stream.WriteBuffer(data, size);
+    const std::uint32_t crc = UpdateCrc(UpdateCrc(kCrcStart, type.data(), type.size()), data, size);
+    WriteBigEndian32(word, ~crc);
+    stream.WriteBuffer(word, sizeof word);
 }
 
 namespace {
@@ -135,16 +147,7 @@ bool TChunk::LoadFromStream(TStream& stream, const png::TChunkType& type, std::u
 }
 
 bool TChunk::SaveToStream(TStream& stream) {
-    std::uint8_t word[4];
-    png::WriteBigEndian32(word, FDataSize);
-    stream.WriteBuffer(word, sizeof word);
-    stream.WriteBuffer(FTypeName.data(), FTypeName.size());
-    if (FDataSize > 0)
-        stream.WriteBuffer(Data(), FDataSize);
-    std::uint32_t crc = png::UpdateCrc(png::kCrcStart, FTypeName.data(), FTypeName.size());
-    crc = png::UpdateCrc(crc, Data(), FDataSize);
-    png::WriteBigEndian32(word, ~crc);
-    stream.WriteBuffer(word, sizeof word);
+    png::WriteChunk(stream, FTypeName, Data(), FDataSize);
     return true;
 }
 

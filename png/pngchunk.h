@@ -51,6 +51,10 @@ std::size_t ReadFully(TStream& stream, void* buffer, std::size_t count);
 // Reads a 4-byte big-endian number; answers false when the stream ends first.
 bool ReadBigEndian32(TStream& stream, std::uint32_t& value);
 
+// Writes one whole chunk: length, type, data and the CRC over type and data.
+void WriteChunk(TStream& stream, const TChunkType& type, const std::uint8_t* data,
+                std::uint32_t size);
+
 } // namespace png
 
 // One chunk of a PNG stream. Classes for the chunk kinds the decoder understands derive
@@ -75,8 +79,7 @@ public:
     // Reads `length` data bytes and the stored CRC that follow in `stream`; raises
     // EPngInvalidCRC when the CRC differs or the stream ends first. Kinds parse their data
     // only after this succeeded. Answers false to stop the reading loop early.
-    virtual bool LoadFromStream(TStream& stream, const png::TChunkType& type,
-                                std::uint32_t length);
+    virtual bool LoadFromStream(TStream& stream, const png::TChunkType& type, std::uint32_t length);
     // Writes length, type, data and CRC.
     virtual bool SaveToStream(TStream& stream);
 
@@ -105,12 +108,16 @@ private:
 };
 
 // Declares a chunk class's kind name and its same-class factory.
-#define JIB_PNG_CHUNK_KIND(Class, Kind)                                                         \
-public:                                                                                        \
-    static constexpr std::string_view ClassKindName() { return Kind; }                         \
-    std::string_view KindName() const override { return ClassKindName(); }                     \
-    std::unique_ptr<TChunk> NewInstance(TPngGraphic& owner) const override {                   \
-        return std::make_unique<Class>(owner);                                                 \
+#define JIB_PNG_CHUNK_KIND(Class, Kind)                                                            \
+public:                                                                                            \
+    static constexpr std::string_view ClassKindName() {                                            \
+        return Kind;                                                                               \
+    }                                                                                              \
+    std::string_view KindName() const override {                                                   \
+        return ClassKindName();                                                                    \
+    }                                                                                              \
+    std::unique_ptr<TChunk> NewInstance(TPngGraphic& owner) const override {                       \
+        return std::make_unique<Class>(owner);                                                     \
     }
 
 // A list of owned objects with the classic list operations. Slots past the count that a

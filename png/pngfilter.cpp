@@ -27,8 +27,8 @@ void ReverseAverage(std::uint8_t* x, const std::uint8_t* p, std::size_t n, std::
 // Paeth over whole pixels of S bytes: keeping the left and upper-left pixels in locals
 // lets the compiler turn the predictor into selects instead of branches, which is where
 // this filter spends its time on photographs.
-template <std::size_t S> void ReversePaethFixed(std::uint8_t* x, const std::uint8_t* p,
-                                               std::size_t n) {
+template <std::size_t S>
+void ReversePaethFixed(std::uint8_t* x, const std::uint8_t* p, std::size_t n) {
     int a[S] = {}, c[S] = {};
     for (std::size_t i = 0; i + S <= n; i += S)
         for (std::size_t k = 0; k < S; ++k) {

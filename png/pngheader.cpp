@@ -13,8 +13,7 @@ namespace png {
 bool IsLegalColorDepth(unsigned colorType, unsigned bitDepth) {
     switch (colorType) {
     case COLOR_GRAYSCALE:
-        return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 ||
-               bitDepth == 16;
+        return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8 || bitDepth == 16;
     case COLOR_PALETTE:
         return bitDepth == 1 || bitDepth == 2 || bitDepth == 4 || bitDepth == 8;
     case COLOR_RGB:
@@ -67,8 +66,8 @@ void TChunkIHDR::ValidateRecord() const {
         throw EPngInvalidIHDR(Format(png::PngMessage(png::EPNGInvalidColorDepthText),
                                      unsigned{r.BitDepth}, unsigned{r.ColorType}));
     if (r.FilterMethod != 0)
-        throw EPNGUnknownCompression(Format(png::PngMessage(png::EPNGUnknownFilterMethodText),
-                                            unsigned{r.FilterMethod}));
+        throw EPNGUnknownCompression(
+            Format(png::PngMessage(png::EPNGUnknownFilterMethodText), unsigned{r.FilterMethod}));
 }
 
 bool TChunkIHDR::LoadFromStream(TStream& stream, const png::TChunkType& type,
@@ -100,8 +99,7 @@ void TChunkIHDR::PrepareImageData() {
     const TIHDRData& r = FIHDRData;
     const std::uint64_t pixels = std::uint64_t{r.Width} * r.Height;
     if (pixels > Owner().MaxPixels())
-        throw EPNGSizeExceeds(Format(png::PngMessage(png::EPNGPixelBudgetText), r.Width,
-                                     r.Height,
+        throw EPNGSizeExceeds(Format(png::PngMessage(png::EPNGPixelBudgetText), r.Width, r.Height,
                                      static_cast<unsigned long long>(Owner().MaxPixels())));
 
     FHasPalette = r.ColorType == png::COLOR_GRAYSCALE || r.ColorType == png::COLOR_PALETTE ||

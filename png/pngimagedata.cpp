@@ -20,15 +20,6 @@ const png::TChunkType kIdatType = png::MakeChunkType("IDAT");
 // Compressed input is read in blocks of at most this size, never past a chunk's end.
 constexpr std::size_t kInputBufferSize = 65535;
 
-struct TAdam7Pass {
-    std::uint32_t FirstRow, FirstColumn, RowStep, ColumnStep;
-};
-
-constexpr TAdam7Pass kAdam7Passes[] = {
-    {0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
-    {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1},
-};
-
 // Reads the zlib stream across the IDAT chunks that follow one another, checking each
 // chunk's CRC as its end is reached.
 class TImageDataReader {
@@ -147,8 +138,8 @@ bool IsIdentity(const png::TGammaTable& table) {
 // Two row buffers (filter type byte + data) that swap roles after each row.
 class TRowPair {
 public:
-    explicit TRowPair(std::size_t rowBytes) : FRows{std::vector<std::uint8_t>(rowBytes + 1),
-                                                    std::vector<std::uint8_t>(rowBytes + 1)} {}
+    explicit TRowPair(std::size_t rowBytes)
+        : FRows{std::vector<std::uint8_t>(rowBytes + 1), std::vector<std::uint8_t>(rowBytes + 1)} {}
     std::uint8_t* Current() { return FRows[FCurrent].data(); }
     std::uint8_t* Previous() { return FRows[1 - FCurrent].data(); }
     void Swap() { FCurrent = 1 - FCurrent; }
@@ -202,11 +193,8 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
             rows.Swap();
         }
     } else {
-        for (const TAdam7Pass& pass : kAdam7Passes) {
-            const std::uint32_t pixels =
-                width > pass.FirstColumn
-                    ? (width - pass.FirstColumn + pass.ColumnStep - 1) / pass.ColumnStep
-                    : 0;
+        for (const png::TAdam7Pass& pass : png::kAdam7Passes) {
+            const std::uint32_t pixels = png::PassPixels(pass, width);
             const std::size_t rowBytes = png::RowBytes(colorType, depth, pixels);
             std::memset(rows.Previous(), 0, rowBytes + 1);
             if (rowBytes == 0)
@@ -224,9 +212,4 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
     }
     reader.Finish();
     return true;
-}
-
-bool TChunkIDAT::SaveToStream(TStream& /*stream*/) {
-    // Writing re-encodes the bitmap; the encoder is not part of this library yet.
-    throw EInvalidOperation("TPngGraphic can't write image data yet: the encoder is missing");
 }

@@ -41,11 +41,11 @@ const char* PngMessage(int id);
 
 } // namespace png
 
-#define JIB_PNG_EXCEPTION(name, id)                                                            \
-    class name : public Exception {                                                            \
-    public:                                                                                    \
-        name() : Exception(png::PngMessage(id)) {}                                             \
-        explicit name(std::string message) : Exception(std::move(message)) {}                  \
+#define JIB_PNG_EXCEPTION(name, id)                                                                \
+    class name : public Exception {                                                                \
+    public:                                                                                        \
+        name() : Exception(png::PngMessage(id)) {}                                                 \
+        explicit name(std::string message) : Exception(std::move(message)) {}                      \
     }
 
 JIB_PNG_EXCEPTION(EPngInvalidCRC, png::EPngInvalidCRCText);

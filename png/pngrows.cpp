@@ -69,7 +69,9 @@ void ConvertSamples(const std::uint8_t* src, std::uint8_t* dst, std::uint8_t* al
     constexpr unsigned pixelBytes = Bytes * Chans;
     constexpr bool colour = Chans >= 3;
     constexpr bool hasAlpha = Chans == 2 || Chans == 4;
-    const auto g = [&gamma](std::uint8_t v) { return UseGamma ? gamma[v] : v; };
+    const auto g = [&gamma](std::uint8_t v) {
+        return UseGamma ? gamma[v] : v;
+    };
     for (std::uint32_t i = 0; i < pixels; ++i, src += pixelBytes) {
         const std::size_t x = Interlaced ? first + std::size_t{i} * step : i;
         if constexpr (colour) {

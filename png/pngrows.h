@@ -10,6 +10,24 @@
 
 namespace png {
 
+// The seven passes of Adam7 interlacing, rows and columns counted from 0 at the top left.
+struct TAdam7Pass {
+    std::uint32_t FirstRow, FirstColumn, RowStep, ColumnStep;
+};
+
+inline constexpr TAdam7Pass kAdam7Passes[] = {
+    {0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
+    {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1},
+};
+
+// Pixels in each row of `pass` for an image `width` pixels wide; none when the width
+// doesn't reach the pass's first column.
+constexpr std::uint32_t PassPixels(const TAdam7Pass& pass, std::uint32_t width) {
+    return width > pass.FirstColumn
+               ? (width - pass.FirstColumn + pass.ColumnStep - 1) / pass.ColumnStep
+               : 0;
+}
+
 // Data bytes of a filtered row of `pixels` pixels, without its filter type byte.
 std::size_t RowBytes(unsigned colorType, unsigned bitDepth, std::uint32_t pixels);
 // Bytes of one whole pixel (at least 1): how far back a filter finds the left neighbour.

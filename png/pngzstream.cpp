@@ -43,8 +43,17 @@ TZInflateStream::~TZInflateStream() {
     inflateEnd(&FStream);
 }
 
-bool InflateText(const std::uint8_t* data, std::size_t size, std::size_t limit,
-                 std::string& text) {
+TZDeflateStream::TZDeflateStream(int level) {
+    const int result = deflateInit(&FStream, level);
+    if (result != Z_OK)
+        throw EPNGZLIBError(PngMessage(EPNGZLIBErrorText) + ZlibErrorText(result));
+}
+
+TZDeflateStream::~TZDeflateStream() {
+    deflateEnd(&FStream);
+}
+
+bool InflateText(const std::uint8_t* data, std::size_t size, std::size_t limit, std::string& text) {
     text.clear();
     z_stream z{};
     if (inflateInit(&z) != Z_OK)

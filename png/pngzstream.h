@@ -2,12 +2,11 @@
 // compressed text, the deflate of text on writing, and the texts for zlib's result codes.
 #pragma once
 
-#include <zlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 namespace png {
 
@@ -34,11 +33,25 @@ private:
     z_stream FStream{};
 };
 
+// A deflate stream at a compression level, ended on every exit.
+class TZDeflateStream {
+public:
+    // Raises EPNGZLIBError when zlib can't start (out of memory, a level outside 0 to 9).
+    explicit TZDeflateStream(int level);
+    ~TZDeflateStream();
+    TZDeflateStream(const TZDeflateStream&) = delete;
+    TZDeflateStream& operator=(const TZDeflateStream&) = delete;
+
+    z_stream& Record() { return FStream; }
+
+private:
+    z_stream FStream{};
+};
+
 // Inflates a complete zlib stream. Answers false, with `text` empty, when the data is
 // damaged, ends before the stream does, or would inflate beyond `limit` bytes; the
 // output is checked as it grows, so the limit also bounds the memory taken.
-bool InflateText(const std::uint8_t* data, std::size_t size, std::size_t limit,
-                 std::string& text);
+bool InflateText(const std::uint8_t* data, std::size_t size, std::size_t limit, std::string& text);
 
 // Deflates `size` bytes at `level` into a complete zlib stream; false when zlib fails.
 bool DeflateBytes(const void* data, std::size_t size, int level,

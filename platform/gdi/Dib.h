@@ -20,9 +20,15 @@ constexpr TColorRef RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return static_cast<TColorRef>(r) | (static_cast<TColorRef>(g) << 8) |
            (static_cast<TColorRef>(b) << 16);
 }
-constexpr std::uint8_t GetRValue(TColorRef c) { return static_cast<std::uint8_t>(c); }
-constexpr std::uint8_t GetGValue(TColorRef c) { return static_cast<std::uint8_t>(c >> 8); }
-constexpr std::uint8_t GetBValue(TColorRef c) { return static_cast<std::uint8_t>(c >> 16); }
+constexpr std::uint8_t GetRValue(TColorRef c) {
+    return static_cast<std::uint8_t>(c);
+}
+constexpr std::uint8_t GetGValue(TColorRef c) {
+    return static_cast<std::uint8_t>(c >> 8);
+}
+constexpr std::uint8_t GetBValue(TColorRef c) {
+    return static_cast<std::uint8_t>(c >> 16);
+}
 
 constexpr std::uint32_t BI_RGB = 0;
 constexpr std::uint32_t kBitmapInfoHeaderSize = 40;

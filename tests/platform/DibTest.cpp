@@ -1,9 +1,10 @@
 #include "platform/gdi/Dib.h"
+
 #include "platform/gdi/MemoryDC.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+
+#include <gtest/gtest.h>
 
 namespace {
 
