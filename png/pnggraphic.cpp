@@ -131,9 +131,12 @@ void TPngGraphic::AssignPng(const TPngGraphic& source) {
     FCompressionLevel = source.FCompressionLevel;
     FFilters = source.FFilters;
     FMaxPixels = source.FMaxPixels;
-    // The source's gamma tables are not taken over: its pixels and colours are already
-    // corrected.
     ClearChunks();
+    // The pixels and colours arrive corrected already, but the copy keeps the source's
+    // gAMA chunk: it needs the source's inverse table too, or saving it would write the
+    // corrected samples with that gamma and a reader would correct them a second time.
+    FGammaTable = source.FGammaTable;
+    FInverseTable = source.FInverseTable;
     FChunkList.SetSize(source.FChunkList.Count());
     for (int i = 0; i < source.FChunkList.Count(); ++i) {
         const TChunk* from = source.FChunkList.Item(i);

@@ -127,3 +127,21 @@ TEST(Writer, LongImageDataIsCutIntoFullSizeChunks) {
     EXPECT_EQ(sizes[0], 65535u);
     EXPECT_GT(sizes[1], 120200u - 65535u);
 }
+
+TEST(Writer, ACopyOfAGammaCorrectedImageSavesLikeTheOriginal) {
+    TPngGraphic original;
+    LoadBytes(original, ReadFileBytes(FixturePath("pattern-c2-d8.png")));
+    TMemoryStream plain;
+    original.SaveToStream(plain);
+    // The same image with gamma 1.0: its pixels are brightened as they are decoded.
+    TBytes withGamma = plain.Bytes();
+    const TBytes gama = Chunk("gAMA", BigEndian32(100000));
+    withGamma.insert(withGamma.begin() + 8 + 25, gama.begin(), gama.end());
+    LoadBytes(original, withGamma);
+    TPngGraphic copy;
+    copy.Assign(original);
+    EXPECT_EQ(Saved(copy), Saved(original));
+    TPngGraphic reread;
+    LoadBytes(reread, Saved(copy));
+    EXPECT_EQ(DecodedRgba(reread), DecodedRgba(original));
+}
