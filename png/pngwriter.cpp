@@ -20,17 +20,6 @@ const png::TChunkType kIdatType = png::MakeChunkType("IDAT");
 // Compressed output is written as IDAT chunks of this size, the last one shorter.
 constexpr std::size_t kOutputBufferSize = 65535;
 
-unsigned BitmapPixel(const std::uint8_t* row, std::size_t x, int bitCount) {
-    switch (bitCount) {
-    case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-    default:
-        return row[x];
-    }
-}
-
 // Puts an 8-bit value into `bytes` sample bytes. A 16-bit sample repeats it, which is the
 // exact 16-bit form of the 8-bit value (255 becomes 65535, not 65280).
 std::uint8_t* PutSample(std::uint8_t* out, std::uint8_t value, unsigned bytes) {
@@ -57,7 +46,7 @@ void GatherRow(const TChunkIHDR& header, unsigned depth, const png::TGammaTable&
         } else {
             std::memset(out, 0, png::RowBytes(header.ColorType(), depth, pixels));
             for (std::uint32_t i = 0; i < pixels; ++i) {
-                const unsigned v = BitmapPixel(bits, first + std::size_t{i} * step, bitCount);
+                const unsigned v = png::BitmapPixel(bits, first + std::size_t{i} * step, bitCount);
                 const std::size_t bit = std::size_t{i} * depth;
                 out[bit / 8] |= static_cast<std::uint8_t>(v << (8 - depth - bit % 8));
             }

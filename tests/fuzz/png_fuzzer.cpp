@@ -4,6 +4,7 @@
 // which must give the same pixels.
 #include "gui/Stream.h"
 #include "png/pnggraphic.h"
+#include "png/pngrows.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,17 +16,7 @@ namespace {
 constexpr std::uint64_t kRoundTripPixels = 1u << 20;
 
 unsigned Pixel(const TChunkIHDR& h, int x, int y) {
-    const std::uint8_t* row = h.ImageRow(y);
-    switch (h.BitmapInfo().bmiHeader.biBitCount) {
-    case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-    case 8:
-        return row[x];
-    default:
-        return row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
-    }
+    return png::BitmapPixel(h.ImageRow(y), x, h.BitmapInfo().bmiHeader.biBitCount);
 }
 
 bool SamePixels(const TPngGraphic& a, const TPngGraphic& b) {

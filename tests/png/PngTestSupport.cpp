@@ -1,5 +1,7 @@
 #include "tests/png/PngTestSupport.h"
 
+#include "png/pngrows.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -78,17 +80,7 @@ void LoadBytes(TPngGraphic& png, const TBytes& bytes, std::size_t block) {
 
 std::uint32_t BitmapValue(const TPngGraphic& png, int x, int y) {
     const TChunkIHDR& h = png.Header();
-    const std::uint8_t* row = h.ImageRow(y);
-    switch (h.BitmapInfo().bmiHeader.biBitCount) {
-    case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-    case 8:
-        return row[x];
-    default:
-        return row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
-    }
+    return png::BitmapPixel(h.ImageRow(y), x, h.BitmapInfo().bmiHeader.biBitCount);
 }
 
 TBytes DecodedRgba(const TPngGraphic& png) {
