@@ -1,6 +1,7 @@
 // Writing a decoded image back: what is read again must be what was written, and the
 // filter set decides the filter type of every row.
 #include "png/pngrows.h"
+#include "tests/common/TempDir.h"
 #include "tests/png/PngTestSupport.h"
 
 #include <filesystem>
@@ -144,4 +145,42 @@ TEST(Writer, ACopyOfAGammaCorrectedImageSavesLikeTheOriginal) {
     TPngGraphic reread;
     LoadBytes(reread, Saved(copy));
     EXPECT_EQ(DecodedRgba(reread), DecodedRgba(original));
+}
+
+namespace {
+
+// A graphic of another kind, which a PNG object can't take over.
+class TOtherGraphic : public TGraphic {
+public:
+    const char* ClassName() const override { return "TOtherGraphic"; }
+    int Width() const override { return 1; }
+    int Height() const override { return 1; }
+    void SetWidth(int) override {}
+    void SetHeight(int) override {}
+    bool Empty() const override { return false; }
+    void Draw(TCanvas&, const TRect&) override {}
+    void LoadFromStream(TStream&) override {}
+    void SaveToStream(TStream&) override {}
+};
+
+} // namespace
+
+TEST(Writer, FilesAndForeignGraphics) {
+    TempDir dir;
+    TPngGraphic png;
+    png.LoadFromFile(FixturePath("pattern-c3-d4-i.png"));
+    png.SaveToFile(dir.File("copy.png"));
+    TPngGraphic again;
+    again.LoadFromFile(dir.File("copy.png"));
+    EXPECT_EQ(DecodedRgba(again), DecodedRgba(png));
+    EXPECT_THROW(again.LoadFromFile(dir.File("absent.png")), EFOpenError);
+
+    TOtherGraphic other;
+    try {
+        png.Assign(other);
+        ADD_FAILURE() << "assigned";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "Cannot assign a TOtherGraphic to a TPngGraphic");
+    }
+    EXPECT_THROW(other.Assign(png), EConvertError);
 }
