@@ -8,6 +8,10 @@ namespace gdi {
 
 namespace {
 
+// No bitmap this program draws comes near this; a wild header is refused here instead of
+// being handed to the allocator (width and height fields alone could ask for 16 EiB).
+constexpr std::size_t kMaxDibBytes = std::size_t{1} << 36;
+
 bool IsSupportedBitCount(int bitCount) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24 || bitCount == 32;
 }
@@ -38,7 +42,7 @@ std::unique_ptr<TDibSection> TDibSection::Create(const TBitmapInfo& info) {
     if (stride == 0)
         return nullptr;
     const auto height = static_cast<std::size_t>(h.biHeight < 0 ? -h.biHeight : h.biHeight);
-    if (height > std::numeric_limits<std::size_t>::max() / stride)
+    if (height > kMaxDibBytes / stride)
         return nullptr;
 
     // calloc hands out zeroed memory the system maps lazily, so a large bitmap costs only

@@ -78,7 +78,8 @@ int DibColorCount(int bitCount);
 class TDibSection {
 public:
     // Answers null when the header is not one this library draws (1, 4, 8, 24 or 32 bits
-    // per pixel, uncompressed, positive width, non-zero height) or the memory can't be had.
+    // per pixel, uncompressed, positive width, non-zero height, at most 64 GiB of pixels)
+    // or the memory can't be had.
     static std::unique_ptr<TDibSection> Create(const TBitmapInfo& info);
 
     ~TDibSection();

@@ -44,7 +44,7 @@ TEST(Dib, RefusesHeadersItCannotHold) {
     EXPECT_EQ(gdi::TDibSection::Create(Info(-4, 4, 8)), nullptr);
     EXPECT_EQ(gdi::TDibSection::Create(Info(4, 0, 8)), nullptr);
     EXPECT_EQ(gdi::TDibSection::Create(Info(4, 4, 2)), nullptr);
-    // 2^31 - 1 rows of 2^31 - 1 pixels at 32 bits would overflow any address space.
+    // 2^31 - 1 rows of 2^31 - 1 pixels at 32 bits: 16 EiB, never handed to the allocator.
     EXPECT_EQ(gdi::TDibSection::Create(Info(0x7FFFFFFF, 0x7FFFFFFF, 32)), nullptr);
 }
 
