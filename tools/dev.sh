@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
 TEST_PACKAGES=(zip unzip util-linux)
-BENCH_PACKAGES=(libbenchmark-dev libpng-dev)
+BENCH_PACKAGES=(libbenchmark-dev libpng-dev imagemagick)
 
 ensure_packages() {
   local missing=()

@@ -1,0 +1,105 @@
+// TPngGraphic: a framework graphic read from a PNG stream. The stream's chunks become a
+// list of chunk objects; the header chunk owns the decoded bitmap (and the alpha plane of
+// images with alpha), which the image data chunk fills.
+#pragma once
+
+#include "gui/Graphic.h"
+#include "png/pngchunks.h"
+
+#include <array>
+#include <cstdint>
+
+namespace png {
+
+// The filters a writer may choose from for each row.
+enum TFilter : std::uint8_t { pfNone, pfSub, pfUp, pfAverage, pfPaeth };
+
+class TFilters {
+public:
+    constexpr TFilters() = default;
+    constexpr TFilters(std::initializer_list<TFilter> filters) {
+        for (TFilter f : filters)
+            FBits |= Bit(f);
+    }
+    constexpr bool Contains(TFilter f) const { return (FBits & Bit(f)) != 0; }
+    constexpr bool Empty() const { return FBits == 0; }
+    friend constexpr bool operator==(TFilters, TFilters) = default;
+
+private:
+    static constexpr std::uint8_t Bit(TFilter f) { return static_cast<std::uint8_t>(1u << f); }
+    std::uint8_t FBits = 0;
+};
+
+// How the image is drawn over what lies beneath it.
+enum class TTransparencyMode { ptmNone, ptmBit, ptmPartial };
+
+using TGammaTable = std::array<std::uint8_t, 256>;
+
+// The default pixel budget: 2^28 pixels (16384 x 16384) takes at most 1 GiB of bitmap and
+// alpha plane, far beyond any thumbnail, well within a desktop's memory.
+constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
+
+} // namespace png
+
+class TPngGraphic : public TGraphic {
+public:
+    TPngGraphic();
+    ~TPngGraphic() override;
+
+    const char* ClassName() const override { return "TPngGraphic"; }
+
+    int Width() const override;
+    int Height() const override;
+    // The size follows from the image; both raise EPngError.
+    void SetWidth(int value) override;
+    void SetHeight(int value) override;
+    bool Empty() const override;
+    bool Transparent() const override;
+    void Draw(TCanvas& canvas, const TRect& rect) override;
+    void Assign(const TGraphic& source) override;
+    void LoadFromStream(TStream& stream) override;
+    void SaveToStream(TStream& stream) override;
+
+    // Resets both gamma tables to the identity and destroys every chunk.
+    void ClearChunks();
+    bool HeaderPresent() const;
+    // Raises EPNGHeaderNotPresent when the first chunk is not the header.
+    TChunkIHDR& Header() const;
+    const TPNGList& Chunks() const { return FChunkList; }
+    TPNGList& Chunks() { return FChunkList; }
+
+    // Entry i is the display value of sample byte i.
+    const png::TGammaTable& GammaTable() const { return FGammaTable; }
+    const png::TGammaTable& InverseTable() const { return FInverseTable; }
+    // Rebuilds both tables for a gAMA value (the image gamma times 100000).
+    void InitializeGamma(std::uint32_t value);
+
+    std::uint8_t InterlaceMethod() const { return FInterlaceMethod; }
+    void SetInterlaceMethod(std::uint8_t value) { FInterlaceMethod = value; }
+    png::TFilters Filters() const { return FFilters; }
+    void SetFilters(png::TFilters value) { FFilters = value; }
+    std::uint8_t CompressionLevel() const { return FCompressionLevel; }
+    void SetCompressionLevel(std::uint8_t value) { FCompressionLevel = value; }
+
+    // The most pixels a header may declare; a larger image is refused before any bitmap
+    // memory is taken.
+    std::uint64_t MaxPixels() const { return FMaxPixels; }
+    void SetMaxPixels(std::uint64_t value) { FMaxPixels = value; }
+
+    // Needs the header (EPNGHeaderNotPresent otherwise).
+    png::TTransparencyMode TransparencyMode() const;
+    // The tRNS chunk's transparent colour, or 0 when there is none.
+    gdi::TColorRef TransparentColor() const;
+
+private:
+    void ReadChunks(TStream& stream);
+    void AssignPng(const TPngGraphic& source);
+
+    png::TGammaTable FGammaTable{};
+    png::TGammaTable FInverseTable{};
+    png::TFilters FFilters{png::pfSub};
+    std::uint8_t FCompressionLevel = 7;
+    std::uint8_t FInterlaceMethod = 0;
+    std::uint64_t FMaxPixels = png::kDefaultMaxPixels;
+    TPNGList FChunkList;
+};

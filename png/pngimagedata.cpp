@@ -1,0 +1,215 @@
+// The image data: the zlib stream spread over consecutive IDAT chunks is inflated one
+// filtered row at a time, unfiltered and converted into the header's bitmap.
+#include "gui/Stream.h"
+#include "png/pngchunks.h"
+#include "png/pngfilter.h"
+#include "png/pnggraphic.h"
+#include "png/pngmessages.h"
+#include "png/pngrows.h"
+#include "png/pngzstream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+const png::TChunkType kIdatType = png::MakeChunkType("IDAT");
+
+// Compressed input is read in blocks of at most this size, never past a chunk's end.
+constexpr std::size_t kInputBufferSize = 65535;
+
+// Reads the zlib stream across the IDAT chunks that follow one another, checking each
+// chunk's CRC as its end is reached.
+class TImageDataReader {
+public:
+    TImageDataReader(TStream& stream, std::uint32_t length)
+        : FStream(stream), FInput(kInputBufferSize) {
+        FPosition = stream.Position();
+        FEndOfChunk = FPosition + length;
+        FCrc = png::UpdateCrc(png::kCrcStart, kIdatType.data(), kIdatType.size());
+    }
+
+    // Inflates `count` bytes into `buffer`; answers fewer only when the stream ends inside
+    // an IDAT chunk's data.
+    std::size_t Read(std::uint8_t* buffer, std::size_t count);
+
+    // Reads the rest of the current chunk and checks its CRC; the stream then stands after
+    // it.
+    void Finish();
+
+private:
+    void CheckStoredCrc();
+    void NextChunk();
+    std::size_t ReadInput();
+
+    TStream& FStream;
+    png::TZInflateStream FInflate;
+    std::vector<std::uint8_t> FInput;
+    std::int64_t FPosition = 0;
+    std::int64_t FEndOfChunk = 0;
+    std::uint32_t FCrc = 0;
+};
+
+std::size_t TImageDataReader::ReadInput() {
+    const auto want = static_cast<std::size_t>(
+        std::min<std::int64_t>(FEndOfChunk - FPosition, static_cast<std::int64_t>(FInput.size())));
+    const std::size_t got = FStream.Read(FInput.data(), want);
+    FPosition += static_cast<std::int64_t>(got);
+    FCrc = png::UpdateCrc(FCrc, FInput.data(), got);
+    return got;
+}
+
+void TImageDataReader::CheckStoredCrc() {
+    std::uint32_t stored = 0;
+    if (!png::ReadBigEndian32(FStream, stored) || stored != ~FCrc)
+        png::RaiseError<EPngInvalidCRC>(png::EPngInvalidCRCText);
+    FPosition += 4;
+}
+
+void TImageDataReader::NextChunk() {
+    CheckStoredCrc();
+    std::uint32_t length = 0;
+    png::TChunkType type{};
+    if (!png::ReadBigEndian32(FStream, length) ||
+        png::ReadFully(FStream, type.data(), type.size()) != type.size() || type != kIdatType)
+        png::RaiseError<EPNGMissingMultipleIDAT>(png::EPNGMissingMultipleIDATText);
+    FPosition += 8;
+    FCrc = png::UpdateCrc(png::kCrcStart, type.data(), type.size());
+    FEndOfChunk = FPosition + length;
+}
+
+std::size_t TImageDataReader::Read(std::uint8_t* buffer, std::size_t count) {
+    z_stream& z = FInflate.Record();
+    z.next_out = buffer;
+    z.avail_out = static_cast<uInt>(count);
+    while (z.avail_out > 0) {
+        if (z.avail_in == 0) {
+            // An empty IDAT chunk is legal: go straight on to the next one.
+            if (FPosition >= FEndOfChunk) {
+                NextChunk();
+                continue;
+            }
+            const std::size_t got = ReadInput();
+            if (got == 0)
+                return count - z.avail_out;
+            z.next_in = FInput.data();
+            z.avail_in = static_cast<uInt>(got);
+        }
+        const int result = inflate(&z, Z_NO_FLUSH);
+        if (result == Z_STREAM_END && z.avail_out > 0) {
+            // The compressed data ends while rows are still missing. Calling inflate
+            // again would make no progress, and the image is incomplete.
+            png::RaiseError<EPNGMissingMultipleIDAT>(png::EPNGMissingMultipleIDATText);
+        }
+        if (result < 0 || result == Z_NEED_DICT)
+            throw EPNGZLIBError(png::PngMessage(png::EPNGZLIBErrorText) +
+                                png::ZlibErrorText(result));
+    }
+    return count;
+}
+
+void TImageDataReader::Finish() {
+    while (FPosition < FEndOfChunk)
+        if (ReadInput() == 0)
+            break;
+    CheckStoredCrc();
+}
+
+// Greyscale pixels are colour-table indexes; the table is a ramp over the bitmap's depth,
+// through the gamma table.
+void BuildGreyRamp(TChunkIHDR& header, const png::TGammaTable& gamma) {
+    const int entries = gdi::DibColorCount(header.BitmapInfo().bmiHeader.biBitCount);
+    auto& colors = header.BitmapInfo().bmiColors;
+    for (int i = 0; i < entries; ++i) {
+        const std::uint8_t v = gamma[i * 255 / (entries - 1)];
+        colors[i] = {v, v, v, 0};
+    }
+}
+
+bool IsIdentity(const png::TGammaTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (table[i] != i)
+            return false;
+    return true;
+}
+
+// Two row buffers (filter type byte + data) that swap roles after each row.
+class TRowPair {
+public:
+    explicit TRowPair(std::size_t rowBytes)
+        : FRows{std::vector<std::uint8_t>(rowBytes + 1), std::vector<std::uint8_t>(rowBytes + 1)} {}
+    std::uint8_t* Current() { return FRows[FCurrent].data(); }
+    std::uint8_t* Previous() { return FRows[1 - FCurrent].data(); }
+    void Swap() { FCurrent = 1 - FCurrent; }
+
+private:
+    std::vector<std::uint8_t> FRows[2];
+    int FCurrent = 0;
+};
+
+// Reads one filtered row; a row cut short by the end of the stream keeps zeros where its
+// data is missing. Answers false when nothing of it could be read.
+bool ReadRow(TImageDataReader& reader, std::uint8_t* row, std::size_t rowBytes) {
+    const std::size_t got = reader.Read(row, rowBytes + 1);
+    if (got == 0)
+        return false;
+    std::memset(row + got, 0, rowBytes + 1 - got);
+    return true;
+}
+
+} // namespace
+
+bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/,
+                                std::uint32_t length) {
+    TChunkIHDR& header = Header();
+    if (!header.ImageHandle())
+        png::RaiseError<EPNGHeaderNotPresent>(png::EPNGHeaderNotPresentText);
+    const TPngGraphic& owner = Owner();
+    const png::TGammaTable& gamma = owner.GammaTable();
+    const unsigned colorType = header.ColorType();
+    const unsigned depth = header.BitDepth();
+    if (header.HasPalette() &&
+        (colorType == png::COLOR_GRAYSCALE || colorType == png::COLOR_GRAYSCALEALPHA))
+        BuildGreyRamp(header, gamma);
+
+    const auto width = static_cast<std::uint32_t>(header.Width());
+    const auto height = static_cast<std::uint32_t>(header.Height());
+    const std::size_t fullRowBytes = png::RowBytes(colorType, depth, width);
+    const std::size_t stride = png::FilterStride(colorType, depth);
+    const png::TRowConverters convert =
+        png::SelectRowConverters(colorType, depth, IsIdentity(gamma));
+
+    TImageDataReader reader(stream, length);
+    TRowPair rows(fullRowBytes);
+    if (owner.InterlaceMethod() == 0) {
+        for (std::uint32_t r = 0; r < height; ++r) {
+            if (!ReadRow(reader, rows.Current(), fullRowBytes))
+                break;
+            png::ReverseFilter(rows.Current(), rows.Previous(), fullRowBytes, stride);
+            convert.Progressive(rows.Current() + 1, header.ImageRow(static_cast<int>(r)),
+                                header.AlphaRow(static_cast<int>(r)), width, 0, 1, gamma);
+            rows.Swap();
+        }
+    } else {
+        for (const png::TAdam7Pass& pass : png::kAdam7Passes) {
+            const std::uint32_t pixels = png::PassPixels(pass, width);
+            const std::size_t rowBytes = png::RowBytes(colorType, depth, pixels);
+            std::memset(rows.Previous(), 0, rowBytes + 1);
+            if (rowBytes == 0)
+                continue;
+            for (std::uint32_t r = pass.FirstRow; r < height; r += pass.RowStep) {
+                if (!ReadRow(reader, rows.Current(), rowBytes))
+                    break;
+                png::ReverseFilter(rows.Current(), rows.Previous(), rowBytes, stride);
+                convert.Adam7(rows.Current() + 1, header.ImageRow(static_cast<int>(r)),
+                              header.AlphaRow(static_cast<int>(r)), pixels, pass.FirstColumn,
+                              pass.ColumnStep, gamma);
+                rows.Swap();
+            }
+        }
+    }
+    reader.Finish();
+    return true;
+}
