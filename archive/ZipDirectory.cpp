@@ -53,7 +53,7 @@ void TZipExtractor::ReadDirectoryOnce() {
             OnDirUpdate(this);
     };
     // No archive is not an error here: Extract reports it when it matters.
-    if (FZipFileName.empty() || !FileExists(FZipFileName))
+    if (FZipFileName.empty() || !zpath::FileExists(FZipFileName))
         return finish();
 
     FVolume.Drive = FDriveProbe(FZipFileName);

@@ -151,11 +151,11 @@ void TZipExtractor::RaiseNoEndRecord() {
     if (label.compare(0, kSpannedDiskLabel.size(), kSpannedDiskLabel) == 0) {
         disk = DigitsValue(std::string_view(label).substr(kSpannedDiskLabel.size(), 3));
     } else {
-        const std::string ext = platform::UpperAscii(FileExtension(FVolume.Path));
+        const std::string ext = platform::UpperAscii(zpath::FileExtension(FVolume.Path));
         if (ext.compare(0, 2, ".Z") == 0) {
             disk = DigitsValue(std::string_view(ext).substr(2, 2));
         } else {
-            const std::string stem = FileStem(FVolume.Path);
+            const std::string stem = zpath::FileStem(FVolume.Path);
             disk = DigitsValue(std::string_view(stem).substr(stem.size() - std::min<std::size_t>(3, stem.size())));
         }
     }

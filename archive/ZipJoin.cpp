@@ -116,9 +116,9 @@ int TZipExtractor::JoinSpannedArchive(const std::string& archivePath, std::strin
 }
 
 std::string TZipExtractor::MakeJoinedName(const std::string& outPath, std::string& createdPath) {
-    if (!outPath.empty() && outPath.back() != '/' && !FolderExists(outPath)) {
+    if (!outPath.empty() && outPath.back() != '/' && !zpath::FolderExists(outPath)) {
         ::unlink(outPath.c_str());
-        return WithoutExtension(outPath) + ".zip";
+        return zpath::WithoutExtension(outPath) + ".zip";
     }
     std::string folder = outPath.empty() ? platform::PrivateTempFolder() : outPath;
     if (folder.empty())

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+namespace zpath {
+
 namespace {
 
 std::size_t NameStart(std::string_view path) {
@@ -42,3 +44,5 @@ bool FolderExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
+
+} // namespace zpath

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace zpath {
+
 // From the last "." of the file name, dot included; empty when there is none.
 std::string FileExtension(std::string_view path);
 // The file name without folder and extension.
@@ -16,3 +18,5 @@ std::string FolderOf(std::string_view path);
 // True for an existing file that is not a folder (links are followed).
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
+
+} // namespace zpath

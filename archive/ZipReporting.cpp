@@ -21,11 +21,14 @@ constexpr int kErrorCodeMask = 0xFF;
 constexpr int kEventHandlerError = 9;
 
 // Percent of `done` in `total` in the unsigned 32-bit arithmetic the progress events have
-// always used: exact for small totals, and no overflow for large ones.
+// always used: exact for small totals, and no overflow for large ones. Totals are worked
+// out before the work and can fall a little short of it; a bar never shows more than 100.
 int Percent(std::uint32_t done, std::uint32_t total) {
     constexpr std::uint32_t kExactBelow = 214748; // 214748 * 100 still fits in 31 bits
     if (done == 0 || total == 0)
         return 0;
+    if (done >= total)
+        return 100;
     if (total < kExactBelow)
         return static_cast<int>(done * 100 / total);
     return static_cast<int>(done / (total / 100));

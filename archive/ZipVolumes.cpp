@@ -67,25 +67,25 @@ void TZipExtractor::CloseVolume() {
 std::string TZipExtractor::VolumeName(int disk) const {
     if (FSpanOptions.testFlag(spCompatName)) {
         const std::string ext = disk == FVolume.LastDisk ? ".zip" : CompatExtension(disk + 1);
-        return WithoutExtension(FVolume.ArchivePath) + ext;
+        return zpath::WithoutExtension(FVolume.ArchivePath) + ext;
     }
     // PKZIP's names: the three characters before the extension count the volumes.
     const std::string& current = FVolume.Path;
-    const std::string stem = FileStem(current);
-    const std::string folder = FolderOf(current);
+    const std::string stem = zpath::FileStem(current);
+    const std::string folder = zpath::FolderOf(current);
     const std::size_t keep = stem.size() - std::min<std::size_t>(3, stem.size());
-    return folder + stem.substr(0, keep) + ThreeDigits(disk + 1) + FileExtension(current);
+    return folder + stem.substr(0, keep) + ThreeDigits(disk + 1) + zpath::FileExtension(current);
 }
 
 bool TZipExtractor::VolumeMatches(int disk) {
     if (!FVolume.Drive.Fixed &&
         FVolume.Drive.Label == std::string(kSpannedDiskLabel) + ThreeDigits(disk + 1) &&
-        FileExists(FVolume.Path))
+        zpath::FileExists(FVolume.Path))
         return true;
     FVolume.Path = VolumeName(disk);
     // On a fixed volume every file of the set is there or missing for good: opening it
     // says which.
-    return FVolume.Drive.Fixed || FileExists(FVolume.Path);
+    return FVolume.Drive.Fixed || zpath::FileExists(FVolume.Path);
 }
 
 void TZipExtractor::PromptForDisk(int disk) {
@@ -152,8 +152,8 @@ void TZipExtractor::RequestVolume(int disk) {
 
 std::string TZipExtractor::SearchVolume(const std::string& path, VolumeScheme scheme,
                                         int& number) const {
-    const std::string folder = FolderOf(path);
-    const std::string stem = FileStem(path);
+    const std::string folder = zpath::FolderOf(path);
+    const std::string stem = zpath::FileStem(path);
     const auto names = SortedFolderNames(folder);
     // PKZIP's "name001.zip" first, then Info-ZIP's "name.z01" (".zip" being the last).
     if (scheme != VolumeScheme::Compat) {
@@ -197,13 +197,13 @@ int TZipExtractor::LocateLastVolumeOrRaise(const std::string& path, bool allowMi
     bool searched = false;
     int foundNumber = 0;
     int numberedVolumes = 0;
-    if (!FileExists(path)) {
+    if (!zpath::FileExists(path)) {
         searched = true;
         if (FVolume.Drive.Fixed) {
-            const std::string base = WithoutExtension(path);
+            const std::string base = zpath::WithoutExtension(path);
             for (int n = 1; n <= kMaxNumberedVolumes; ++n) {
                 const std::string name = base + ThreeDigits(n) + ".zip";
-                if (!FileExists(name))
+                if (!zpath::FileExists(name))
                     break;
                 FVolume.Path = name;
                 foundNumber = numberedVolumes = n;
@@ -214,7 +214,7 @@ int TZipExtractor::LocateLastVolumeOrRaise(const std::string& path, bool allowMi
                 throw EZipExtractor::CreateMsg(zm::NoEntries, true);
             }
             // Both naming schemes at once: which set is meant cannot be told.
-            if (FileExists(WithoutExtension(FVolume.Path) + ".z01"))
+            if (zpath::FileExists(zpath::WithoutExtension(FVolume.Path) + ".z01"))
                 throw EZipExtractor::CreateMsg(zm::NoEntries, true);
         } else {
             FVolume.Path = SearchVolume(path, VolumeScheme::Any, foundNumber);
