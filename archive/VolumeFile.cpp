@@ -12,6 +12,7 @@
 namespace {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
+constexpr std::size_t kSmallestBlock = 256;
 
 } // namespace
 
@@ -89,8 +90,10 @@ void TVolumeReader::Seek(std::int64_t position) {
 }
 
 bool TVolumeReader::Fill() {
+    // A small volume gets a small buffer: a spanned set may be read over many tiny ones.
     if (FBuffer.empty())
-        FBuffer.resize(kReadBlock);
+        FBuffer.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(
+            FLength, kSmallestBlock, static_cast<std::int64_t>(kReadBlock))));
     FBufferStart += static_cast<std::int64_t>(FBufferLen);
     FBufferPos = FBufferLen = 0;
     while (FBufferLen < FBuffer.size()) {

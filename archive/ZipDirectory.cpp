@@ -5,6 +5,7 @@
 #include "archive/ZipMessages.h"
 #include "archive/ZipPaths.h"
 
+#include <algorithm>
 #include <new>
 
 using namespace zip;
@@ -136,6 +137,10 @@ void TZipExtractor::ReadCentralRecords(std::int64_t start) {
     std::uint8_t record[kCentralHeaderSize];
     std::string stored;
     const int total = FVolume.End.TotalRecords();
+    // Room for the records the count claims, but never for more than the bytes left in
+    // this volume could hold.
+    const std::int64_t fitting = FVolume.Reader->Remaining() / static_cast<std::int64_t>(kCentralHeaderSize);
+    FEntries.reserve(static_cast<std::size_t>(std::min<std::int64_t>(total, fitting)));
     for (int seqNo = 1; seqNo <= total; ++seqNo) {
         ReadCentralHeader(record, stored);
         ZipDirEntry entry;

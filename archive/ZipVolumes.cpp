@@ -69,7 +69,11 @@ std::string TZipExtractor::VolumeName(int disk) const {
         const std::string ext = disk == FVolume.LastDisk ? ".zip" : CompatExtension(disk + 1);
         return zpath::WithoutExtension(FVolume.ArchivePath) + ext;
     }
-    // PKZIP's names: the three characters before the extension count the volumes.
+    // PKZIP's names: the three characters before the extension count the volumes, so
+    // there is no name for a volume past 999 (and a wider number would make each name
+    // one character longer than the last).
+    if (disk + 1 > kMaxNumberedVolumes)
+        throw EZipExtractor::CreateMsg(zm::CannotOpen, true);
     const std::string& current = FVolume.Path;
     const std::string stem = zpath::FileStem(current);
     const std::string folder = zpath::FolderOf(current);

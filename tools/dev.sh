@@ -5,6 +5,8 @@
 #   tools/dev.sh test       install what is missing, build, run every test headless
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
+#   tools/dev.sh fuzz       build the fuzz harnesses with clang and run each for a while
+#                           (FUZZ_SECONDS each, default 600; new inputs go to build-fuzz/)
 #
 # Packages are installed only when missing, so a prepared machine needs no network.
 set -euo pipefail
@@ -13,6 +15,7 @@ cd "$(dirname "$0")/.."
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
 TEST_PACKAGES=(zip unzip util-linux)
 BENCH_PACKAGES=(libbenchmark-dev libpng-dev)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 ensure_packages() {
   local missing=()
@@ -64,8 +67,22 @@ case "${1:-}" in
     build build-bench -DJIB_BENCH=ON -DJIB_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
+  fuzz)
+    ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DJIB_FUZZ=ON -DJIB_TESTS=OFF >/dev/null
+    for seeds in tests/fuzz/corpus/*/; do
+      name=$(basename "$seeds")
+      cmake --build build-fuzz --target "fuzz_$name" -j"$(nproc)"
+      work="build-fuzz/corpus/$name"
+      mkdir -p "$work" "build-fuzz/artifacts/$name"
+      cp -n "$seeds"* "$work"/
+      "build-fuzz/bin/fuzz_$name" -max_total_time="${FUZZ_SECONDS:-600}" -timeout=20 \
+        -rss_limit_mb=2048 -artifact_prefix="build-fuzz/artifacts/$name/" "$work"
+    done
+    ;;
   *)
-    sed -n '2,9p' "$0"
+    sed -n '2,11p' "$0"
     exit 2
     ;;
 esac

@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 std::string FallbackText(int id) {
@@ -56,14 +55,12 @@ std::vector<int> MessageLog::Codes() const {
 }
 
 std::vector<int> MessageLog::Ids() const {
-    static const std::regex id("Missing String ID is: ([0-9]+)");
+    static const std::string marker = "Missing String ID is: ";
     std::vector<int> ids;
     for (const auto& e : FEvents) {
-        std::smatch m;
-        if (std::regex_search(e.text, m, id))
-            ids.push_back(std::stoi(m[1]));
-        else
-            ids.push_back(e.code);
+        const auto at = e.text.find(marker);
+        ids.push_back(at == std::string::npos ? e.code
+                                              : std::atoi(e.text.c_str() + at + marker.size()));
     }
     return ids;
 }

@@ -2,6 +2,7 @@
 // hang or an allocation sized by a lying field. Every case is read once plainly and again
 // through streams that answer 1, 7 and 31 bytes at a time, with the same outcome.
 #include "archive/ZipExtractor.h"
+#include "archive/VolumeFile.h"
 #include "archive/ZipRecords.h"
 #include "tests/archive/ArchiveTestSupport.h"
 #include "tests/common/MessageCapture.h"
@@ -206,4 +207,30 @@ TEST(HostileArchives, ANameWithoutEndRecordNamesTheDiskItLooksLike) {
     };
     zip.SetZipFileName(dir.Write("scan007.jib", std::string(300, 'x')));
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"This looks like disk 7 of a set"}));
+}
+
+TEST(HostileArchives, ASetClaimingThousandsOfVolumesEndsAtTheLastNameItCanHave) {
+    // Every volume asked for is this same file, as links or a crafted mount could make
+    // it; the end record claims 61,696 disks, and the one record's lengths send the
+    // reader over some two thousand of these 100-byte volumes.
+    TempDir dir;
+    FixtureLayout z = BuildZip(Archive({Member("a")}));
+    ASSERT_EQ(z.bytes.size(), 100u);
+    for (const std::size_t field : {kCentralNameLength, kCentralExtraLength, kCentralCommentLength})
+        Put16At(z.bytes, z.centralStart + field, 0xFFFF);
+    Put16At(z.bytes, z.endRecord + kEndThisDisk, 0xF100);
+    Put16At(z.bytes, z.endRecord + kEndTotalRecords, 0xD3D6);
+    const std::string path = dir.Write("input.zip", z.bytes);
+    for (const bool compat : {false, true}) {
+        SCOPED_TRACE(compat ? "volumes named .z01 ..." : "volumes named in001.zip ...");
+        TZipExtractor zip;
+        zip.SetUnattended(true);
+        zip.SetSpanOptions(compat ? SpanOpts(spCompatName) : SpanOpts());
+        zip.SetVolumeOpener([&](const std::string&) { return OpenVolumeFile(path); });
+        MessageLog log(zip);
+        zip.SetZipFileName(path);
+        // The numbered names stop at 999; the ".zNN" ones go on until the set ends.
+        EXPECT_EQ(log.Ids(), (std::vector<int>{compat ? 11015 : 11001}));
+        EXPECT_EQ(zip.EntryCount(), 0);
+    }
 }
