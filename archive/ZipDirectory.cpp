@@ -26,7 +26,6 @@ void TZipExtractor::ResetReaderState() {
     FArchiveComment.clear();
     FArchiveStart = 0;
     FDirectoryMisplaced = false;
-    FDirectoryStart = 0;
 }
 
 void TZipExtractor::ReadDirectory() {
@@ -62,10 +61,13 @@ void TZipExtractor::ReadDirectoryOnce() {
     try {
         OpenEndRecord(EndRecordMode::Raise);
     } catch (const EZipExtractor& e) {
+        CloseVolume(); // without its end record the volume is of no further use
         ReportException(e);
     } catch (const std::bad_alloc&) {
+        CloseVolume();
         ReportError(zm::OutOfMemory);
     } catch (const std::exception& e) {
+        CloseVolume();
         ReportError(zm::DirectoryFailed, e.what());
     }
     if (!FVolume.Reader)
@@ -90,7 +92,6 @@ void TZipExtractor::ReadDirectoryOnce() {
             FVolume.LogicalEnd = FVolume.Reader->Length();
             start = storedStart;
         }
-        FDirectoryStart = start;
         FArchiveStart = FVolume.LogicalEnd == static_cast<std::int64_t>(kEndRecordSize)
                             ? 0
                             : FVolume.LogicalEnd;

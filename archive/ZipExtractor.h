@@ -26,11 +26,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-class QWidget;
 class TVolumeReader;
 class TWaitCursor;
 class TZipExtractor;
@@ -379,7 +377,6 @@ private:
     bool FArchiveIsSpanned = false;
     std::int64_t FArchiveStart = 0;
     bool FDirectoryMisplaced = false;
-    std::int64_t FDirectoryStart = 0;
     bool FCancelRequested = false;
     bool FExtractBusy = false;
     bool FOperationBusy = false;

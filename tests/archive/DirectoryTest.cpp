@@ -65,6 +65,14 @@ TEST_F(InfoZipArchives, StoredAndDeflatedMembersAreListedWithTheirFields) {
         EXPECT_EQ(zip.ArchiveStart(), 0);
         EXPECT_FALSE(zip.ArchiveIsSpanned());
     }
+    // Encrypted members say so (traditional PKWARE encryption, flag bit 0).
+    ASSERT_EQ(RunIn(FDir.Path(), "zip -q -P secret locked.zip notes.txt"), 0);
+    TZipExtractor locked;
+    const auto lockedEntries = Read(locked, "locked.zip");
+    ASSERT_EQ(lockedEntries.size(), 1u);
+    EXPECT_TRUE(lockedEntries[0].IsEncrypted);
+    EXPECT_EQ(lockedEntries[0].Flags & 1, 1);
+
     TZipExtractor stored, deflated;
     const auto s = Read(stored, "stored.zip");
     const auto d = Read(deflated, "deflated.zip");

@@ -63,6 +63,23 @@ std::string Patched(const TempDir& dir, const char* name, FixtureLayout z,
     return dir.Write(name, z.bytes);
 }
 
+enum class Record { End, SecondCentral };
+
+// TwoMembers() with one field of one record overwritten: a 16-bit one, or a 32-bit one.
+template <typename Value>
+std::function<std::string(const TempDir&)> WithField(const char* name, Record record,
+                                                     std::size_t field, Value value) {
+    return [=](const TempDir& d) {
+        return Patched(d, name, BuildZip(TwoMembers()), [=](FixtureLayout& z) {
+            const std::size_t at = (record == Record::End ? z.endRecord : SecondRecord(z)) + field;
+            if constexpr (sizeof(Value) == 2)
+                Put16At(z.bytes, at, value);
+            else
+                Put32At(z.bytes, at, value);
+        });
+    };
+}
+
 const HostileCase kCases[] = {
     {"shorter than an end record",
      [](const TempDir& d) { return d.Write("short.zip", std::string("PK\x05\x06", 4) + std::string(10, '\0')); },
@@ -79,10 +96,7 @@ const HostileCase kCases[] = {
      [](const TempDir& d) { return d.Write("part.z02", std::string("PK\x07\x08PK\x03\x04", 8) + std::string(64, 'x')); },
      {11045}, 0, true},
     {"more records than the directory holds, then the end record",
-     [](const TempDir& d) {
-         return Patched(d, "count.zip", BuildZip(TwoMembers()),
-                        [](FixtureLayout& z) { Put16At(z.bytes, z.endRecord + kEndTotalRecords, 3); });
-     },
+     WithField("count.zip", Record::End, kEndTotalRecords, std::uint16_t{3}),
      {11013}, 0, false},
     {"more records than the directory holds, then a long comment",
      [](const TempDir& d) {
@@ -91,39 +105,19 @@ const HostileCase kCases[] = {
      },
      {11015}, 0, false},
     {"a name length running past the end",
-     [](const TempDir& d) {
-         return Patched(d, "name.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
-             Put16At(z.bytes, SecondRecord(z) + kCentralNameLength, 0xFFFF);
-         });
-     },
+     WithField("name.zip", Record::SecondCentral, kCentralNameLength, std::uint16_t{0xFFFF}),
      {11017}, 0, false},
     {"an extra field length running past the end",
-     [](const TempDir& d) {
-         return Patched(d, "extra.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
-             Put16At(z.bytes, SecondRecord(z) + kCentralExtraLength, 0xFFFF);
-         });
-     },
+     WithField("extra.zip", Record::SecondCentral, kCentralExtraLength, std::uint16_t{0xFFFF}),
      {10201}, 0, false},
     {"an entry comment length running past the end",
-     [](const TempDir& d) {
-         return Patched(d, "comment.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
-             Put16At(z.bytes, SecondRecord(z) + kCentralCommentLength, 0xFFFF);
-         });
-     },
+     WithField("comment.zip", Record::SecondCentral, kCentralCommentLength, std::uint16_t{0xFFFF}),
      {11022}, 0, false},
     {"a directory offset outside the file",
-     [](const TempDir& d) {
-         return Patched(d, "offset.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
-             Put32At(z.bytes, z.endRecord + kEndDirectoryOffset, 0xFFFFFF00);
-         });
-     },
+     WithField("offset.zip", Record::End, kEndDirectoryOffset, std::uint32_t{0xFFFFFF00}),
      {10203}, 2, true},
     {"a directory larger than the file",
-     [](const TempDir& d) {
-         return Patched(d, "size.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
-             Put32At(z.bytes, z.endRecord + kEndDirectorySize, 0x7FFFFFFF);
-         });
-     },
+     WithField("size.zip", Record::End, kEndDirectorySize, std::uint32_t{0x7FFFFFFF}),
      {10203, 10201}, 0, false},
     {"a wrong central signature",
      [](const TempDir& d) {

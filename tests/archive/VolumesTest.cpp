@@ -198,11 +198,17 @@ TEST_F(SplitArchives, NumberedVolumesAreFoundWithoutTheCompatibleScheme) {
     fs::rename(FDir.File("split.zip"), FDir.File("set004.zip"));
     MessageCapture boxes;
     TZipExtractor zip;
+    zip.SetVerbose(true);
+    MessageLog log(zip);
     std::string out;
     // "set.zip" itself does not exist: the last numbered volume is looked up.
     ASSERT_EQ(Join(zip, "set.zip", out), 0);
     EXPECT_EQ(RunIn(FDir.Path(), "unzip -tq '" + out + "'"), 0);
     EXPECT_TRUE(boxes.Shown().empty());
+    // Verbose: each volume opened is named as a message (the directory's, then the first).
+    ASSERT_GE(log.Events().size(), 2u);
+    EXPECT_EQ(log.Events()[0].text, "Trace : GetNewDisk Opening " + FDir.File("set004.zip"));
+    EXPECT_EQ(log.Events()[1].text, "Trace : GetNewDisk Opening " + FDir.File("set001.zip"));
 
     TZipExtractor missing;
     ASSERT_EQ(Join(missing, "other.zip", out), -9);
