@@ -12,7 +12,8 @@ namespace {
 // the bytes really live on.
 std::string ResolvedFolder(const std::string& path) {
     const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     char resolved[PATH_MAX];
     if (::realpath(folder.c_str(), resolved) != nullptr)
         return resolved;

@@ -8,10 +8,10 @@
 #include <string>
 
 struct TDriveDetails {
-    std::string Root;          // the mount point, ending with "/"
+    std::string Root; // the mount point, ending with "/"
     bool Fixed = true;
-    bool Usable = true;        // the volume answered a query for its size
-    std::string Label;         // removable volumes only; empty when it has none
+    bool Usable = true; // the volume answered a query for its size
+    std::string Label;  // removable volumes only; empty when it has none
     std::uint64_t Size = 0;
     std::uint64_t Free = 0;
 };

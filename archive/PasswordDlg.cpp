@@ -30,7 +30,12 @@ constexpr int kMaxPasswordLength = 80;
 constexpr int kFontPixels = 12;
 
 // The results the buttons end the dialog with; closing the window is a Cancel.
-enum : int { kResultCancel = QDialog::Rejected, kResultOK = QDialog::Accepted, kResultNoToAll, kResultAbort };
+enum : int {
+    kResultCancel = QDialog::Rejected,
+    kResultOK = QDialog::Accepted,
+    kResultNoToAll,
+    kResultAbort
+};
 
 struct ButtonKind {
     TPasswordDlg::TButton bit;
@@ -42,8 +47,10 @@ struct ButtonKind {
 
 constexpr ButtonKind kButtonKinds[] = {
     {TPasswordDlg::pwbOK, zm::ButtonOK, QStyle::SP_DialogOkButton, "OK", kResultOK},
-    {TPasswordDlg::pwbCancel, zm::ButtonCancel, QStyle::SP_DialogCancelButton, "Cancel", kResultCancel},
-    {TPasswordDlg::pwbCancelAll, zm::ButtonCancelAll, QStyle::SP_DialogNoButton, "Cancel all", kResultNoToAll},
+    {TPasswordDlg::pwbCancel, zm::ButtonCancel, QStyle::SP_DialogCancelButton, "Cancel",
+     kResultCancel},
+    {TPasswordDlg::pwbCancelAll, zm::ButtonCancelAll, QStyle::SP_DialogNoButton, "Cancel all",
+     kResultNoToAll},
     {TPasswordDlg::pwbAbort, zm::ButtonAbort, QStyle::SP_DialogAbortButton, "Abort", kResultAbort},
 };
 
@@ -74,8 +81,9 @@ TPasswordDlg::TPasswordDlg(unsigned buttons, QWidget* parent) : QDialog(parent) 
     for (const auto& kind : kButtonKinds) {
         if ((buttons & kind.bit) == 0)
             continue;
-        auto* button = new QPushButton(style()->standardIcon(kind.glyph),
-                                       QString::fromStdString(ZipResourceString(kind.captionId)), this);
+        auto* button =
+            new QPushButton(style()->standardIcon(kind.glyph),
+                            QString::fromStdString(ZipResourceString(kind.captionId)), this);
         button->setGeometry(kMargin + kButtonPitch * static_cast<int>(FButtons.size()), kButtonTop,
                             kButtonWidth, kButtonHeight);
         button->setToolTip(QString::fromUtf8(kind.name));

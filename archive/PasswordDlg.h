@@ -2,10 +2,10 @@
 // in code with fixed pixel geometry, so its look does not depend on a layout file.
 #pragma once
 
-#include <QDialog>
-
 #include <string>
 #include <vector>
+
+#include <QDialog>
 
 class QLabel;
 class QLineEdit;

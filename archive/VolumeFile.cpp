@@ -97,7 +97,8 @@ bool TVolumeReader::Fill() {
     FBufferStart += static_cast<std::int64_t>(FBufferLen);
     FBufferPos = FBufferLen = 0;
     while (FBufferLen < FBuffer.size()) {
-        const std::size_t n = FStream->Read(FBuffer.data() + FBufferLen, FBuffer.size() - FBufferLen);
+        const std::size_t n =
+            FStream->Read(FBuffer.data() + FBufferLen, FBuffer.size() - FBufferLen);
         if (n == 0)
             break;
         FBufferLen += n;

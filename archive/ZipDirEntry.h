@@ -7,12 +7,12 @@
 #include <string>
 
 struct ZipDirEntry {
-    std::uint8_t VersionMadeBy = 0; // specification version, tens and units (50 = 5.0)
+    std::uint8_t VersionMadeBy = 0; // ZIP format version of the writer, tens and units (50 = 5.0)
     std::uint8_t HostSystem = 0;    // 0 MS-DOS/FAT, 3 Unix, 6 HPFS, 11 NTFS, ...
     std::uint16_t VersionNeeded = 0;
     std::uint16_t Flags = 0;
     std::uint16_t Method = 0;
-    std::uint32_t DosDateTime = 0;  // time in the low half
+    std::uint32_t DosDateTime = 0; // time in the low half
     std::uint32_t Crc32 = 0;
     std::uint32_t CompressedSize = 0;
     std::uint32_t UncompressedSize = 0;

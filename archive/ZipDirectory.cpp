@@ -1,7 +1,6 @@
 // Reading the central directory into Entries.
-#include "archive/ZipExtractor.h"
-
 #include "archive/VolumeFile.h"
+#include "archive/ZipExtractor.h"
 #include "archive/ZipMessages.h"
 #include "archive/ZipPaths.h"
 
@@ -140,14 +139,15 @@ void TZipExtractor::ReadCentralRecords(std::int64_t start) {
     const int total = FVolume.End.TotalRecords();
     // Room for the records the count claims, but never for more than the bytes left in
     // this volume could hold.
-    const std::int64_t fitting = FVolume.Reader->Remaining() / static_cast<std::int64_t>(kCentralHeaderSize);
+    const std::int64_t fitting =
+        FVolume.Reader->Remaining() / static_cast<std::int64_t>(kCentralHeaderSize);
     FEntries.reserve(static_cast<std::size_t>(std::min<std::int64_t>(total, fitting)));
     for (int seqNo = 1; seqNo <= total; ++seqNo) {
         ReadCentralHeader(record, stored);
         ZipDirEntry entry;
         entry.AssignFixedFields(record);
-        const bool convert = NeedsOemConversion(FCodePage, entry.VersionMadeBy, entry.HostSystem,
-                                                entry.Flags);
+        const bool convert =
+            NeedsOemConversion(FCodePage, entry.VersionMadeBy, entry.HostSystem, entry.Flags);
         entry.FileName = EntryName(stored, convert);
         ReadSpannedText(entry.ExtraField, entry.ExtraFieldLength, zm::DirectorySeek);
         stored.clear();

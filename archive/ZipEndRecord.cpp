@@ -1,7 +1,6 @@
 // Finding the end of central directory record of the current volume.
-#include "archive/ZipExtractor.h"
-
 #include "archive/VolumeFile.h"
+#include "archive/ZipExtractor.h"
 #include "archive/ZipMessages.h"
 #include "archive/ZipPaths.h"
 #include "platform/TextCase.h"
@@ -71,7 +70,8 @@ bool TZipExtractor::OpenEndRecord(EndRecordMode mode) {
         reader.Seek(length - static_cast<std::int64_t>(kEndRecordSize));
         if (reader.Read(record, kEndRecordSize) == kEndRecordSize &&
             Get32(record) == kEndRecordSignature && Get16(record + kEndCommentLength) == 0) {
-            AcceptEndRecord(length - static_cast<std::int64_t>(kEndRecordSize), record, kEndRecordSize);
+            AcceptEndRecord(length - static_cast<std::int64_t>(kEndRecordSize), record,
+                            kEndRecordSize);
             return true;
         }
     }
@@ -156,7 +156,8 @@ void TZipExtractor::RaiseNoEndRecord() {
             disk = DigitsValue(std::string_view(ext).substr(2, 2));
         } else {
             const std::string stem = zpath::FileStem(FVolume.Path);
-            disk = DigitsValue(std::string_view(stem).substr(stem.size() - std::min<std::size_t>(3, stem.size())));
+            disk = DigitsValue(
+                std::string_view(stem).substr(stem.size() - std::min<std::size_t>(3, stem.size())));
         }
     }
     if (!FVolume.SpanMarkerSeen && disk > 0)

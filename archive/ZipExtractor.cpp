@@ -25,12 +25,10 @@ bool IsBlank(char c) {
 } // namespace
 
 TZipExtractor::TZipExtractor(QObject* owner)
-    : QObject(owner),
-      FAddStoreSuffixes(kDefaultStoreSuffixes),
-      FOwnerWindow(Application().MainForm()),
-      FZipStream(std::make_unique<TZipStream>()),
-      FVolumeOpener(OpenVolumeFile),
-      FDriveProbe(ProbeDrive) {}
+    : QObject(owner), FAddStoreSuffixes(kDefaultStoreSuffixes),
+      FOwnerWindow(Application().MainForm()), FZipStream(std::make_unique<TZipStream>()),
+      FVolumeOpener(OpenVolumeFile), FDriveProbe(ProbeDrive) {
+}
 
 TZipExtractor::~TZipExtractor() {
     // From here on an engine callback that still arrives is answered with "stop".

@@ -18,16 +18,16 @@
 #include "archive/ZipText.h"
 #include "gui/Stream.h"
 
-#include <QDateTime>
-#include <QObject>
-#include <QPointer>
-#include <QWidget>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
 
 class TVolumeReader;
 class TWaitCursor;
@@ -37,8 +37,8 @@ class TZipJoinTable;
 // What a callback call is about, from the engine or from the component itself.
 enum TCallbackAction {
     cbTick = 0,
-    cbNewItem = 1,    // text = the item, size = its size
-    cbProgress = 2,   // size = bytes just done
+    cbNewItem = 1,  // text = the item, size = its size
+    cbProgress = 2, // size = bytes just done
     cbBatchEnd = 3,
     cbMessage = 4,    // error code and text
     cbTotalCount = 5, // size = number of items
@@ -164,7 +164,9 @@ public:
     // The directory as last read; EntryCount is 0 while ZipFileName is empty, even when
     // a failed read left entries behind.
     int EntryCount() const;
-    const ZipDirEntry& Entries(int index) const { return FEntries.at(static_cast<std::size_t>(index)); }
+    const ZipDirEntry& Entries(int index) const {
+        return FEntries.at(static_cast<std::size_t>(index));
+    }
     int SkippedDirCount() const { return FSkippedDirCount; }
     int ErrCode() const { return FErrCode; }
     int RawErrCode() const { return FRawErrCode; }
@@ -236,13 +238,15 @@ public:
     std::function<void(TZipExtractor* Sender, const std::string& Item, std::uint32_t TotalSize,
                        int PerCent)>
         OnItemProgress;
-    std::function<void(TZipExtractor* Sender, std::uint32_t TotalSize, int PerCent)> OnTotalProgress;
-    std::function<void(TZipExtractor* Sender, int DiskSeqNo, int DiskTotal, const std::string& Drive,
-                       bool& AbortAction)>
+    std::function<void(TZipExtractor* Sender, std::uint32_t TotalSize, int PerCent)>
+        OnTotalProgress;
+    std::function<void(TZipExtractor* Sender, int DiskSeqNo, int DiskTotal,
+                       const std::string& Drive, bool& AbortAction)>
         OnGetNextDisk;
     std::function<void(TCallBackInfo* Sender, bool& abort)> OnAfterCallback;
     // Fed by the engine's callbacks during an extraction.
-    std::function<void(TZipExtractor* Sender, std::string& OldFileName, bool& IsChanged)> OnSetNewName;
+    std::function<void(TZipExtractor* Sender, std::string& OldFileName, bool& IsChanged)>
+        OnSetNewName;
     std::function<void(TZipExtractor* Sender, bool IsZipAction, std::string& NewPassword,
                        const std::string& ForFile, unsigned& RepeatCount, TPasswordButton& Action)>
         OnPasswordError;
@@ -252,7 +256,8 @@ public:
     std::function<void(TZipExtractor* Sender, const std::string& ForFile, bool IsOlder,
                        bool& DoOverwrite, int DirIndex)>
         OnExtractOverwrite;
-    std::function<void(TZipExtractor* Sender, const std::string& ForFile, int SkipType, int ExtError)>
+    std::function<void(TZipExtractor* Sender, const std::string& ForFile, int SkipType,
+                       int ExtError)>
         OnExtractSkipped;
     std::function<void(TZipExtractor* Sender, const std::string& ForFile, std::string& FileComment,
                        bool& IsChanged)>
@@ -267,15 +272,15 @@ private:
     // Everything the reader learns about the volume(s) of the archive being read.
     struct VolumeState {
         TDriveDetails Drive;
-        std::string ArchivePath;       // the name the volume names derive from
-        std::string Path;              // the current volume
+        std::string ArchivePath; // the name the volume names derive from
+        std::string Path;        // the current volume
         std::unique_ptr<TVolumeReader> Reader;
         int CurrentDisk = -1;
         int LastDisk = 0;
         bool AskForDisk = false;
         bool SpanMarkerSeen = false;
         std::int64_t FileLength = 0;
-        std::int64_t LogicalEnd = 0;   // the end of the end record's comment
+        std::int64_t LogicalEnd = 0; // the end of the end record's comment
         std::int64_t EndRecordPos = -1;
         zip::EndRecord End;
     };

@@ -58,8 +58,8 @@ bool ParseDirective(std::string_view s, std::size_t& i, std::size_t nextArg, Dir
 
 std::string IntegerText(std::int64_t value, const Directive& d) {
     const bool negative = value < 0 && d.type == 'd';
-    std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(value)
-                                       : static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     if (d.type == 'u' && value < 0)
         magnitude = static_cast<std::uint32_t>(value); // unsigned view of a 32-bit value
     const unsigned base = d.type == 'x' ? 16 : 10;

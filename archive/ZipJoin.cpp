@@ -1,9 +1,8 @@
 // Joining the volumes of a spanned archive into one archive that any unzip can read: the
 // members are copied in order with their local headers, the central directory follows
 // with every offset pointing into the joined file and every disk number 0.
-#include "archive/ZipExtractor.h"
-
 #include "archive/VolumeFile.h"
+#include "archive/ZipExtractor.h"
 #include "archive/ZipJoinTable.h"
 #include "archive/ZipMessages.h"
 #include "archive/ZipPaths.h"
@@ -223,7 +222,8 @@ void TZipExtractor::CopyMembers(TStream& out, TZipJoinTable& table) {
 
         WriteOut(out, header, kLocalHeaderSize, zm::WriteLocalHeader);
         WriteOut(out, name.data(), name.size(), zm::WriteLocalHeader);
-        HandleCallback(cbProgress, 0, static_cast<std::uint32_t>(kLocalHeaderSize + name.size()), {});
+        HandleCallback(cbProgress, 0, static_cast<std::uint32_t>(kLocalHeaderSize + name.size()),
+                       {});
         CopyAcross(out, extra, zm::LocalExtraCopy, true);
         CopyAcross(out, compressed, zm::DataCopy, true);
         if (hasDescriptor) {

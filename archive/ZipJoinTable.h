@@ -11,9 +11,9 @@
 struct TZipJoinRecord {
     std::uint16_t DiskNumber = 0; // always 0 in the joined archive
     std::uint32_t NewOffset = 0;
-    std::string Name;             // as stored
+    std::string Name; // as stored
     std::uint32_t CompressedSize = 0;
-    bool Claimed = false;         // a local header has been matched to it
+    bool Claimed = false; // a local header has been matched to it
 };
 
 class TZipJoinTable {

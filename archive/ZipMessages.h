@@ -6,11 +6,11 @@
 namespace zm {
 
 // Component and extraction.
-inline constexpr int EngineFatal = 10101;          // the engine answered a negative result
-inline constexpr int NoArchiveName = 10102;        // Extract without ZipFileName
-inline constexpr int OutOfMemory = 10103;          // reading the directory or joining volumes
-inline constexpr int PasswordMismatch = 10104;     // the two entries of a new password differ
-inline constexpr int Copying = 10105;              // progress text per member joined
+inline constexpr int EngineFatal = 10101;      // the engine answered a negative result
+inline constexpr int NoArchiveName = 10102;    // Extract without ZipFileName
+inline constexpr int OutOfMemory = 10103;      // reading the directory or joining volumes
+inline constexpr int PasswordMismatch = 10104; // the two entries of a new password differ
+inline constexpr int Copying = 10105;          // progress text per member joined
 inline constexpr int NewPasswordUnattended = 10150;
 inline constexpr int PasswordUnattended = 10151;
 inline constexpr int ButtonOK = 10152;
@@ -20,25 +20,25 @@ inline constexpr int PasswordPrompt = 10155;
 inline constexpr int PasswordConfirm = 10156;
 inline constexpr int ButtonCancelAll = 10157;
 inline constexpr int ButtonAbort = 10158;
-inline constexpr int ExtractFailed = 10501;        // a foreign exception during Extract
+inline constexpr int ExtractFailed = 10501; // a foreign exception during Extract
 inline constexpr int UnattendedNoPassword = 10502;
-inline constexpr int NoExtractFolder = 10504;      // ExtrBaseDir is not an existing folder
-inline constexpr int EngineLoad = 10650;           // the engine library cannot be loaded
-inline constexpr int EngineVersion = 10651;        // its version is outside what we accept
-inline constexpr int EngineLoaded = 10652;         // verbose: "loaded "
-inline constexpr int EngineUnloaded = 10653;       // verbose: "unloaded "
+inline constexpr int NoExtractFolder = 10504; // ExtrBaseDir is not an existing folder
+inline constexpr int EngineLoad = 10650;      // the engine library cannot be loaded
+inline constexpr int EngineVersion = 10651;   // its version is outside what we accept
+inline constexpr int EngineLoaded = 10652;    // verbose: "loaded "
+inline constexpr int EngineUnloaded = 10653;  // verbose: "unloaded "
 inline constexpr int Cancelled = 11007;
-inline constexpr int DiskUnattended = 11025;       // a disk must be inserted while Unattended
+inline constexpr int DiskUnattended = 11025; // a disk must be inserted while Unattended
 
 // Directory reading.
-inline constexpr int DirectorySeek = 10201;        // seek to the directory, or an extra field cut short
-inline constexpr int DirectoryFailed = 10202;      // any other exception while reading it
-inline constexpr int DirectoryMisplaced = 10203;   // warning: data in front of the archive
-inline constexpr int TrailingBytes = 10204;        // warning: bytes after the end record
+inline constexpr int DirectorySeek = 10201;   // seek to the directory, or an extra field cut short
+inline constexpr int DirectoryFailed = 10202; // any other exception while reading it
+inline constexpr int DirectoryMisplaced = 10203; // warning: data in front of the archive
+inline constexpr int TrailingBytes = 10204;      // warning: bytes after the end record
 inline constexpr int CannotOpen = 11001;
 inline constexpr int NoEntries = 11002;
-inline constexpr int BadDriveRoot = 11003;         // no drive letters here; kept for the numbering
-inline constexpr int NoSuchDrive = 11004;          // likewise
+inline constexpr int BadDriveRoot = 11003; // no drive letters here; kept for the numbering
+inline constexpr int NoSuchDrive = 11004;  // likewise
 inline constexpr int SeekFailed = 11008;
 inline constexpr int TailRead = 11011;
 inline constexpr int DirectoryPastLastVolume = 11013;
@@ -71,7 +71,7 @@ inline constexpr int InsertLastDisk = 11033;
 inline constexpr int InsertDisk = 11034;
 inline constexpr int InDrive = 11035;
 inline constexpr int InsertDiskForWriting = 11046;
-inline constexpr int EngineItemNameBase = 11400;   // + an engine-supplied offset
+inline constexpr int EngineItemNameBase = 11400; // + an engine-supplied offset
 
 } // namespace zm
 

@@ -1,7 +1,6 @@
 // Asking the user for passwords of encrypted members.
-#include "archive/ZipExtractor.h"
-
 #include "archive/PasswordDlg.h"
+#include "archive/ZipExtractor.h"
 #include "archive/ZipMessages.h"
 
 namespace {
@@ -29,9 +28,9 @@ std::string TZipExtractor::AskPassword() {
     std::string password;
     TPasswordDlg dialog(TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel | TPasswordDlg::pwbCancelAll,
                         FOwnerWindow);
-    FLastPasswordButton = ButtonFor(dialog.ShowModal(
-        LoadMessageTextOr(zm::PasswordTitle, kMissingTextFallback),
-        LoadMessageText(zm::PasswordPrompt), password));
+    FLastPasswordButton =
+        ButtonFor(dialog.ShowModal(LoadMessageTextOr(zm::PasswordTitle, kMissingTextFallback),
+                                   LoadMessageText(zm::PasswordPrompt), password));
     return password;
 }
 
@@ -44,14 +43,16 @@ std::string TZipExtractor::AskNewPassword() {
     std::string first;
     {
         TPasswordDlg dialog(TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel, FOwnerWindow);
-        FLastPasswordButton = ButtonFor(dialog.ShowModal(title, LoadMessageText(zm::PasswordPrompt), first));
+        FLastPasswordButton =
+            ButtonFor(dialog.ShowModal(title, LoadMessageText(zm::PasswordPrompt), first));
     }
     if (first.empty())
         return {};
     std::string second;
     {
         TPasswordDlg dialog(TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel, FOwnerWindow);
-        FLastPasswordButton = ButtonFor(dialog.ShowModal(title, LoadMessageText(zm::PasswordConfirm), second));
+        FLastPasswordButton =
+            ButtonFor(dialog.ShowModal(title, LoadMessageText(zm::PasswordConfirm), second));
     }
     if (second.empty())
         return {};

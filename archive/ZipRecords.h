@@ -11,7 +11,7 @@ inline constexpr std::uint32_t kEndRecordSignature = 0x06054B50;     // "PK\5\6"
 inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50; // "PK\1\2"
 inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;   // "PK\3\4"
 // Starts a spanned set's first volume, and (optionally) a data descriptor.
-inline constexpr std::uint32_t kSpanMarkerSignature = 0x08074B50;    // "PK\7\8"
+inline constexpr std::uint32_t kSpanMarkerSignature = 0x08074B50; // "PK\7\8"
 
 // End of central directory record; the archive comment follows it.
 inline constexpr std::size_t kEndRecordSize = 22;

@@ -1,7 +1,6 @@
 // How the component turns message IDs into what the user sees, and its own calls into the
 // callback events (progress and messages of the volume joiner).
 #include "archive/ZipExtractor.h"
-
 #include "archive/ZipFormat.h"
 #include "archive/ZipMessages.h"
 #include "archive/ZipStrings.h"

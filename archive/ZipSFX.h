@@ -5,9 +5,9 @@
 
 #include "archive/ZipOptions.h"
 
-#include <QIcon>
-
 #include <string>
+
+#include <QIcon>
 
 struct TSFXSettings {
     std::string Caption = "Self-extracting Archive";

@@ -52,8 +52,8 @@ std::string OemToUtf8(std::string_view text) {
     return out;
 }
 
-bool NeedsOemConversion(CodePageOpts codePage, std::uint8_t versionMadeBy,
-                        std::uint8_t hostSystem, std::uint16_t flags) {
+bool NeedsOemConversion(CodePageOpts codePage, std::uint8_t versionMadeBy, std::uint8_t hostSystem,
+                        std::uint16_t flags) {
     // A writer that sets the UTF-8 flag has already said what the bytes are; reading
     // them as code page 437 would turn every accented letter into two wrong ones.
     if ((flags & zip::kFlagUtf8) != 0)
@@ -63,7 +63,7 @@ bool NeedsOemConversion(CodePageOpts codePage, std::uint8_t versionMadeBy,
     if (codePage == cpAuto && hostSystem == zip::kHostMsDos)
         return true;
     // OS/2 tools always wrote OEM names; of NTFS hosts only the one tool that reports
-    // specification 5.0 is known to do so.
+    // format version 5.0 is known to do so.
     return hostSystem == zip::kHostHpfs || (hostSystem == zip::kHostNtfs && versionMadeBy == 50);
 }
 

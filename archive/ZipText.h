@@ -14,8 +14,8 @@ std::string OemToUtf8(std::string_view text);
 
 // Whether an entry's name and comment are to be converted from the OEM code page.
 // `versionMadeBy` is the central record's byte 4, `hostSystem` its byte 5.
-bool NeedsOemConversion(CodePageOpts codePage, std::uint8_t versionMadeBy,
-                        std::uint8_t hostSystem, std::uint16_t flags);
+bool NeedsOemConversion(CodePageOpts codePage, std::uint8_t versionMadeBy, std::uint8_t hostSystem,
+                        std::uint16_t flags);
 
 // An entry's comment (or any stored text) as the program shows it.
 std::string EntryText(std::string_view stored, bool convert);

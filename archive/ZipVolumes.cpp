@@ -1,8 +1,7 @@
 // The volumes of a spanned archive: their names, asking for removable disks, opening the
 // one wanted, finding the last one, and reading across their ends.
-#include "archive/ZipExtractor.h"
-
 #include "archive/VolumeFile.h"
+#include "archive/ZipExtractor.h"
 #include "archive/ZipFormat.h"
 #include "archive/ZipMessages.h"
 #include "archive/ZipPaths.h"
@@ -16,7 +15,7 @@
 
 namespace {
 
-constexpr int kMaxNumberedVolumes = 999; // three digits in the name
+constexpr int kMaxNumberedVolumes = 999;  // three digits in the name
 constexpr int kZipExtensionAsVolume = 99; // ".zip" among ".z??" names: the last one
 constexpr std::string_view kSpannedDiskLabel = "PKBACK# ";
 
@@ -111,7 +110,8 @@ void TZipExtractor::PromptForDisk(int disk) {
             text = FormatText(LoadMessageTextOr(zm::InsertDisk, kDefaultInsertDiskText),
                               {std::int64_t{disk + 1}, std::int64_t{FVolume.LastDisk + 1}});
         }
-        text += FormatText(LoadMessageTextOr(zm::InDrive, kDefaultInDriveText), {FVolume.Drive.Root});
+        text +=
+            FormatText(LoadMessageTextOr(zm::InDrive, kDefaultInDriveText), {FVolume.Drive.Root});
         bool inserted;
         if (OnGetNextDisk) {
             bool abort = false;
@@ -163,7 +163,8 @@ std::string TZipExtractor::SearchVolume(const std::string& path, VolumeScheme sc
     if (scheme != VolumeScheme::Compat) {
         for (const auto& name : names) {
             if (name.size() == stem.size() + 7 && name.compare(0, stem.size(), stem) == 0 &&
-                platform::EqualsIgnoreAsciiCase(std::string_view(name).substr(stem.size() + 3), ".zip") &&
+                platform::EqualsIgnoreAsciiCase(std::string_view(name).substr(stem.size() + 3),
+                                                ".zip") &&
                 (number = DigitsAt(name, stem.size(), 3)) > 0)
                 return folder + name;
         }
@@ -171,7 +172,8 @@ std::string TZipExtractor::SearchVolume(const std::string& path, VolumeScheme sc
     if (scheme != VolumeScheme::Numbered) {
         for (const auto& name : names) {
             if (name.size() != stem.size() + 4 || name.compare(0, stem.size(), stem) != 0 ||
-                !platform::EqualsIgnoreAsciiCase(std::string_view(name).substr(stem.size(), 2), ".z"))
+                !platform::EqualsIgnoreAsciiCase(std::string_view(name).substr(stem.size(), 2),
+                                                 ".z"))
                 continue;
             const auto last = std::string_view(name).substr(stem.size() + 2);
             number = platform::EqualsIgnoreAsciiCase(last, "ip") ? kZipExtensionAsVolume
@@ -252,8 +254,8 @@ int TZipExtractor::LocateLastVolumeOrRaise(const std::string& path, bool allowMi
             PromptForDisk(-1);
         }
         if (searched) {
-            const auto scheme = FSpanOptions.testFlag(spCompatName) ? VolumeScheme::Compat
-                                                                    : VolumeScheme::Numbered;
+            const auto scheme =
+                FSpanOptions.testFlag(spCompatName) ? VolumeScheme::Compat : VolumeScheme::Numbered;
             FVolume.Path = SearchVolume(path, scheme, foundNumber);
             if (FVolume.Path.empty()) {
                 ReportError(zm::NoEntries);
@@ -286,7 +288,8 @@ void TZipExtractor::ReadSpanned(void* buffer, std::size_t count, int shortId) {
 }
 
 void TZipExtractor::ReadSpannedText(std::string& out, std::size_t count, int shortId) {
-    ReadAcrossVolumes(count, shortId, [&](std::size_t n) { return FVolume.Reader->Append(out, n); });
+    ReadAcrossVolumes(count, shortId,
+                      [&](std::size_t n) { return FVolume.Reader->Append(out, n); });
 }
 
 void TZipExtractor::SkipSpanned(std::size_t count, int shortId) {

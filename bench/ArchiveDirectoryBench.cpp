@@ -4,11 +4,9 @@
 // look; both readers then see the same bytes from the page cache.
 #include "archive/ZipExtractor.h"
 
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,6 +14,8 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <benchmark/benchmark.h>
 
 extern char** environ;
 
@@ -91,8 +91,9 @@ public:
         const double ours = FTimes["BM_ReadDirectory/real_time"];
         const double peer = FTimes["BM_ZipInfoList/real_time"];
         if (ours > 0 && peer > 0)
-            std::printf("\nReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster\n",
-                        kEntries, ours, peer, peer / ours);
+            std::printf(
+                "\nReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster\n",
+                kEntries, ours, peer, peer / ours);
     }
 
 private:

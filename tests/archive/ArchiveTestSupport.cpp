@@ -4,12 +4,12 @@
 #include "archive/ZipMessages.h"
 #include "archive/ZipRecords.h"
 
-#include <gtest/gtest.h>
-#include <zlib.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <zlib.h>
+
+#include <gtest/gtest.h>
 
 std::string FallbackText(int id) {
     return kMissingTextFallback + std::to_string(id);
@@ -140,7 +140,8 @@ FixtureLayout BuildZip(const FixtureArchive& archive) {
     FixtureLayout layout;
     std::string& out = layout.bytes;
     out = archive.prefix;
-    const std::uint32_t base = archive.offsetsCountPrefix ? 0 : static_cast<std::uint32_t>(archive.prefix.size());
+    const std::uint32_t base =
+        archive.offsetsCountPrefix ? 0 : static_cast<std::uint32_t>(archive.prefix.size());
     std::vector<std::uint32_t> offsets;
     constexpr std::uint32_t kDosDateTime = 0x5A8B4C21; // 2025-04-11 09:33:02
     for (const auto& e : archive.entries) {
@@ -184,9 +185,9 @@ FixtureLayout BuildZip(const FixtureArchive& archive) {
         Append16(out, static_cast<std::uint16_t>(e.name.size()));
         Append16(out, static_cast<std::uint16_t>(e.extra.size()));
         Append16(out, static_cast<std::uint16_t>(e.comment.size()));
-        Append16(out, 0);      // disk
-        Append16(out, 1);      // internal attributes: text
-        Append32(out, 0x20);   // external attributes: archive bit
+        Append16(out, 0);    // disk
+        Append16(out, 1);    // internal attributes: text
+        Append32(out, 0x20); // external attributes: archive bit
         Append32(out, offsets[i]);
         out += e.name + e.extra + e.comment;
     }

@@ -47,22 +47,22 @@ TVolumeOpener TrickleOpener(std::size_t step);
 
 struct FixtureEntry {
     std::string name;
-    std::string data;        // stored as it is (method 0)
+    std::string data; // stored as it is (method 0)
     std::string extra;
     std::string comment;
     std::uint16_t flags = 0;
     std::uint8_t version = 20;
-    std::uint8_t host = 0;   // MS-DOS
+    std::uint8_t host = 0;       // MS-DOS
     bool dataDescriptor = false; // sizes after the data, local header sizes 0
     bool descriptorSignature = true;
 };
 
 struct FixtureArchive {
-    std::string prefix;      // bytes in front of the archive (a stub)
+    std::string prefix; // bytes in front of the archive (a stub)
     bool offsetsCountPrefix = true;
     std::vector<FixtureEntry> entries;
     std::string comment;
-    std::string suffix;      // bytes after the comment
+    std::string suffix; // bytes after the comment
 };
 
 // A stored member, and an archive of members, with everything else at its default.

@@ -85,7 +85,9 @@ TEST_F(InfoZipArchives, StoredAndDeflatedMembersAreListedWithTheirFields) {
 
 TEST_F(InfoZipArchives, ArchiveAndEntryCommentsAreRead) {
     Zip(FDir.Path(), "c.zip preview.png notes.txt");
-    ASSERT_EQ(RunIn(FDir.Path(), "printf 'first\\nsecond\\n' | zip -q -c c.zip preview.png notes.txt"), 0);
+    ASSERT_EQ(
+        RunIn(FDir.Path(), "printf 'first\\nsecond\\n' | zip -q -c c.zip preview.png notes.txt"),
+        0);
     ASSERT_EQ(RunIn(FDir.Path(), "printf 'Made for the viewer' | zip -q -z c.zip"), 0);
     TZipExtractor zip;
     const auto entries = Read(zip, "c.zip");
@@ -133,7 +135,9 @@ TEST_F(InfoZipArchives, AnEmptyArchiveListsNothingAndWarnsNothing) {
     MessageCapture boxes;
     TZipExtractor zip;
     int updates = 0;
-    zip.OnDirUpdate = [&](TZipExtractor*) { ++updates; };
+    zip.OnDirUpdate = [&](TZipExtractor*) {
+        ++updates;
+    };
     EXPECT_TRUE(Read(zip, "empty.zip").empty());
     EXPECT_EQ(zip.ZipFileName(), FDir.File("empty.zip"));
     EXPECT_EQ(zip.ArchiveStart(), 0);
@@ -223,8 +227,8 @@ TEST(EndRecord, ASignatureInsideTheCommentDoesNotHideTheRealRecord) {
     TempDir dir;
     MessageCapture boxes;
     TZipExtractor zip;
-    zip.SetZipFileName(dir.Write("c.zip", BuildZip(Archive({Member("a.txt", "1")}, comment))
-                                              .bytes));
+    zip.SetZipFileName(
+        dir.Write("c.zip", BuildZip(Archive({Member("a.txt", "1")}, comment)).bytes));
     EXPECT_EQ(zip.EntryCount(), 1);
     EXPECT_EQ(zip.ArchiveComment(), comment);
     EXPECT_TRUE(boxes.Shown().empty());

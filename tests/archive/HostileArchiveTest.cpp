@@ -1,18 +1,18 @@
 // Damaged and hostile files: each ends in its documented message ID, never in a crash, a
 // hang or an allocation sized by a lying field. Every case is read once plainly and again
 // through streams that answer 1, 7 and 31 bytes at a time, with the same outcome.
-#include "archive/ZipExtractor.h"
 #include "archive/VolumeFile.h"
+#include "archive/ZipExtractor.h"
 #include "archive/ZipRecords.h"
 #include "tests/archive/ArchiveTestSupport.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -44,7 +44,9 @@ Outcome ReadWith(const std::string& path, std::size_t step) {
         zip.SetVolumeOpener(TrickleOpener(step));
     MessageLog log(zip);
     std::vector<std::string> names;
-    zip.OnNewName = [&](TZipExtractor*, int, const ZipDirEntry& e) { names.push_back(e.FileName); };
+    zip.OnNewName = [&](TZipExtractor*, int, const ZipDirEntry& e) {
+        names.push_back(e.FileName);
+    };
     zip.SetZipFileName(path);
     return {log.Ids(), zip.EntryCount(), names, zip.ZipFileName() == path, zip.ArchiveComment()};
 }
@@ -82,55 +84,93 @@ std::function<std::string(const TempDir&)> WithField(const char* name, Record re
 
 const HostileCase kCases[] = {
     {"shorter than an end record",
-     [](const TempDir& d) { return d.Write("short.zip", std::string("PK\x05\x06", 4) + std::string(10, '\0')); },
-     {11036}, 0, true},
+     [](const TempDir& d) {
+         return d.Write("short.zip", std::string("PK\x05\x06", 4) + std::string(10, '\0'));
+     },
+     {11036},
+     0,
+     true},
     {"an empty file", [](const TempDir& d) { return d.Write("empty.zip", ""); }, {11036}, 0, true},
     {"no end record, name ending in 007",
-     [](const TempDir& d) { return d.Write("data007.bin", std::string(100, 'x')); }, {11038}, 0, true},
+     [](const TempDir& d) { return d.Write("data007.bin", std::string(100, 'x')); },
+     {11038},
+     0,
+     true},
     {"no end record, extension .z03",
-     [](const TempDir& d) { return d.Write("set.z03", std::string(100, 'x')); }, {11038}, 0, true},
+     [](const TempDir& d) { return d.Write("set.z03", std::string(100, 'x')); },
+     {11038},
+     0,
+     true},
     {"spanning marker, first disk",
-     [](const TempDir& d) { return d.Write("part001.bin", std::string("PK\x07\x08PK\x03\x04", 8) + std::string(64, 'x')); },
-     {11037}, 0, true},
+     [](const TempDir& d) {
+         return d.Write("part001.bin",
+                        std::string("PK\x07\x08PK\x03\x04", 8) + std::string(64, 'x'));
+     },
+     {11037},
+     0,
+     true},
     {"spanning marker, another disk",
-     [](const TempDir& d) { return d.Write("part.z02", std::string("PK\x07\x08PK\x03\x04", 8) + std::string(64, 'x')); },
-     {11045}, 0, true},
+     [](const TempDir& d) {
+         return d.Write("part.z02", std::string("PK\x07\x08PK\x03\x04", 8) + std::string(64, 'x'));
+     },
+     {11045},
+     0,
+     true},
     {"more records than the directory holds, then the end record",
      WithField("count.zip", Record::End, kEndTotalRecords, std::uint16_t{3}),
-     {11013}, 0, false},
+     {11013},
+     0,
+     false},
     {"more records than the directory holds, then a long comment",
      [](const TempDir& d) {
-         return Patched(d, "count2.zip", BuildZip(TwoMembers(std::string(40, 'c'))),
-                        [](FixtureLayout& z) { Put16At(z.bytes, z.endRecord + kEndTotalRecords, 0xFFFF); });
+         return Patched(
+             d, "count2.zip", BuildZip(TwoMembers(std::string(40, 'c'))),
+             [](FixtureLayout& z) { Put16At(z.bytes, z.endRecord + kEndTotalRecords, 0xFFFF); });
      },
-     {11015}, 0, false},
+     {11015},
+     0,
+     false},
     {"a name length running past the end",
      WithField("name.zip", Record::SecondCentral, kCentralNameLength, std::uint16_t{0xFFFF}),
-     {11017}, 0, false},
+     {11017},
+     0,
+     false},
     {"an extra field length running past the end",
      WithField("extra.zip", Record::SecondCentral, kCentralExtraLength, std::uint16_t{0xFFFF}),
-     {10201}, 0, false},
+     {10201},
+     0,
+     false},
     {"an entry comment length running past the end",
      WithField("comment.zip", Record::SecondCentral, kCentralCommentLength, std::uint16_t{0xFFFF}),
-     {11022}, 0, false},
+     {11022},
+     0,
+     false},
     {"a directory offset outside the file",
      WithField("offset.zip", Record::End, kEndDirectoryOffset, std::uint32_t{0xFFFFFF00}),
-     {10203}, 2, true},
+     {10203},
+     2,
+     true},
     {"a directory larger than the file",
      WithField("size.zip", Record::End, kEndDirectorySize, std::uint32_t{0x7FFFFFFF}),
-     {10203, 10201}, 0, false},
+     {10203, 10201},
+     0,
+     false},
     {"a wrong central signature",
      [](const TempDir& d) {
          return Patched(d, "sig.zip", BuildZip(TwoMembers()),
                         [](FixtureLayout& z) { z.bytes[SecondRecord(z) + 2] = 'X'; });
      },
-     {11015}, 0, false},
+     {11015},
+     0,
+     false},
     {"a consistent fake end record closing the comment",
      [](const TempDir& d) {
          const std::string fake = std::string("PK\x05\x06", 4) + std::string(18, '\0');
          return d.Write("fake.zip", BuildZip(TwoMembers("text " + fake)).bytes);
      },
-     {10203}, 0, true},
+     {10203},
+     0,
+     true},
     {"a directory said to start after the last disk",
      [](const TempDir& d) {
          return Patched(d, "disk.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
@@ -138,24 +178,31 @@ const HostileCase kCases[] = {
              Put16At(z.bytes, z.endRecord + kEndDirectoryDisk, 3);
          });
      },
-     {11013}, 0, false},
+     {11013},
+     0,
+     false},
     {"a directory that walks over volumes linked to one file",
      [](const TempDir& d) {
-         const std::string last = Patched(d, "loop003.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
-             Put16At(z.bytes, z.endRecord + kEndThisDisk, 2);
-             Put16At(z.bytes, z.endRecord + kEndTotalRecords, 0xFFFF);
-         });
+         const std::string last =
+             Patched(d, "loop003.zip", BuildZip(TwoMembers()), [](FixtureLayout& z) {
+                 Put16At(z.bytes, z.endRecord + kEndThisDisk, 2);
+                 Put16At(z.bytes, z.endRecord + kEndTotalRecords, 0xFFFF);
+             });
          std::filesystem::create_symlink(last, d.File("loop001.zip"));
          std::filesystem::create_symlink(last, d.File("loop002.zip"));
          return last;
      },
-     {11015}, 0, false},
+     {11015},
+     0,
+     false},
     {"a FIFO",
      [](const TempDir& d) {
          ::mkfifo(d.File("pipe.zip").c_str(), 0600);
          return d.File("pipe.zip");
      },
-     {11001}, 0, true},
+     {11001},
+     0,
+     true},
     {"a device", [](const TempDir&) { return std::string("/dev/null"); }, {11001}, 0, true},
 };
 

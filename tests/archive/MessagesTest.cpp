@@ -83,9 +83,9 @@ TEST(ZipMessages, ReportExceptionShowsFallbackAndIdAndPassesTheId) {
     zip.ReportException(EZipExtractor::CreateMsg(11036, true));
     zip.ReportException(EZipExtractor::CreateMsg(11007, false)); // not displayed
 
-    ASSERT_EQ(boxes.Texts(), (std::vector<std::string>{
-                                 "ZipText.res is probably not linked to the executable\n"
-                                 "Missing String ID is: 11036"}));
+    ASSERT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"ZipText.res is probably not linked to the executable\n"
+                                        "Missing String ID is: 11036"}));
     EXPECT_EQ(log.Codes(), (std::vector<int>{11036, 11007}));
     EXPECT_EQ(log.Events()[1].text, FallbackText(11007));
     EXPECT_EQ(zip.ErrCode(), 11007);
@@ -122,9 +122,9 @@ TEST(ZipMessages, OnZipStrSuppliesTextsThatReceiveTheArguments) {
     zip.ReportException(EZipExtractor::CreateMsgText(10650, "/usr/lib/libunzengine.so"));
     zip.ReportException(EZipExtractor::CreateMsgNumber(11038, 7));
     zip.ReportError(11002, " in x.jib");
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Engine /usr/lib/libunzengine.so not found",
-                                                       "Disk 7 of a set, not the last",
-                                                       "No entries in x.jib"}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Engine /usr/lib/libunzengine.so not found",
+                                        "Disk 7 of a set, not the last", "No entries in x.jib"}));
     EXPECT_EQ(looked, (std::vector<int>{10650, 11038, 11002}));
     EXPECT_EQ(zip.LoadMessageTextOr(zm::Copying, kDefaultCopyingText), "Copying: ");
     EXPECT_EQ(zip.LoadMessageTextOr(11002, "unused"), "No entries");
@@ -133,7 +133,9 @@ TEST(ZipMessages, OnZipStrSuppliesTextsThatReceiveTheArguments) {
 TEST(ZipMessages, TextsThatDoNotMatchTheirArgumentsAreShownAsWritten) {
     MessageCapture boxes;
     TZipExtractor zip;
-    zip.OnZipStr = [](TZipExtractor*, int, std::string& text) { text = "%d %s %s %s %n %99999999x"; };
+    zip.OnZipStr = [](TZipExtractor*, int, std::string& text) {
+        text = "%d %s %s %s %n %99999999x";
+    };
     zip.ReportException(EZipExtractor::CreateMsgText(10504, "/no/such/folder"));
     // %d meets a text, the second %s the (empty) number, the rest nothing at all.
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"%d /no/such/folder  %s %n %99999999x"}));
@@ -145,7 +147,8 @@ TEST(ZipMessages, LinkedTextsReplaceTheFallback) {
     TZipExtractor zip;
     zip.ReportError(11002, "!");
     zip.ReportException(EZipExtractor::CreateMsgText(11036, "a.jib"));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Nothing to extract!", "a.jib is not an archive"}));
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{"Nothing to extract!", "a.jib is not an archive"}));
 }
 
 TEST(ZipFormat, DirectivesFollowTheClassicFormatRules) {
@@ -165,7 +168,8 @@ TEST(ZipFormat, DirectivesFollowTheClassicFormatRules) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(FormatText(c.format, {std::int64_t{2}, std::int64_t{5}}), c.expected) << c.format;
-    EXPECT_EQ(FormatText("\nin drive: %s", {std::string("/media/usb/")}), "\nin drive: /media/usb/");
+    EXPECT_EQ(FormatText("\nin drive: %s", {std::string("/media/usb/")}),
+              "\nin drive: /media/usb/");
     EXPECT_EQ(FormatText("%.3s|%5s", {std::string("abcdef"), std::string("ab")}), "abc|   ab");
     EXPECT_EQ(FormatText("%d", {std::int64_t{-42}}), "-42");
     // A width from a hostile text is capped rather than honoured.

@@ -5,9 +5,9 @@
 #include "tests/archive/ArchiveTestSupport.h"
 #include "tests/common/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <iconv.h>
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -36,7 +36,9 @@ TEST(EntryText, CodePage437MatchesTheCLibrary) {
         const std::string byte(1, static_cast<char>(b));
         EXPECT_EQ(OemToUtf8(byte), IconvCp437(byte)) << "byte " << b;
     }
-    EXPECT_EQ(OemToUtf8("Caf\x82 \x9c" "5\x7F"), "Café £5\x7F");
+    EXPECT_EQ(OemToUtf8("Caf\x82 \x9c"
+                        "5\x7F"),
+              "Café £5\x7F");
 }
 
 TEST(EntryText, OnlyNamesFromOemHostsAreConvertedAndNeverUtf8Ones) {
@@ -49,10 +51,10 @@ TEST(EntryText, OnlyNamesFromOemHostsAreConvertedAndNeverUtf8Ones) {
     };
     constexpr std::uint16_t kUtf8 = 0x0800;
     const Case cases[] = {
-        {cpAuto, 0, 20, 0, true},       {cpAuto, 0, 20, kUtf8, false}, {cpAuto, 3, 30, 0, false},
-        {cpNone, 0, 20, 0, false},      {cpOEM, 3, 30, 0, true},       {cpOEM, 3, 30, kUtf8, false},
-        {cpAuto, 6, 20, 0, true},       {cpNone, 6, 20, 0, true},      {cpAuto, 11, 50, 0, true},
-        {cpAuto, 11, 20, 0, false},     {cpNone, 11, 50, 0, true},
+        {cpAuto, 0, 20, 0, true},   {cpAuto, 0, 20, kUtf8, false}, {cpAuto, 3, 30, 0, false},
+        {cpNone, 0, 20, 0, false},  {cpOEM, 3, 30, 0, true},       {cpOEM, 3, 30, kUtf8, false},
+        {cpAuto, 6, 20, 0, true},   {cpNone, 6, 20, 0, true},      {cpAuto, 11, 50, 0, true},
+        {cpAuto, 11, 20, 0, false}, {cpNone, 11, 50, 0, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(NeedsOemConversion(c.codePage, static_cast<std::uint8_t>(c.version),
@@ -65,17 +67,21 @@ TEST(EntryText, OnlyNamesFromOemHostsAreConvertedAndNeverUtf8Ones) {
 
 TEST(EntryText, NamesAndCommentsAreReadAsTheirHostWroteThem) {
     TempDir dir;
-    const auto member = [](std::string name, std::string comment, std::uint16_t flags, std::uint8_t host) {
+    const auto member = [](std::string name, std::string comment, std::uint16_t flags,
+                           std::uint8_t host) {
         FixtureEntry e = Member(std::move(name), {}, std::move(comment));
         e.flags = flags;
         e.host = host;
         return e;
     };
     const FixtureArchive archive = Archive({
-        member("caf\x82.png", "\x9c" "5", 0, 0),  // DOS, code page 437
-        member("café.png", "déjà", 0x0800, 0),     // UTF-8 flag set
-        member("café.png", "", 0, 3),              // Unix: as stored
-        member("layers\\base.png", "", 0, 0),     // DOS delimiter
+        member("caf\x82.png",
+               "\x9c"
+               "5",
+               0, 0),                          // DOS, code page 437
+        member("café.png", "déjà", 0x0800, 0), // UTF-8 flag set
+        member("café.png", "", 0, 3),          // Unix: as stored
+        member("layers\\base.png", "", 0, 0),  // DOS delimiter
         member("art/sub/top.png", "", 0, 3),
     });
     TZipExtractor zip;

@@ -1,5 +1,6 @@
 // The password dialog: its fixed layout, and the component's two ways of asking.
 #include "archive/PasswordDlg.h"
+
 #include "archive/ZipExtractor.h"
 #include "archive/ZipMessages.h"
 #include "tests/archive/ArchiveTestSupport.h"

@@ -32,7 +32,8 @@ TEST(ZipProperties, ANewComponentHasTheDocumentedDefaults) {
     EXPECT_EQ(zip.ErrCode(), 0);
     // Every suffix from GIF to JAR is stored uncompressed; EXE and the extra list not.
     const AddStoreExts suffixes = zip.AddStoreSuffixes();
-    EXPECT_TRUE(suffixes.testFlag(assGIF) && suffixes.testFlag(assPNG) && suffixes.testFlag(assJAR));
+    EXPECT_TRUE(suffixes.testFlag(assGIF) && suffixes.testFlag(assPNG) &&
+                suffixes.testFlag(assJAR));
     EXPECT_FALSE(suffixes.testFlag(assEXE));
     EXPECT_FALSE(suffixes.testFlag(assEXT));
 }

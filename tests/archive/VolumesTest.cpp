@@ -9,10 +9,10 @@
 #include "tests/common/MessageCapture.h"
 #include "tests/common/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 namespace fs = std::filesystem;
 using namespace zip;
@@ -115,12 +115,15 @@ TEST_F(SplitArchives, JoiningReportsItsProgress) {
     std::vector<ProgressType> kinds;
     std::vector<std::pair<std::string, std::uint32_t>> items;
     std::vector<int> totalPercents;
-    zip.OnProgress = [&](TZipExtractor*, ProgressType type, const std::string& name, std::uint32_t size) {
+    zip.OnProgress = [&](TZipExtractor*, ProgressType type, const std::string& name,
+                         std::uint32_t size) {
         kinds.push_back(type);
         if (type == ptNewItem)
             items.emplace_back(name, size);
     };
-    zip.OnTotalProgress = [&](TZipExtractor*, std::uint32_t, int percent) { totalPercents.push_back(percent); };
+    zip.OnTotalProgress = [&](TZipExtractor*, std::uint32_t, int percent) {
+        totalPercents.push_back(percent);
+    };
     std::string out;
     ASSERT_EQ(Join(zip, "split.zip", out), 0);
 
@@ -150,7 +153,8 @@ TEST_F(SplitArchives, NamesDifferingInCaseAndLongNamesSurviveTheJoin) {
     FDir.Write(deep + "layer-with-a-long-name.png", "long");
     FDir.Write("Same.txt", "upper");
     FDir.Write("same.txt", "lower");
-    Zip(FDir.Path(), "-s 64k split.zip big.bin Same.txt same.txt " + deep + "layer-with-a-long-name.png");
+    Zip(FDir.Path(),
+        "-s 64k split.zip big.bin Same.txt same.txt " + deep + "layer-with-a-long-name.png");
     TZipExtractor zip;
     zip.SetSpanOptions(spCompatName);
     std::string out;
@@ -163,7 +167,8 @@ TEST_F(SplitArchives, NamesDifferingInCaseAndLongNamesSurviveTheJoin) {
 TEST_F(SplitArchives, ADirectorySpreadOverVolumesIsFollowed) {
     std::string files;
     for (int i = 0; i < 600; ++i) {
-        const std::string name = "layer-" + std::to_string(1000 + i) + std::string(90, 'x') + ".png";
+        const std::string name =
+            "layer-" + std::to_string(1000 + i) + std::string(90, 'x') + ".png";
         FDir.Write(name, "");
         files += " " + name;
     }
@@ -237,8 +242,7 @@ TEST_F(SplitArchives, AFailedJoinLeavesNothingBehind) {
              WriteBytes(d.File("split.z01"), v);
          },
          11031},
-        {"a missing volume",
-         [](const TempDir& d) { fs::remove(d.File("split.z01")); }, 11001},
+        {"a missing volume", [](const TempDir& d) { fs::remove(d.File("split.z01")); }, 11001},
     };
     const std::string pristine = FDir.MakeDir("pristine");
     for (const char* v : {"split.z01", "split.z02", "split.z03", "split.zip"})
@@ -264,8 +268,12 @@ TEST_F(SplitArchives, AFailedJoinLeavesNothingBehind) {
 
 TEST_F(SplitArchives, RemovableMediaAskForTheirDisks) {
     MakeSplit();
-    const TDriveDetails usb{.Root = "/media/usb/", .Fixed = false, .Usable = true, .Label = "",
-                            .Size = 1 << 20, .Free = 0};
+    const TDriveDetails usb{.Root = "/media/usb/",
+                            .Fixed = false,
+                            .Usable = true,
+                            .Label = "",
+                            .Size = 1 << 20,
+                            .Free = 0};
     fs::rename(FDir.File("split.z01"), FDir.File("away.z01"));
 
     // The default prompt: a message box naming the disk and the drive.
@@ -290,7 +298,8 @@ TEST_F(SplitArchives, RemovableMediaAskForTheirDisks) {
         zip.SetSpanOptions(spCompatName);
         zip.SetDriveProbe([&](const std::string&) { return usb; });
         std::vector<std::tuple<int, int, std::string>> asked;
-        zip.OnGetNextDisk = [&](TZipExtractor*, int disk, int total, const std::string& drive, bool& abort) {
+        zip.OnGetNextDisk = [&](TZipExtractor*, int disk, int total, const std::string& drive,
+                                bool& abort) {
             asked.emplace_back(disk, total, drive);
             fs::rename(FDir.File("away.z01"), FDir.File("split.z01"));
             abort = false;
@@ -326,9 +335,11 @@ void WriteTwoVolumes(const TempDir& dir, FixtureLayout z, std::size_t cut) {
     std::string second = z.bytes.substr(cut);
     std::size_t at = z.centralStart - cut;
     while (at < z.endRecord - cut) {
-        const std::uint32_t offset = Get32(reinterpret_cast<const std::uint8_t*>(&second[at + kCentralLocalHeaderOffset]));
+        const std::uint32_t offset =
+            Get32(reinterpret_cast<const std::uint8_t*>(&second[at + kCentralLocalHeaderOffset]));
         if (offset >= cut) {
-            Put32At(second, at + kCentralLocalHeaderOffset, static_cast<std::uint32_t>(offset - cut));
+            Put32At(second, at + kCentralLocalHeaderOffset,
+                    static_cast<std::uint32_t>(offset - cut));
             Put16At(second, at + kCentralDiskNumberStart, 1);
         }
         const auto* r = reinterpret_cast<const std::uint8_t*>(&second[at]);
@@ -347,12 +358,14 @@ void WriteTwoVolumes(const TempDir& dir, FixtureLayout z, std::size_t cut) {
 
 TEST(JoinByHand, DataDescriptorsWithAndWithoutSignatureAreCopiedWhole) {
     // Cut inside the first local header, and inside the first member's data.
-    for (const auto& [signature, cut] : {std::pair{true, 20}, {false, 20}, {true, 45}, {false, 45}}) {
-        SCOPED_TRACE(std::string(signature ? "with" : "without") + " signature, cut at " + std::to_string(cut));
+    for (const auto& [signature, cut] :
+         {std::pair{true, 20}, {false, 20}, {true, 45}, {false, 45}}) {
+        SCOPED_TRACE(std::string(signature ? "with" : "without") + " signature, cut at " +
+                     std::to_string(cut));
         TempDir dir;
-        FixtureArchive archive = Archive({Member("one.txt", "first member"),
-                                          Member("two.txt", "second member")},
-                                         "joined by hand");
+        FixtureArchive archive =
+            Archive({Member("one.txt", "first member"), Member("two.txt", "second member")},
+                    "joined by hand");
         archive.prefix = std::string("PK\x07\x08", 4); // the spanning marker
         for (auto& e : archive.entries) {
             e.dataDescriptor = true;
@@ -366,7 +379,8 @@ TEST(JoinByHand, DataDescriptorsWithAndWithoutSignatureAreCopiedWhole) {
         std::string out = dir.Path() + "/";
         ASSERT_EQ(zip.JoinSpannedArchive(dir.File("hand.zip"), out), 0);
         EXPECT_EQ(RunIn(dir.Path(), "unzip -tq '" + out + "'"), 0);
-        EXPECT_EQ(RunIn(dir.Path(), "test \"$(unzip -p '" + out + "' two.txt)\" = 'second member'"), 0);
+        EXPECT_EQ(RunIn(dir.Path(), "test \"$(unzip -p '" + out + "' two.txt)\" = 'second member'"),
+                  0);
         EXPECT_TRUE(boxes.Shown().empty());
         TZipExtractor joined;
         joined.SetZipFileName(out);
