@@ -288,6 +288,9 @@ private:
     TSFXSettings& SFX() { return FSFXSlave ? FSFXSlave->Settings() : FSFX; }
     const TSFXSettings& SFX() const { return FSFXSlave ? FSFXSlave->Settings() : FSFX; }
 
+    // Shows the password dialog with `buttons`; answers the entry when OK was pressed.
+    std::string RunPasswordDialog(unsigned buttons, const std::string& title, int promptId);
+
     // Messages and progress.
     void ShowReport(const std::string& text);
     void SendMessage(const std::string& text) { HandleCallback(cbMessage, 0, 0, text); }

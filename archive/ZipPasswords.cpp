@@ -20,18 +20,22 @@ TPasswordButton ButtonFor(TPasswordDlg::TAnswer answer) {
 
 } // namespace
 
+std::string TZipExtractor::RunPasswordDialog(unsigned buttons, const std::string& title,
+                                             int promptId) {
+    std::string password;
+    TPasswordDlg dialog(buttons, FOwnerWindow);
+    FLastPasswordButton = ButtonFor(dialog.ShowModal(title, LoadMessageText(promptId), password));
+    return password;
+}
+
 std::string TZipExtractor::AskPassword() {
     if (FUnattended) {
         ReportError(zm::PasswordUnattended);
         return {};
     }
-    std::string password;
-    TPasswordDlg dialog(TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel | TPasswordDlg::pwbCancelAll,
-                        FOwnerWindow);
-    FLastPasswordButton =
-        ButtonFor(dialog.ShowModal(LoadMessageTextOr(zm::PasswordTitle, kMissingTextFallback),
-                                   LoadMessageText(zm::PasswordPrompt), password));
-    return password;
+    return RunPasswordDialog(
+        TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel | TPasswordDlg::pwbCancelAll,
+        LoadMessageTextOr(zm::PasswordTitle, kMissingTextFallback), zm::PasswordPrompt);
 }
 
 std::string TZipExtractor::AskNewPassword() {
@@ -39,21 +43,12 @@ std::string TZipExtractor::AskNewPassword() {
         ReportError(zm::NewPasswordUnattended);
         return {};
     }
+    const unsigned buttons = TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel;
     const std::string title = LoadMessageTextOr(zm::PasswordTitle, kMissingTextFallback);
-    std::string first;
-    {
-        TPasswordDlg dialog(TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel, FOwnerWindow);
-        FLastPasswordButton =
-            ButtonFor(dialog.ShowModal(title, LoadMessageText(zm::PasswordPrompt), first));
-    }
+    const std::string first = RunPasswordDialog(buttons, title, zm::PasswordPrompt);
     if (first.empty())
         return {};
-    std::string second;
-    {
-        TPasswordDlg dialog(TPasswordDlg::pwbOK | TPasswordDlg::pwbCancel, FOwnerWindow);
-        FLastPasswordButton =
-            ButtonFor(dialog.ShowModal(title, LoadMessageText(zm::PasswordConfirm), second));
-    }
+    const std::string second = RunPasswordDialog(buttons, title, zm::PasswordConfirm);
     if (second.empty())
         return {};
     if (first != second) {
