@@ -5,31 +5,40 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
 // The reader only opens names that exist, so one stand-in file gives every input a name.
-const std::string& StandInFolder() {
-    static const std::string folder = [] {
+// Its folder goes when the process ends, however many inputs ran.
+class StandIn {
+public:
+    StandIn() {
         char pattern[] = "/tmp/jibfuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (made == nullptr)
+        if (::mkdtemp(pattern) == nullptr)
             std::abort();
-        return std::string(made) + "/";
-    }();
-    return folder;
-}
-
-const std::string& StandInArchive() {
-    static const std::string path = [] {
-        const std::string p = StandInFolder() + "input.zip";
-        if (FILE* f = std::fopen(p.c_str(), "wb"))
+        FFolder = std::string(pattern) + "/";
+        FArchive = FFolder + "input.zip";
+        if (FILE* f = std::fopen(FArchive.c_str(), "wb"))
             std::fclose(f);
-        return p;
-    }();
-    return path;
+    }
+    ~StandIn() {
+        std::error_code ec;
+        std::filesystem::remove_all(FFolder, ec);
+    }
+    const std::string& Folder() const { return FFolder; }
+    const std::string& Archive() const { return FArchive; }
+
+private:
+    std::string FFolder;
+    std::string FArchive;
+};
+
+const StandIn& Files() {
+    static const StandIn files;
+    return files;
 }
 
 void Configure(TZipExtractor& zip, const std::uint8_t* data, std::size_t size) {
@@ -60,15 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         zip.OnNewName = [&](TZipExtractor*, int, const ZipDirEntry& e) {
             names += e.FileName.size();
         };
-        zip.SetZipFileName(StandInArchive());
+        zip.SetZipFileName(Files().Archive());
         for (int i = 0; i < zip.EntryCount(); ++i)
             names += zip.Entries(i).FileComment.size() + zip.Entries(i).ExtraField.size();
         if (names == static_cast<std::size_t>(-1))
             std::abort(); // keeps the reads above from being optimised away
 
         if (zip.ArchiveIsSpanned()) {
-            std::string out = StandInFolder();
-            if (zip.JoinSpannedArchive(StandInArchive(), out) == 0)
+            std::string out = Files().Folder();
+            if (zip.JoinSpannedArchive(Files().Archive(), out) == 0)
                 ::unlink(out.c_str());
         }
     }
