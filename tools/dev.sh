@@ -14,6 +14,7 @@ cd "$(dirname "$0")/.."
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
 TEST_PACKAGES=(zip unzip util-linux)
 BENCH_PACKAGES=(libbenchmark-dev libpng-dev imagemagick)
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 ensure_packages() {
   local missing=()
@@ -66,7 +67,7 @@ case "${1:-}" in
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
   fuzz)
-    ensure_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+    ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
       -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON >/dev/null
     mapfile -t fuzzers < <(cmake --build build-fuzz --target help | sed -n 's/^\.\.\. \(.*_fuzzer\)$/\1/p')

@@ -1,0 +1,99 @@
+// The on-disk records of a ZIP archive that the directory reader and the volume joiner
+// touch: signatures, sizes and field offsets, all little-endian.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace zip {
+
+inline constexpr std::uint32_t kEndRecordSignature = 0x06054B50;     // "PK\5\6"
+inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50; // "PK\1\2"
+inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;   // "PK\3\4"
+// Starts a spanned set's first volume, and (optionally) a data descriptor.
+inline constexpr std::uint32_t kSpanMarkerSignature = 0x08074B50; // "PK\7\8"
+
+// End of central directory record; the archive comment follows it.
+inline constexpr std::size_t kEndRecordSize = 22;
+inline constexpr std::size_t kEndThisDisk = 4;
+inline constexpr std::size_t kEndDirectoryDisk = 6;
+inline constexpr std::size_t kEndRecordsOnDisk = 8;
+inline constexpr std::size_t kEndTotalRecords = 10;
+inline constexpr std::size_t kEndDirectorySize = 12;
+inline constexpr std::size_t kEndDirectoryOffset = 16;
+inline constexpr std::size_t kEndCommentLength = 20;
+inline constexpr std::size_t kMaxCommentLength = 0xFFFF;
+// The end record can only sit in the last 65,557 bytes: a full comment plus the record.
+inline constexpr std::size_t kMaxEndRecordTail = kMaxCommentLength + kEndRecordSize;
+
+// Central directory record; name, extra field and comment follow it.
+inline constexpr std::size_t kCentralHeaderSize = 46;
+inline constexpr std::size_t kCentralVersionMadeBy = 4;
+inline constexpr std::size_t kCentralHostSystem = 5;
+inline constexpr std::size_t kCentralVersionNeeded = 6;
+inline constexpr std::size_t kCentralFlags = 8;
+inline constexpr std::size_t kCentralMethod = 10;
+inline constexpr std::size_t kCentralDosDateTime = 12;
+inline constexpr std::size_t kCentralCrc32 = 16;
+inline constexpr std::size_t kCentralCompressedSize = 20;
+inline constexpr std::size_t kCentralUncompressedSize = 24;
+inline constexpr std::size_t kCentralNameLength = 28;
+inline constexpr std::size_t kCentralExtraLength = 30;
+inline constexpr std::size_t kCentralCommentLength = 32;
+inline constexpr std::size_t kCentralDiskNumberStart = 34;
+inline constexpr std::size_t kCentralInternalAttributes = 36;
+inline constexpr std::size_t kCentralExternalAttributes = 38;
+inline constexpr std::size_t kCentralLocalHeaderOffset = 42;
+
+// Local file header; name and extra field follow it.
+inline constexpr std::size_t kLocalHeaderSize = 30;
+inline constexpr std::size_t kLocalFlags = 6;
+inline constexpr std::size_t kLocalCompressedSize = 18;
+inline constexpr std::size_t kLocalNameLength = 26;
+inline constexpr std::size_t kLocalExtraLength = 28;
+
+// Data descriptor after a member's data (flag bit 3): the signature is optional.
+inline constexpr std::size_t kDataDescriptorSize = 16;
+inline constexpr std::size_t kDataDescriptorSizeWithoutSignature = 12;
+
+inline constexpr std::uint16_t kFlagEncrypted = 0x0001;
+inline constexpr std::uint16_t kFlagDataDescriptor = 0x0008;
+inline constexpr std::uint16_t kFlagUtf8 = 0x0800; // name and comment are UTF-8
+
+// Host systems in "version made by".
+inline constexpr std::uint8_t kHostMsDos = 0;
+inline constexpr std::uint8_t kHostHpfs = 6;
+inline constexpr std::uint8_t kHostNtfs = 11;
+
+inline std::uint16_t Get16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline std::uint32_t Get32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+inline void Put16(std::uint8_t* p, std::uint16_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+inline void Put32(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// The end record's fields, decoded.
+struct EndRecord {
+    std::uint8_t raw[kEndRecordSize] = {};
+
+    std::uint16_t ThisDisk() const { return Get16(raw + kEndThisDisk); }
+    std::uint16_t DirectoryDisk() const { return Get16(raw + kEndDirectoryDisk); }
+    std::uint16_t TotalRecords() const { return Get16(raw + kEndTotalRecords); }
+    std::uint32_t DirectorySize() const { return Get32(raw + kEndDirectorySize); }
+    std::uint32_t DirectoryOffset() const { return Get32(raw + kEndDirectoryOffset); }
+    std::uint16_t CommentLength() const { return Get16(raw + kEndCommentLength); }
+};
+
+} // namespace zip
