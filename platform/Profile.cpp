@@ -151,7 +151,9 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
     if (span.header == std::string::npos) {
         if (!lines.empty() && !Trim(lines.back()).empty())
             lines.emplace_back();
-        lines.push_back("[" + std::string(section) + "]");
+        std::string header(1, '[');
+        header.append(section).push_back(']');
+        lines.push_back(std::move(header));
         lines.push_back(std::move(entry));
     } else if (const auto at = FindKey(lines, span, key)) {
         lines[*at] = std::move(entry);
