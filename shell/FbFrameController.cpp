@@ -1,0 +1,106 @@
+#include "shell/FbFrameController.h"
+
+#include <QPainter>
+#include <QPalette>
+#include <QWidget>
+
+namespace {
+
+// The colours of a sunken edge on the desktop's default theme, and the selection blue for
+// the focused view.
+const QColor kDefaultFrame(0x7F, 0x9D, 0xB9);
+const QColor kDefaultFocused(0x33, 0x66, 0xCC);
+const QColor kDefaultDisabled(0xC0, 0xC0, 0xC0);
+
+} // namespace
+
+TFbFrameController::TFbFrameController(QObject* parent)
+    : QObject(parent), FFrameColor(kDefaultFrame), FFocusedColor(kDefaultFocused),
+      FDisabledColor(kDefaultDisabled) {}
+
+void TFbFrameController::Notify() {
+    emit Changed();
+}
+
+void TFbFrameController::SetFramesVisible(bool value) {
+    if (FFramesVisible != value) {
+        FFramesVisible = value;
+        Notify();
+    }
+}
+
+void TFbFrameController::SetFrameColor(const QColor& value) {
+    if (FFrameColor != value) {
+        FFrameColor = value;
+        Notify();
+    }
+}
+
+void TFbFrameController::SetFocusedColor(const QColor& value) {
+    if (FFocusedColor != value) {
+        FFocusedColor = value;
+        Notify();
+    }
+}
+
+void TFbFrameController::SetDisabledColor(const QColor& value) {
+    if (FDisabledColor != value) {
+        FDisabledColor = value;
+        Notify();
+    }
+}
+
+void TFbFrame::SetController(TFbFrameController* controller) {
+    if (FController == controller)
+        return;
+    QObject::disconnect(FConnection);
+    QObject::disconnect(FDestroyedConnection);
+    FController = controller;
+    if (FController != nullptr) {
+        FConnection = QObject::connect(FController, &TFbFrameController::Changed, FView,
+                                       [this] { FChanged(); });
+        // A controller destroyed before the view leaves the view with its own colours.
+        FDestroyedConnection = QObject::connect(FController, &QObject::destroyed, FView, [this] {
+            FController = nullptr;
+            FChanged();
+        });
+    }
+    FChanged();
+}
+
+void TFbFrame::SetFocusedColor(const QColor& value) {
+    FFocusedColor = value;
+    FChanged();
+}
+
+void TFbFrame::SetDisabledColor(const QColor& value) {
+    FDisabledColor = value;
+    FChanged();
+}
+
+bool TFbFrame::Visible() const {
+    return FController == nullptr || FController->FramesVisible();
+}
+
+QColor TFbFrame::Color() const {
+    if (!FView->isEnabled()) {
+        if (FDisabledColor.isValid())
+            return FDisabledColor;
+        return FController != nullptr ? FController->DisabledColor() : kDefaultDisabled;
+    }
+    if (FView->hasFocus()) {
+        if (FFocusedColor.isValid())
+            return FFocusedColor;
+        return FController != nullptr ? FController->FocusedColor() : kDefaultFocused;
+    }
+    return FController != nullptr ? FController->FrameColor()
+                                  : FView->palette().color(QPalette::Mid);
+}
+
+void TFbFrame::Paint(QPainter& painter, const QRect& rect) const {
+    if (!Visible())
+        return;
+    painter.setPen(Color());
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+}

@@ -1,0 +1,71 @@
+// The framed look shared by the browser's views: one controller holds the frame's
+// colours and whether frames show, and every view attached to it follows its changes, so
+// a window's tree and list always look alike.
+#pragma once
+
+#include <QColor>
+#include <QObject>
+
+#include <functional>
+
+class QPainter;
+class QRect;
+class QWidget;
+
+class TFbFrameController : public QObject {
+    Q_OBJECT
+public:
+    explicit TFbFrameController(QObject* parent = nullptr);
+
+    bool FramesVisible() const { return FFramesVisible; }
+    void SetFramesVisible(bool value);
+    // The frame of a view that neither has the focus nor is disabled.
+    QColor FrameColor() const { return FFrameColor; }
+    void SetFrameColor(const QColor& value);
+    QColor FocusedColor() const { return FFocusedColor; }
+    void SetFocusedColor(const QColor& value);
+    QColor DisabledColor() const { return FDisabledColor; }
+    void SetDisabledColor(const QColor& value);
+
+signals:
+    void Changed();
+
+private:
+    void Notify();
+
+    bool FFramesVisible = true;
+    QColor FFrameColor;
+    QColor FFocusedColor;
+    QColor FDisabledColor;
+};
+
+// The frame settings of one view: its own colours, or those of the controller it is
+// attached to. Views keep one of these and draw through it.
+class TFbFrame {
+public:
+    // `changed` runs whenever the frame's look may have changed (the view repaints and
+    // makes room for the frame).
+    TFbFrame(QWidget* view, std::function<void()> changed)
+        : FView(view), FChanged(std::move(changed)) {}
+
+    TFbFrameController* Controller() const { return FController; }
+    // Attaches to `controller` (none: the view's own colours); the view repaints with it.
+    void SetController(TFbFrameController* controller);
+    void SetFocusedColor(const QColor& value);
+    void SetDisabledColor(const QColor& value);
+
+    bool Visible() const;
+    // The colour for the view's state now: disabled, focused or plain.
+    QColor Color() const;
+    // A one-pixel frame along the edge of `rect`.
+    void Paint(QPainter& painter, const QRect& rect) const;
+
+private:
+    QWidget* FView;
+    std::function<void()> FChanged;
+    TFbFrameController* FController = nullptr;
+    QMetaObject::Connection FConnection;
+    QMetaObject::Connection FDestroyedConnection;
+    QColor FFocusedColor;
+    QColor FDisabledColor;
+};
