@@ -1,8 +1,7 @@
 #include "shell/FbFrameController.h"
 
-#include <QPainter>
+#include <QFrame>
 #include <QPalette>
-#include <QWidget>
 
 namespace {
 
@@ -50,6 +49,10 @@ void TFbFrameController::SetDisabledColor(const QColor& value) {
     }
 }
 
+TFbFrame::TFbFrame(QFrame* view) : FView(view) {
+    Apply();
+}
+
 void TFbFrame::SetController(TFbFrameController* controller) {
     if (FController == controller)
         return;
@@ -58,24 +61,24 @@ void TFbFrame::SetController(TFbFrameController* controller) {
     FController = controller;
     if (FController != nullptr) {
         FConnection = QObject::connect(FController, &TFbFrameController::Changed, FView,
-                                       [this] { FChanged(); });
+                                       [this] { Apply(); });
         // A controller destroyed before the view leaves the view with its own colours.
         FDestroyedConnection = QObject::connect(FController, &QObject::destroyed, FView, [this] {
             FController = nullptr;
-            FChanged();
+            Apply();
         });
     }
-    FChanged();
+    Apply();
 }
 
 void TFbFrame::SetFocusedColor(const QColor& value) {
     FFocusedColor = value;
-    FChanged();
+    Apply();
 }
 
 void TFbFrame::SetDisabledColor(const QColor& value) {
     FDisabledColor = value;
-    FChanged();
+    Apply();
 }
 
 bool TFbFrame::Visible() const {
@@ -97,10 +100,20 @@ QColor TFbFrame::Color() const {
                                   : FView->palette().color(QPalette::Mid);
 }
 
-void TFbFrame::Paint(QPainter& painter, const QRect& rect) const {
-    if (!Visible())
+void TFbFrame::Apply() {
+    if (!Visible()) {
+        FView->setFrameStyle(QFrame::NoFrame);
         return;
-    painter.setPen(Color());
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+    }
+    // A plain box is drawn in the window-text colour, which nothing else of an item view
+    // uses: its items and header have colours of their own.
+    FView->setFrameStyle(QFrame::Box | QFrame::Plain);
+    FView->setLineWidth(1);
+    QPalette palette = FView->palette();
+    const QColor color = Color();
+    if (palette.color(QPalette::WindowText) != color) {
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            palette.setColor(group, QPalette::WindowText, color);
+        FView->setPalette(palette);
+    }
 }

@@ -6,11 +6,7 @@
 #include <QColor>
 #include <QObject>
 
-#include <functional>
-
-class QPainter;
-class QRect;
-class QWidget;
+class QFrame;
 
 class TFbFrameController : public QObject {
     Q_OBJECT
@@ -39,14 +35,12 @@ private:
     QColor FDisabledColor;
 };
 
-// The frame settings of one view: its own colours, or those of the controller it is
-// attached to. Views keep one of these and draw through it.
+// The frame of one view: a one-pixel line in its own colours, or those of the controller
+// it is attached to. The view's own frame draws it; this keeps its style and colour in
+// step with the view's state (call Apply when focus or enabled state change).
 class TFbFrame {
 public:
-    // `changed` runs whenever the frame's look may have changed (the view repaints and
-    // makes room for the frame).
-    TFbFrame(QWidget* view, std::function<void()> changed)
-        : FView(view), FChanged(std::move(changed)) {}
+    explicit TFbFrame(QFrame* view);
 
     TFbFrameController* Controller() const { return FController; }
     // Attaches to `controller` (none: the view's own colours); the view repaints with it.
@@ -57,12 +51,10 @@ public:
     bool Visible() const;
     // The colour for the view's state now: disabled, focused or plain.
     QColor Color() const;
-    // A one-pixel frame along the edge of `rect`.
-    void Paint(QPainter& painter, const QRect& rect) const;
+    void Apply();
 
 private:
-    QWidget* FView;
-    std::function<void()> FChanged;
+    QFrame* FView;
     TFbFrameController* FController = nullptr;
     QMetaObject::Connection FConnection;
     QMetaObject::Connection FDestroyedConnection;

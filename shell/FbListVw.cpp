@@ -37,12 +37,7 @@ private:
 };
 
 TFbCustomListView::TFbCustomListView(QWidget* parent)
-    : QTreeView(parent), FFrame(this,
-                                [this] {
-                                    UpdateFrameMargins();
-                                    update();
-                                }),
-      FModel(new TFbListModel(this)), FHeader(new TFbSortHeader(this)) {
+    : QTreeView(parent), FFrame(this), FModel(new TFbListModel(this)), FHeader(new TFbSortHeader(this)) {
     setHeader(FHeader);
     setModel(FModel);
     setRootIsDecorated(false);
@@ -54,10 +49,12 @@ TFbCustomListView::TFbCustomListView(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setIconSize(QSize(TSystemImageList::kSmallSize, TSystemImageList::kSmallSize));
     setItemDelegate(new TFbListEditDelegate(this));
+    // The view's own sorting stays off (the owner orders the items); switching it off
+    // also makes the header unclickable, so the header is made clickable afterwards.
     setSortingEnabled(false);
+    FHeader->setSectionsClickable(true);
     FHeader->setStretchLastSection(false);
-    setFrameStyle(QFrame::NoFrame);
-    UpdateFrameMargins();
+    FFrame.Apply();
     ApplySelectionPalette();
     connect(FHeader, &QHeaderView::sectionClicked, this,
             [this](int section) { ColumnClicked(section); });
@@ -291,34 +288,20 @@ void TFbCustomListView::ApplySelectionPalette() {
     setPalette(p);
 }
 
-void TFbCustomListView::UpdateFrameMargins() {
-    const int margin = FFrame.Visible() ? 1 : 0;
-    setViewportMargins(margin, margin, margin, margin);
-}
-
-bool TFbCustomListView::event(QEvent* event) {
-    if (event->type() == QEvent::Paint) {
-        QPainter painter(this);
-        FFrame.Paint(painter, rect());
-        return true;
-    }
-    return QTreeView::event(event);
-}
-
 void TFbCustomListView::focusInEvent(QFocusEvent* event) {
     QTreeView::focusInEvent(event);
-    update();
+    FFrame.Apply();
 }
 
 void TFbCustomListView::focusOutEvent(QFocusEvent* event) {
     QTreeView::focusOutEvent(event);
-    update();
+    FFrame.Apply();
 }
 
 void TFbCustomListView::changeEvent(QEvent* event) {
     QTreeView::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
-        update();
+        FFrame.Apply();
 }
 
 void TFbCustomListView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -153,7 +153,6 @@ protected:
     // when OnItemContextMenu did not handle it.
     virtual void ShowItemContextMenu(TFbListItem* item, const QPoint& globalPos);
 
-    bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -164,7 +163,6 @@ protected:
 private:
     friend class TFbListModel;
     friend class TFbListEditDelegate;
-    void UpdateFrameMargins();
     void ApplySelectionPalette();
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     QModelIndex IndexOf(const TFbListItem* item, int column = 0) const;

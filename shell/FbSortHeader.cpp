@@ -87,10 +87,8 @@ void TFbSortHeader::paintSection(QPainter* painter, const QRect& rect, int logic
     if (mark.isValid()) {
         QStyleOptionHeader arrow = option;
         arrow.rect = mark;
-        // Qt's header arrows point the other way round from the desktop's convention of
-        // an upward arrow for ascending order.
         arrow.sortIndicator =
-            FAscending ? QStyleOptionHeader::SortDown : QStyleOptionHeader::SortUp;
+            FAscending ? QStyleOptionHeader::SortUp : QStyleOptionHeader::SortDown;
         style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
     }
     painter->restore();

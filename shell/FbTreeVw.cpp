@@ -116,10 +116,7 @@ bool TFbTreeNode::operator<(const QTreeWidgetItem& other) const {
 }
 
 TFbCustomTreeView::TFbCustomTreeView(QWidget* parent)
-    : QTreeWidget(parent), FFrame(this, [this] {
-          UpdateFrameMargins();
-          update();
-      }) {
+    : QTreeWidget(parent), FFrame(this) {
     setHeaderHidden(true);
     setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -129,8 +126,7 @@ TFbCustomTreeView::TFbCustomTreeView(QWidget* parent)
     setItemDelegate(new TFbTreeEditDelegate(this));
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    setFrameStyle(QFrame::NoFrame);
-    UpdateFrameMargins();
+    FFrame.Apply();
     ApplySelectionPalette();
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
@@ -299,35 +295,20 @@ void TFbCustomTreeView::drawBranches(QPainter* painter, const QRect& rect,
     style()->drawPrimitive(QStyle::PE_IndicatorBranch, &option, painter, this);
 }
 
-void TFbCustomTreeView::UpdateFrameMargins() {
-    const int margin = FFrame.Visible() ? 1 : 0;
-    setViewportMargins(margin, margin, margin, margin);
-}
-
-bool TFbCustomTreeView::event(QEvent* event) {
-    // The widget's own paint events (not its viewport's) draw the frame around the view.
-    if (event->type() == QEvent::Paint) {
-        QPainter painter(this);
-        FFrame.Paint(painter, rect());
-        return true;
-    }
-    return QTreeWidget::event(event);
-}
-
 void TFbCustomTreeView::focusInEvent(QFocusEvent* event) {
     QTreeWidget::focusInEvent(event);
-    update();
+    FFrame.Apply();
 }
 
 void TFbCustomTreeView::focusOutEvent(QFocusEvent* event) {
     QTreeWidget::focusOutEvent(event);
-    update();
+    FFrame.Apply();
 }
 
 void TFbCustomTreeView::changeEvent(QEvent* event) {
     QTreeWidget::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
-        update();
+        FFrame.Apply();
 }
 
 void TFbCustomTreeView::mousePressEvent(QMouseEvent* event) {

@@ -146,7 +146,6 @@ protected:
     // The node's context menu when OnNodeContextMenu did not handle it.
     virtual void ShowNodeContextMenu(TFbTreeNode* node, const QPoint& globalPos);
 
-    bool event(QEvent* event) override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
     void focusInEvent(QFocusEvent* event) override;
@@ -160,7 +159,6 @@ private:
     friend class TFbTreeNode;
     friend class TFbTreeEditDelegate;
     QIcon IconOf(const TFbTreeNode* node);
-    void UpdateFrameMargins();
     void ApplySelectionPalette();
 
     TFbFrame FFrame;
