@@ -78,6 +78,9 @@ public:
     TFbShListPopupHintEvent OnPopupHint;
 
 protected:
+    // Binds the folder a fill lists; the namespace's folder for the list.
+    virtual HResult BindFolder(PCItemIDList list, ShellFolderPtr& folder);
+
     std::string ItemCaption(TFbListItem* item) override;
     std::string SubItemText(TFbListItem* item, int column) override;
     int ItemImage(TFbListItem* item) override;

@@ -50,6 +50,10 @@ std::uint32_t TFbCustomShellList::EnumFlags() const {
     return flags;
 }
 
+HResult TFbCustomShellList::BindFolder(PCItemIDList list, ShellFolderPtr& folder) {
+    return BindToFolder(list, folder);
+}
+
 void TFbCustomShellList::BuildMatchSet(PCItemIDList folder) {
     FMatchSet.reset();
     const std::string path = ItemListToPath(folder);
@@ -133,7 +137,7 @@ void TFbCustomShellList::FillList() {
     ClearSelection();
     ClearItems();
     ShellFolderPtr folder;
-    CheckShell(BindToFolder(FFolder.ItemList(), folder));
+    CheckShell(BindFolder(FFolder.ItemList(), folder));
     BuildMatchSet(FFolder.ItemList());
     PItemIDList previousList = CopyItemList(FFolderList);
     ShellFolderPtr previousFolder = FShellFolder;
