@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QPalette>
+#include <QWidget>
 
 namespace {
 
@@ -47,6 +48,19 @@ void TFbFrameController::SetDisabledColor(const QColor& value) {
         FDisabledColor = value;
         Notify();
     }
+}
+
+void ApplyInactiveSelection(QWidget* view, bool hide) {
+    QPalette palette = view->palette();
+    const QPalette standard;
+    const auto color = [&](QPalette::ColorRole role) {
+        return standard.color(QPalette::Inactive, role);
+    };
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     hide ? color(QPalette::Base) : color(QPalette::Button).darker(110));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     hide ? color(QPalette::Text) : color(QPalette::ButtonText));
+    view->setPalette(palette);
 }
 
 TFbFrame::TFbFrame(QFrame* view) : FView(view) {

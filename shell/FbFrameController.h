@@ -7,6 +7,7 @@
 #include <QObject>
 
 class QFrame;
+class QWidget;
 
 class TFbFrameController : public QObject {
     Q_OBJECT
@@ -34,6 +35,10 @@ private:
     QColor FFocusedColor;
     QColor FDisabledColor;
 };
+
+// The highlight of a view's selection while another control has the focus: none when
+// `hide`, else a muted one, so the selection stays visible.
+void ApplyInactiveSelection(QWidget* view, bool hide);
 
 // The frame of one view: a one-pixel line in its own colours, or those of the controller
 // it is attached to. The view's own frame draws it; this keeps its style and colour in

@@ -55,7 +55,7 @@ TFbCustomListView::TFbCustomListView(QWidget* parent)
     FHeader->setSectionsClickable(true);
     FHeader->setStretchLastSection(false);
     FFrame.Apply();
-    ApplySelectionPalette();
+    ApplyInactiveSelection(this, FHideSelection);
     connect(FHeader, &QHeaderView::sectionClicked, this,
             [this](int section) { ColumnClicked(section); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -267,25 +267,7 @@ void TFbCustomListView::ShowItemContextMenu(TFbListItem*, const QPoint&) {}
 
 void TFbCustomListView::SetHideSelection(bool value) {
     FHideSelection = value;
-    ApplySelectionPalette();
-}
-
-void TFbCustomListView::ApplySelectionPalette() {
-    QPalette p = palette();
-    const QPalette standard;
-    if (FHideSelection) {
-        p.setColor(QPalette::Inactive, QPalette::Highlight,
-                   standard.color(QPalette::Inactive, QPalette::Base));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   standard.color(QPalette::Inactive, QPalette::Text));
-    } else {
-        // Unfocused, the selection stays visible in a muted colour.
-        p.setColor(QPalette::Inactive, QPalette::Highlight,
-                   standard.color(QPalette::Inactive, QPalette::Button).darker(110));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   standard.color(QPalette::Inactive, QPalette::ButtonText));
-    }
-    setPalette(p);
+    ApplyInactiveSelection(this, FHideSelection);
 }
 
 void TFbCustomListView::focusInEvent(QFocusEvent* event) {

@@ -163,7 +163,6 @@ protected:
 private:
     friend class TFbListModel;
     friend class TFbListEditDelegate;
-    void ApplySelectionPalette();
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     QModelIndex IndexOf(const TFbListItem* item, int column = 0) const;
 

@@ -13,22 +13,6 @@
 
 namespace sh = platform::shellns;
 
-namespace {
-
-// As for the tree: the focused control refreshes soon after a change on disk, one in the
-// background waits for a burst to settle.
-constexpr int kFocusedRefreshDelay = 400;
-constexpr int kUnfocusedRefreshDelay = 2000;
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-} // namespace
-
 TFbCustomShellList::TFbCustomShellList(QWidget* parent) : TFbCustomListView(parent) {
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, [this] { RefreshTimerFired(); });
@@ -39,7 +23,7 @@ TFbCustomShellList::~TFbCustomShellList() {
     FRefreshTimer.stop();
     SaveColumnWidths();
     {
-        TUpdating updating(this);
+        TFbCounterGuard updating(FUpdating);
         ClearItems();
     }
     if (FTree != nullptr)
@@ -87,7 +71,7 @@ void TFbCustomShellList::StartWatching() {}
 
 void TFbCustomShellList::FolderChanged() {
     if (FUpdating == 0) {
-        TUpdating updating(this);
+        TFbCounterGuard updating(FUpdating);
         if (FTree != nullptr)
             FTree->NavigateTo(FFolder.ItemList());
         FillList();
@@ -351,7 +335,7 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
     TFbShellListData* data = ListData(item);
     if (data == nullptr || !FShellFolder)
         return;
-    std::string name = TrimBlanks(text);
+    std::string name = TrimName(text);
     if (OnEdited)
         OnEdited(this, item, name);
     FSkipNextChange = true;
@@ -375,13 +359,11 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
 }
 
 void TFbCustomShellList::EditingEnded() {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
+    AfterEditorClosed(
+        this, [this] {
             if (FRefreshPending && !IsEditing())
                 RefreshList();
-        },
-        Qt::QueuedConnection);
+        });
 }
 
 void TFbCustomShellList::ChangeNotified() {
@@ -389,13 +371,13 @@ void TFbCustomShellList::ChangeNotified() {
         FSkipNextChange = false;
         return;
     }
-    FRefreshTimer.start(hasFocus() ? kFocusedRefreshDelay : kUnfocusedRefreshDelay);
+    FRefreshTimer.start(RefreshDelayFor(this));
 }
 
 void TFbCustomShellList::RefreshTimerFired() {
     if (FTree != nullptr) {
         // The tree's pending selection is carried out first, so list and tree agree.
-        TUpdating updating(this);
+        TFbCounterGuard updating(FUpdating);
         FTree->FlushPendingChange(false);
     }
     // When that moved the list to another folder, the list shows that folder now; a

@@ -8,6 +8,7 @@
 #include "shell/FbListVw.h"
 #include "shell/FbShellListData.h"
 #include "shell/FbShellLocator.h"
+#include "shell/FbControlSupport.h"
 #include "shell/FbShellTypes.h"
 
 #include <QTimer>
@@ -100,19 +101,6 @@ protected:
 
 private:
     friend class TFbCustomShellTree;
-    // Raises the updating counter for as long as it lives: selection changes are not
-    // passed on and navigation requests are ignored while the control rearranges itself.
-    class TUpdating {
-    public:
-        explicit TUpdating(TFbCustomShellList* owner) : FOwner(owner) { ++FOwner->FUpdating; }
-        ~TUpdating() { --FOwner->FUpdating; }
-        TUpdating(const TUpdating&) = delete;
-        TUpdating& operator=(const TUpdating&) = delete;
-
-    private:
-        TFbCustomShellList* FOwner;
-    };
-    class TFillEvents;
 
     std::uint32_t EnumFlags() const;
     void BuildMatchSet(PCItemIDList folder);

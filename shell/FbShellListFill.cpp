@@ -20,28 +20,6 @@ constexpr std::size_t kCollectStep = 500;
 } // namespace
 
 
-// OnFillStart now and OnFillComplete at the end, however the fill ends.
-class TFbCustomShellList::TFillEvents {
-public:
-    explicit TFillEvents(TFbCustomShellList* list) : FList(list) {
-        if (FList->OnFillStart)
-            FList->OnFillStart(FList);
-    }
-    ~TFillEvents() {
-        if (!FList->OnFillComplete)
-            return;
-        try {
-            FList->OnFillComplete(FList);
-        } catch (const std::exception& e) {
-            Application().HandleException(e);
-        }
-    }
-    TFillEvents(const TFillEvents&) = delete;
-    TFillEvents& operator=(const TFillEvents&) = delete;
-
-private:
-    TFbCustomShellList* FList;
-};
 
 std::uint32_t TFbCustomShellList::EnumFlags() const {
     std::uint32_t flags = sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS;
@@ -77,8 +55,15 @@ std::unique_ptr<TFbListItem> TFbCustomShellList::AdmitItem(PItemIDList item) {
     if (HidesFoldersWhenLinked() && folder && (attributes & sh::SFGAO_FILESYSTEM) != 0)
         return nullptr;
     if (FMatchSet && !folder) {
-        const std::string parsing = DisplayNameOf(FShellFolder, item, dnkForParsing);
-        if (!FMatchSet->Contains(platform::UpperAscii(FileNamePart(parsing))))
+        // The file-name part of the item's parsing name, asked of the folder as such: the
+        // same text as cutting the full path, without building a path for every file of
+        // a large folder.
+        sh::StrRet ret;
+        std::string name;
+        if (sh::Failed(FShellFolder->GetDisplayNameOf(
+                item, sh::SHGDN_INFOLDER | sh::SHGDN_FORPARSING, ret)) ||
+            !sh::StrRetToString(ret, item, name) ||
+            !FMatchSet->Contains(platform::UpperAscii(FileNamePart(name))))
             return nullptr;
     }
     bool allow = true;
@@ -142,7 +127,7 @@ void TFbCustomShellList::FillList() {
     PItemIDList previousList = CopyItemList(FFolderList);
     ShellFolderPtr previousFolder = FShellFolder;
     try {
-        TFillEvents events(this);
+        TFbFillEvents events(this, OnFillStart, OnFillComplete);
         PCItemIDList list = FFolder.ItemList();
         TakeFolder(list != nullptr ? CopyItemList(list) : sh::IdListEmpty(), folder);
         RebuildColumns();
@@ -193,7 +178,7 @@ void TFbCustomShellList::RefreshList() {
     }
     FRefreshPending = false;
     TWaitCursor busy;
-    TFillEvents events(this);
+    TFbFillEvents events(this, OnFillStart, OnFillComplete);
     BuildMatchSet(FFolderList);
     // Byte-wise for file-system items: an item carries its size and time, so a file that
     // changed counts as gone and new, and its row shows the new size and time.

@@ -15,18 +15,6 @@ namespace sh = platform::shellns;
 
 namespace {
 
-// The focused control refreshes soon after a change on disk; one in the background waits
-// longer, so a burst of changes (an unpacked archive, a build) costs one refresh.
-constexpr int kFocusedRefreshDelay = 400;
-constexpr int kUnfocusedRefreshDelay = 2000;
-
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
 void DropDescendantCaches(TFbTreeNode* node) {
     for (int i = 0; i < node->Count(); ++i) {
         if (TFbShellTreeData* data = ShellData(node->Child(i)))
@@ -51,7 +39,7 @@ TFbCustomShellTree::TFbCustomShellTree(QWidget* parent) : TFbCustomTreeView(pare
 TFbCustomShellTree::~TFbCustomShellTree() {
     FDelayTimer.stop();
     {
-        TUpdating updating(this);
+        TFbCounterGuard updating(FUpdating);
         SetSelected(nullptr);
         ClearNodes();
     }
@@ -87,7 +75,7 @@ void TFbCustomShellTree::StartWatching() {}
 
 void TFbCustomShellTree::BaseFolderChanged() {
     {
-        TUpdating updating(this);
+        TFbCounterGuard updating(FUpdating);
         FCurrentFolder.SetItemList(nullptr);
     }
     if (FOptions.testFlag(stoAutoFill)) {
@@ -135,7 +123,7 @@ void TFbCustomShellTree::Propagate(TFbTreeNode* node) {
     TFbShellTreeData* data = ShellData(node);
     if (data == nullptr)
         return;
-    TUpdating updating(this);
+    TFbCounterGuard updating(FUpdating);
     FCurrentFolder.SetItemList(data->AbsoluteItemList());
     if (FShellList != nullptr)
         FShellList->TreeNodeSelected(data->AbsoluteItemList());
@@ -176,7 +164,7 @@ void TFbCustomShellTree::ChangeNotified() {
         return;
     }
     FDelayAction = daRefresh;
-    FDelayTimer.start(hasFocus() ? kFocusedRefreshDelay : kUnfocusedRefreshDelay);
+    FDelayTimer.start(RefreshDelayFor(this));
 }
 
 bool TFbCustomShellTree::event(QEvent* event) {
@@ -326,7 +314,7 @@ void TFbCustomShellTree::Edited(TFbTreeNode* node, std::string& text) {
     TFbShellTreeData* data = ShellData(node);
     if (data == nullptr)
         return;
-    std::string name = TrimBlanks(text);
+    std::string name = TrimName(text);
     if (OnEdited)
         OnEdited(this, node, name);
     // The rename is this tree's own doing; the change on disk it causes needs no refresh.
@@ -334,7 +322,7 @@ void TFbCustomShellTree::Edited(TFbTreeNode* node, std::string& text) {
     const ShellFolderPtr parent = data->ParentFolder();
     HResult hr = sh::E_FAIL;
     {
-        TUpdating updating(this);
+        TFbCounterGuard updating(FUpdating);
         PItemIDList renamed = nullptr;
         if (parent)
             hr = parent->SetNameOf(data->RelativeItem(), name, sh::SHGDN_INFOLDER, &renamed);
@@ -360,11 +348,9 @@ void TFbCustomShellTree::Edited(TFbTreeNode* node, std::string& text) {
 
 void TFbCustomShellTree::EditingEnded() {
     // Run once the editor is gone: a refresh requested while it was open waited for it.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
+    AfterEditorClosed(
+        this, [this] {
             if (FRefreshPending && !IsEditing())
                 RefreshTree();
-        },
-        Qt::QueuedConnection);
+        });
 }

@@ -6,6 +6,7 @@
 
 #include "shell/FbShellLocator.h"
 #include "shell/FbShellTreeData.h"
+#include "shell/FbControlSupport.h"
 #include "shell/FbShellTypes.h"
 #include "shell/FbTreeVw.h"
 
@@ -89,19 +90,6 @@ protected:
 
 private:
     friend class TFbCustomShellList;
-    // Raises the updating counter for as long as it lives: selection changes are not
-    // passed on and navigation requests are ignored while the control rearranges itself.
-    class TUpdating {
-    public:
-        explicit TUpdating(TFbCustomShellTree* owner) : FOwner(owner) { ++FOwner->FUpdating; }
-        ~TUpdating() { --FOwner->FUpdating; }
-        TUpdating(const TUpdating&) = delete;
-        TUpdating& operator=(const TUpdating&) = delete;
-
-    private:
-        TFbCustomShellTree* FOwner;
-    };
-    class TFillEvents;
 
     std::uint32_t EnumFlags() const;
     // Creates the root when `node` is null; answers the node filled.

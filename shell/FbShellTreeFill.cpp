@@ -15,30 +15,6 @@
 namespace sh = platform::shellns;
 
 
-// OnFillStart now and OnFillComplete at the end, however the fill ends.
-class TFbCustomShellTree::TFillEvents {
-public:
-    explicit TFillEvents(TFbCustomShellTree* tree) : FTree(tree) {
-        if (FTree->OnFillStart)
-            FTree->OnFillStart(FTree);
-    }
-    ~TFillEvents() {
-        if (!FTree->OnFillComplete)
-            return;
-        try {
-            FTree->OnFillComplete(FTree);
-        } catch (const std::exception& e) {
-            // Already unwinding from the fill's own failure: that one is reported, and a
-            // second exception here would end the program.
-            Application().HandleException(e);
-        }
-    }
-    TFillEvents(const TFillEvents&) = delete;
-    TFillEvents& operator=(const TFillEvents&) = delete;
-
-private:
-    TFbCustomShellTree* FTree;
-};
 
 std::uint32_t TFbCustomShellTree::EnumFlags() const {
     std::uint32_t flags = sh::SHCONTF_FOLDERS;
@@ -58,7 +34,7 @@ void TFbCustomShellTree::FillTree() {
     {
         TWaitCursor busy;
         {
-            TUpdating updating(this);
+            TFbCounterGuard updating(FUpdating);
             SetSelected(nullptr);
             ClearNodes();
         }
@@ -76,7 +52,7 @@ void TFbCustomShellTree::FillTree() {
 }
 
 TFbTreeNode* TFbCustomShellTree::FillNode(const ShellFolderPtr& folder, TFbTreeNode* node) {
-    TFillEvents events(this);
+    TFbFillEvents events(this, OnFillStart, OnFillComplete);
     const bool root = node == nullptr;
     if (root) {
         PCItemIDList base = FBaseFolder.ItemList();
@@ -262,9 +238,9 @@ void TFbCustomShellTree::RefreshTree() {
     TFbTreeNode* remembered = nullptr;
     {
         TWaitCursor busy;
-        TFillEvents events(this);
+        TFbFillEvents events(this, OnFillStart, OnFillComplete);
         {
-            TUpdating updating(this);
+            TFbCounterGuard updating(FUpdating);
             remembered = Selected();
             SetSelected(nullptr);
             MergeNode(TopNode(0), remembered);

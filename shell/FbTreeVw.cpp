@@ -127,7 +127,7 @@ TFbCustomTreeView::TFbCustomTreeView(QWidget* parent)
     header()->setStretchLastSection(false);
     header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     FFrame.Apply();
-    ApplySelectionPalette();
+    ApplyInactiveSelection(this, FHideSelection);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
                 Change(static_cast<TFbTreeNode*>(current));
@@ -247,24 +247,7 @@ QIcon TFbCustomTreeView::IconOf(const TFbTreeNode* node) {
 
 void TFbCustomTreeView::SetHideSelection(bool value) {
     FHideSelection = value;
-    ApplySelectionPalette();
-}
-
-void TFbCustomTreeView::ApplySelectionPalette() {
-    QPalette p = palette();
-    const QPalette active = QPalette();
-    if (FHideSelection) {
-        p.setColor(QPalette::Inactive, QPalette::Highlight, active.color(QPalette::Inactive, QPalette::Base));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   active.color(QPalette::Inactive, QPalette::Text));
-    } else {
-        // Unfocused, the selection stays visible in the desktop's muted selection colour.
-        p.setColor(QPalette::Inactive, QPalette::Highlight,
-                   active.color(QPalette::Inactive, QPalette::Button).darker(110));
-        p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                   active.color(QPalette::Inactive, QPalette::ButtonText));
-    }
-    setPalette(p);
+    ApplyInactiveSelection(this, FHideSelection);
 }
 
 void TFbCustomTreeView::SetShowLines(bool value) {

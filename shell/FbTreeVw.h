@@ -159,7 +159,6 @@ private:
     friend class TFbTreeNode;
     friend class TFbTreeEditDelegate;
     QIcon IconOf(const TFbTreeNode* node);
-    void ApplySelectionPalette();
 
     TFbFrame FFrame;
     bool FReadOnly = false;
