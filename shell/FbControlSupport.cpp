@@ -2,6 +2,7 @@
 
 #include "gui/Application.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QWidget>
 
@@ -34,6 +35,31 @@ TFbFillEvents::~TFbFillEvents() {
 
 int RefreshDelayFor(const QWidget* control) {
     return control->hasFocus() ? kFocusedRefreshDelay : kUnfocusedRefreshDelay;
+}
+
+bool AcceptChange(bool& skipNextChange, bool dragging) {
+    if (skipNextChange || dragging) {
+        skipNextChange = false;
+        return false;
+    }
+    return true;
+}
+
+bool HandleControlEvent(QEvent* event, const std::function<void()>& changed,
+                        const std::function<void()>& fill) {
+    if (event->type() == kChangeNotifyEvent) {
+        changed();
+        return true;
+    }
+    if (event->type() == kDeferredFillEvent) {
+        fill();
+        return true;
+    }
+    return false;
+}
+
+void PostDeferredFill(QObject* control) {
+    QCoreApplication::postEvent(control, new QEvent(kDeferredFillEvent));
 }
 
 std::string TrimName(const std::string& text) {

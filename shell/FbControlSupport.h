@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class QEvent;
 class QWidget;
 
 // Raises a control's updating counter for as long as it lives: selection changes are not
@@ -40,6 +41,17 @@ private:
 // soon, one in the background long enough for a burst of changes (an unpacked archive, a
 // build) to cost one refresh.
 int RefreshDelayFor(const QWidget* control);
+
+// Whether a change notification should start a refresh: the one a control's own rename
+// causes (`skipNextChange`, used up here) and those during a drag are dropped.
+bool AcceptChange(bool& skipNextChange, bool dragging);
+
+// Runs `changed` for a change notification and `fill` for the deferred fill, the events
+// a control posts to itself; answers whether `event` was one of them.
+bool HandleControlEvent(QEvent* event, const std::function<void()>& changed,
+                        const std::function<void()>& fill);
+// Asks for the deferred fill once the event loop turns, so the window appears at once.
+void PostDeferredFill(QObject* control);
 
 // A typed name without the blanks around it.
 std::string TrimName(const std::string& text);

@@ -8,7 +8,6 @@
 #include "shell/FbShellCommands.h"
 #include "shell/FbShellTree.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 
 namespace sh = platform::shellns;
@@ -367,11 +366,8 @@ void TFbCustomShellList::EditingEnded() {
 }
 
 void TFbCustomShellList::ChangeNotified() {
-    if (FSkipNextChange || FDragging) {
-        FSkipNextChange = false;
-        return;
-    }
-    FRefreshTimer.start(RefreshDelayFor(this));
+    if (AcceptChange(FSkipNextChange, FDragging))
+        FRefreshTimer.start(RefreshDelayFor(this));
 }
 
 void TFbCustomShellList::RefreshTimerFired() {
@@ -399,16 +395,12 @@ void TFbCustomShellList::FlushPendingChange(bool flushTree) {
 }
 
 bool TFbCustomShellList::event(QEvent* event) {
-    if (event->type() == kChangeNotifyEvent) {
-        ChangeNotified();
-        return true;
-    }
-    if (event->type() == kDeferredFillEvent) {
+    const auto fill = [this] {
         if (ItemCount() == 0)
             FillList();
-        return true;
-    }
-    return TFbCustomListView::event(event);
+    };
+    return HandleControlEvent(event, [this] { ChangeNotified(); }, fill) ||
+           TFbCustomListView::event(event);
 }
 
 void TFbCustomShellList::showEvent(QShowEvent* event) {
@@ -418,5 +410,5 @@ void TFbCustomShellList::showEvent(QShowEvent* event) {
     // The first showing stands for the creation of the control's window.
     FWindowCreated = true;
     if (FOptions.testFlag(sloAutoFill) && ItemCount() == 0)
-        QCoreApplication::postEvent(this, new QEvent(kDeferredFillEvent));
+        PostDeferredFill(this);
 }

@@ -7,7 +7,6 @@
 #include "shell/FbShellCommands.h"
 #include "shell/FbShellList.h"
 
-#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -159,25 +158,19 @@ void TFbCustomShellTree::GoUp(int levels) {
 }
 
 void TFbCustomShellTree::ChangeNotified() {
-    if (FSkipNextChange || FDragging) {
-        FSkipNextChange = false;
+    if (!AcceptChange(FSkipNextChange, FDragging))
         return;
-    }
     FDelayAction = daRefresh;
     FDelayTimer.start(RefreshDelayFor(this));
 }
 
 bool TFbCustomShellTree::event(QEvent* event) {
-    if (event->type() == kChangeNotifyEvent) {
-        ChangeNotified();
-        return true;
-    }
-    if (event->type() == kDeferredFillEvent) {
+    const auto fill = [this] {
         if (NodeCount() == 0)
             FillTree();
-        return true;
-    }
-    return TFbCustomTreeView::event(event);
+    };
+    return HandleControlEvent(event, [this] { ChangeNotified(); }, fill) ||
+           TFbCustomTreeView::event(event);
 }
 
 void TFbCustomShellTree::showEvent(QShowEvent* event) {
@@ -188,7 +181,7 @@ void TFbCustomShellTree::showEvent(QShowEvent* event) {
     // fill itself does so once the event loop turns, so the window appears at once.
     FWindowCreated = true;
     if (FOptions.testFlag(stoAutoFill) && NodeCount() == 0)
-        QCoreApplication::postEvent(this, new QEvent(kDeferredFillEvent));
+        PostDeferredFill(this);
     if (FShellList != nullptr)
         FShellList->Folder()->Assign(&FCurrentFolder);
 }
