@@ -2,10 +2,7 @@
 
 #include "platform/TextCase.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -89,38 +86,10 @@ bool MatchesFileMask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-void TFbMatchSet::Build(const std::string& folder, const std::vector<std::string>& masks) {
-    FNames.clear();
-    const std::string path = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        ::close(fd);
-        return;
+bool MatchesAnyMask(std::string_view name, const std::vector<std::string>& masks) {
+    for (const std::string& mask : masks) {
+        if (MatchesFileMask(name, mask))
+            return true;
     }
-    // One pass over the folder for all masks: the same names as one search per mask,
-    // without reading a large folder once for every mask.
-    while (const dirent* d = ::readdir(dir)) {
-        const std::string_view name = d->d_name;
-        if (name == "." || name == ".." || d->d_type == DT_DIR)
-            continue;
-        bool matched = false;
-        for (const std::string& mask : masks) {
-            if (MatchesFileMask(name, mask)) {
-                matched = true;
-                break;
-            }
-        }
-        if (!matched)
-            continue;
-        // A link to a folder is a folder to a search, as it is to the list.
-        struct stat st;
-        if ((d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) &&
-            ::fstatat(fd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
-            continue;
-        FNames.insert(platform::UpperAscii(name));
-    }
-    ::closedir(dir);
+    return false;
 }

@@ -103,7 +103,9 @@ private:
     friend class TFbCustomShellTree;
 
     std::uint32_t EnumFlags() const;
-    void BuildMatchSet(PCItemIDList folder);
+    // Whether the fill of `folder` filters its files: only a folder with a file-system
+    // path, and only with a filter that selects.
+    void StartFiltering(PCItemIDList folder);
     // A list item for `item` when it is admitted; null otherwise. Takes `item` over.
     std::unique_ptr<TFbListItem> AdmitItem(PItemIDList item);
     void TakeFolder(PItemIDList list, ShellFolderPtr folder);
@@ -125,7 +127,7 @@ private:
     TFbShellLocator FFolder;
     std::string FFileFilter;
     std::vector<std::string> FMasks;
-    std::unique_ptr<TFbMatchSet> FMatchSet;
+    bool FFiltering = false;
     TFbShellListOptions FOptions = kDefaultShellListOptions;
     PItemIDList FFolderList = nullptr;
     ShellFolderPtr FShellFolder;

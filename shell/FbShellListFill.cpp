@@ -3,7 +3,6 @@
 #include "gui/Application.h"
 #include "gui/MessageBox.h"
 #include "gui/SystemImageList.h"
-#include "platform/TextCase.h"
 #include "platform/shellns/ItemIdList.h"
 #include "shell/FbListColumns.h"
 #include "shell/FbPidlList.h"
@@ -32,14 +31,9 @@ HResult TFbCustomShellList::BindFolder(PCItemIDList list, ShellFolderPtr& folder
     return BindToFolder(list, folder);
 }
 
-void TFbCustomShellList::BuildMatchSet(PCItemIDList folder) {
-    FMatchSet.reset();
-    const std::string path = ItemListToPath(folder);
-    // A virtual folder has no names to search: the filter does not apply there.
-    if (path.empty() || !FilterSelects(FFileFilter))
-        return;
-    FMatchSet = std::make_unique<TFbMatchSet>();
-    FMatchSet->Build(path, FMasks);
+void TFbCustomShellList::StartFiltering(PCItemIDList folder) {
+    // A virtual folder has no file names to match: the filter does not apply there.
+    FFiltering = FilterSelects(FFileFilter) && !ItemListToPath(folder).empty();
 }
 
 std::unique_ptr<TFbListItem> TFbCustomShellList::AdmitItem(PItemIDList item) {
@@ -54,16 +48,15 @@ std::unique_ptr<TFbListItem> TFbCustomShellList::AdmitItem(PItemIDList item) {
         return nullptr;
     if (HidesFoldersWhenLinked() && folder && (attributes & sh::SFGAO_FILESYSTEM) != 0)
         return nullptr;
-    if (FMatchSet && !folder) {
-        // The file-name part of the item's parsing name, asked of the folder as such: the
-        // same text as cutting the full path, without building a path for every file of
-        // a large folder.
+    if (FFiltering && !folder) {
+        // Matched as the folder's own names are listed, the way a search of the folder
+        // for the masks would find them, without reading a large folder twice. The name
+        // is the file-name part of the item's parsing name, asked of the folder as such.
         sh::StrRet ret;
         std::string name;
         if (sh::Failed(FShellFolder->GetDisplayNameOf(
                 item, sh::SHGDN_INFOLDER | sh::SHGDN_FORPARSING, ret)) ||
-            !sh::StrRetToString(ret, item, name) ||
-            !FMatchSet->Contains(platform::UpperAscii(FileNamePart(name))))
+            !sh::StrRetToString(ret, item, name) || !MatchesAnyMask(FileNamePart(name), FMasks))
             return nullptr;
     }
     bool allow = true;
@@ -123,7 +116,7 @@ void TFbCustomShellList::FillList() {
     ClearItems();
     ShellFolderPtr folder;
     CheckShell(BindFolder(FFolder.ItemList(), folder));
-    BuildMatchSet(FFolder.ItemList());
+    StartFiltering(FFolder.ItemList());
     PItemIDList previousList = CopyItemList(FFolderList);
     ShellFolderPtr previousFolder = FShellFolder;
     try {
@@ -152,9 +145,7 @@ void TFbCustomShellList::FillList() {
             }
             AddItems(std::move(admitted));
         }
-        FMatchSet.reset();
     } catch (...) {
-        FMatchSet.reset();
         TakeFolder(previousList, previousFolder);
         throw;
     }
@@ -179,7 +170,7 @@ void TFbCustomShellList::RefreshList() {
     FRefreshPending = false;
     TWaitCursor busy;
     TFbFillEvents events(this, OnFillStart, OnFillComplete);
-    BuildMatchSet(FFolderList);
+    StartFiltering(FFolderList);
     // Byte-wise for file-system items: an item carries its size and time, so a file that
     // changed counts as gone and new, and its row shows the new size and time.
     TFbPidlList existing;
@@ -195,7 +186,6 @@ void TFbCustomShellList::RefreshList() {
     current.SetOwnsItems(true);
     std::unique_ptr<sh::IEnumIDList> items;
     if (sh::Failed(FShellFolder->EnumObjects(EnumFlags(), items)) || !items) {
-        FMatchSet.reset();
         return;
     }
     HResult hr;
@@ -219,10 +209,8 @@ void TFbCustomShellList::RefreshList() {
                 added.push_back(std::move(listItem));
         }
     } catch (...) {
-        FMatchSet.reset();
         ShowMessage("Exception in AddNewShellItem");
         throw;
     }
     AddItems(std::move(added));
-    FMatchSet.reset();
 }
