@@ -13,13 +13,13 @@
 #include "platform/shellns/FileSystemFolder.h"
 #include "shell/FbShellCtrls.h"
 
-#include <QApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 

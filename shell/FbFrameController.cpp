@@ -16,7 +16,8 @@ const QColor kDefaultDisabled(0xC0, 0xC0, 0xC0);
 
 TFbFrameController::TFbFrameController(QObject* parent)
     : QObject(parent), FFrameColor(kDefaultFrame), FFocusedColor(kDefaultFocused),
-      FDisabledColor(kDefaultDisabled) {}
+      FDisabledColor(kDefaultDisabled) {
+}
 
 void TFbFrameController::Notify() {
     emit Changed();
@@ -74,8 +75,8 @@ void TFbFrame::SetController(TFbFrameController* controller) {
     QObject::disconnect(FDestroyedConnection);
     FController = controller;
     if (FController != nullptr) {
-        FConnection = QObject::connect(FController, &TFbFrameController::Changed, FView,
-                                       [this] { Apply(); });
+        FConnection =
+            QObject::connect(FController, &TFbFrameController::Changed, FView, [this] { Apply(); });
         // A controller destroyed before the view leaves the view with its own colours.
         FDestroyedConnection = QObject::connect(FController, &QObject::destroyed, FView, [this] {
             FController = nullptr;

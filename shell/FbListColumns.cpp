@@ -65,8 +65,8 @@ TFbColumnLayout BuildColumnLayout(const ShellFolderPtr& folder, bool fileSystemF
         for (int column = 0; column < kMaxProviderColumns; ++column) {
             if (column > 0 && sh::Failed(folder->GetDetailsOf(nullptr, column, details)))
                 break;
-            layout.columns.push_back({details.text, AlignmentOf(details.fmt),
-                                      details.cxChar * kPixelsPerColumnChar});
+            layout.columns.push_back(
+                {details.text, AlignmentOf(details.fmt), details.cxChar * kPixelsPerColumnChar});
             details = {};
         }
         layout.widthsKeepable = fileSystemFolder;

@@ -2,10 +2,10 @@
 
 #include "gui/SystemImageList.h"
 
-#include <QPainter>
-
 #include <algorithm>
 #include <numeric>
+
+#include <QPainter>
 
 namespace {
 
@@ -56,8 +56,8 @@ QVariant TFbListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole: {
         if (column != 0)
             return {};
-        QPixmap pixmap = SystemImageListOfSize(true).Pixmap(FView->ItemImage(item),
-                                                            item->OverlayIndex());
+        QPixmap pixmap =
+            SystemImageListOfSize(true).Pixmap(FView->ItemImage(item), item->OverlayIndex());
         if (item->Cut()) {
             QPixmap faded(pixmap.size());
             faded.fill(Qt::transparent);
@@ -142,9 +142,8 @@ void TFbListModel::Clear() {
 
 void TFbListModel::Sort(const std::function<int(TFbListItem*, TFbListItem*)>& compare) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::stable_sort(FItems.begin(), FItems.end(), [&](const auto& a, const auto& b) {
-        return compare(a.get(), b.get()) < 0;
-    });
+    std::stable_sort(FItems.begin(), FItems.end(),
+                     [&](const auto& a, const auto& b) { return compare(a.get(), b.get()) < 0; });
     // Selection and focus follow their items to their new rows.
     std::vector<int> newRow(FItems.size());
     for (int i = 0; i < Count(); ++i)

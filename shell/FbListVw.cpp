@@ -13,7 +13,8 @@
 // owner, who renames the item and decides what it then shows.
 class TFbListEditDelegate : public QStyledItemDelegate {
 public:
-    explicit TFbListEditDelegate(TFbCustomListView* view) : QStyledItemDelegate(view), FView(view) {}
+    explicit TFbListEditDelegate(TFbCustomListView* view)
+        : QStyledItemDelegate(view), FView(view) {}
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
@@ -23,7 +24,8 @@ public:
         line->setText(QString::fromStdString(FView->EditText(item)));
         line->selectAll();
     }
-    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
         TFbListItem* item = FView->Item(index.row());
         if (line == nullptr || item == nullptr)
@@ -37,7 +39,8 @@ private:
 };
 
 TFbCustomListView::TFbCustomListView(QWidget* parent)
-    : QTreeView(parent), FFrame(this), FModel(new TFbListModel(this)), FHeader(new TFbSortHeader(this)) {
+    : QTreeView(parent), FFrame(this), FModel(new TFbListModel(this)),
+      FHeader(new TFbSortHeader(this)) {
     setHeader(FHeader);
     setModel(FModel);
     setRootIsDecorated(false);
@@ -163,9 +166,9 @@ int TFbCustomListView::SelCount() const {
 void TFbCustomListView::SelectItem(TFbListItem* item, bool selected) {
     if (item == nullptr)
         return;
-    selectionModel()->select(IndexOf(item), (selected ? QItemSelectionModel::Select
-                                                      : QItemSelectionModel::Deselect) |
-                                                QItemSelectionModel::Rows);
+    selectionModel()->select(
+        IndexOf(item), (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                           QItemSelectionModel::Rows);
 }
 
 void TFbCustomListView::SelectAll() {
@@ -252,18 +255,22 @@ void TFbCustomListView::Edited(TFbListItem* item, std::string& text) {
     UpdateItem(item);
 }
 
-void TFbCustomListView::EditingEnded() {}
+void TFbCustomListView::EditingEnded() {
+}
 
-void TFbCustomListView::ItemDeleting(TFbListItem*) {}
+void TFbCustomListView::ItemDeleting(TFbListItem*) {
+}
 
 void TFbCustomListView::ColumnClicked(int column) {
     if (OnColumnClick)
         OnColumnClick(this, column);
 }
 
-void TFbCustomListView::ItemDoubleClicked(TFbListItem*) {}
+void TFbCustomListView::ItemDoubleClicked(TFbListItem*) {
+}
 
-void TFbCustomListView::ShowItemContextMenu(TFbListItem*, const QPoint&) {}
+void TFbCustomListView::ShowItemContextMenu(TFbListItem*, const QPoint&) {
+}
 
 void TFbCustomListView::SetHideSelection(bool value) {
     FHideSelection = value;

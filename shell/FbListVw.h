@@ -7,13 +7,13 @@
 
 #include "shell/FbFrameController.h"
 
-#include <QAbstractTableModel>
-#include <QTreeView>
-
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QAbstractTableModel>
+#include <QTreeView>
 
 class TFbCustomListView;
 class TFbListModel;
@@ -75,7 +75,8 @@ public:
     using TLVSelectItemEvent =
         std::function<void(QObject* Sender, TFbListItem* Item, bool Selected)>;
     using TLVColumnClickEvent = std::function<void(QObject* Sender, int Column)>;
-    using TLVEditingEvent = std::function<void(QObject* Sender, TFbListItem* Item, bool& AllowEdit)>;
+    using TLVEditingEvent =
+        std::function<void(QObject* Sender, TFbListItem* Item, bool& AllowEdit)>;
     using TLVEditedEvent = std::function<void(QObject* Sender, TFbListItem* Item, std::string& S)>;
     using TLVNotifyItemEvent = std::function<void(QObject* Sender, TFbListItem* Item)>;
     using TFbItemContextMenuEvent = std::function<void(QObject* Sender, TFbListItem* Item,

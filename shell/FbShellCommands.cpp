@@ -4,11 +4,11 @@
 #include "gui/MessageBox.h"
 #include "shell/FbShellTypes.h"
 
+#include <memory>
+
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
-
-#include <memory>
 
 namespace sh = platform::shellns;
 
@@ -32,7 +32,7 @@ struct TVerbCaption {
 };
 
 constexpr TVerbCaption kVerbCaptions[] = {
-    {"open", "&Open"}, {"cut", "Cu&t"},       {"copy", "&Copy"},
+    {"open", "&Open"},   {"cut", "Cu&t"},       {"copy", "&Copy"},
     {"paste", "&Paste"}, {"delete", "&Delete"}, {"rename", "Rena&me"},
 };
 
@@ -66,7 +66,8 @@ bool Report(HResult hr) {
 
 } // namespace
 
-EFbShellError::EFbShellError(HResult code) : Exception(sh::SystemErrorText(code)), FCode(code) {}
+EFbShellError::EFbShellError(HResult code) : Exception(sh::SystemErrorText(code)), FCode(code) {
+}
 
 void CheckShell(HResult code) {
     if (sh::Failed(code))
@@ -115,8 +116,7 @@ bool InvokeDefaultVerb(const ShellFolderPtr& folder, const std::vector<PCItemIDL
 }
 
 std::string PopupShellContextMenu(QWidget* owner, const ShellFolderPtr& folder,
-                                  const std::vector<PCItemIDList>& items,
-                                  const QPoint& globalPos) {
+                                  const std::vector<PCItemIDList>& items, const QPoint& globalPos) {
     const auto menu = MenuOf(folder, items);
     if (!menu)
         return {};

@@ -15,7 +15,9 @@ namespace sh = platform::shellns;
 TFbCustomShellList::TFbCustomShellList(QWidget* parent) : TFbCustomListView(parent) {
     FRefreshTimer.setSingleShot(true);
     connect(&FRefreshTimer, &QTimer::timeout, this, [this] { RefreshTimerFired(); });
-    FFolder.OnChange = [this](TFbShellLocator*) { FolderChanged(); };
+    FFolder.OnChange = [this](TFbShellLocator*) {
+        FolderChanged();
+    };
 }
 
 TFbCustomShellList::~TFbCustomShellList() {
@@ -66,7 +68,8 @@ void TFbCustomShellList::SetOptions(TFbShellListOptions options) {
 // Watching the folder is the change watcher's work, which posts kChangeNotifyEvent for
 // every change it sees; the refresh that follows is already handled here
 // (ChangeNotified). Until the watcher is built there is nothing to start.
-void TFbCustomShellList::StartWatching() {}
+void TFbCustomShellList::StartWatching() {
+}
 
 void TFbCustomShellList::FolderChanged() {
     if (FUpdating == 0) {
@@ -131,7 +134,8 @@ std::string TFbCustomShellList::SubItemText(TFbListItem* item, int column) {
     if (!FDetailsFromFolder)
         return data->ColumnText(column);
     sh::ShellDetails details;
-    if (!FShellFolder || sh::Failed(FShellFolder->GetDetailsOf(data->RelativeItem(), column, details)))
+    if (!FShellFolder ||
+        sh::Failed(FShellFolder->GetDetailsOf(data->RelativeItem(), column, details)))
         return {};
     return details.text;
 }
@@ -339,7 +343,8 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
         OnEdited(this, item, name);
     FSkipNextChange = true;
     PItemIDList renamed = nullptr;
-    const HResult hr = FShellFolder->SetNameOf(data->RelativeItem(), name, sh::SHGDN_INFOLDER, &renamed);
+    const HResult hr =
+        FShellFolder->SetNameOf(data->RelativeItem(), name, sh::SHGDN_INFOLDER, &renamed);
     if (sh::Succeeded(hr) && renamed != nullptr) {
         // The item keeps its place and selection: the refresh that follows finds it
         // under its new name rather than seeing one file go and another come.
@@ -358,11 +363,10 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
 }
 
 void TFbCustomShellList::EditingEnded() {
-    AfterEditorClosed(
-        this, [this] {
-            if (FRefreshPending && !IsEditing())
-                RefreshList();
-        });
+    AfterEditorClosed(this, [this] {
+        if (FRefreshPending && !IsEditing())
+            RefreshList();
+    });
 }
 
 void TFbCustomShellList::ChangeNotified() {
@@ -399,7 +403,8 @@ bool TFbCustomShellList::event(QEvent* event) {
         if (ItemCount() == 0)
             FillList();
     };
-    return HandleControlEvent(event, [this] { ChangeNotified(); }, fill) ||
+    return HandleControlEvent(
+               event, [this] { ChangeNotified(); }, fill) ||
            TFbCustomListView::event(event);
 }
 

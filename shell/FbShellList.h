@@ -4,16 +4,16 @@
 // there and moves the tree's selection along when it changes folder itself.
 #pragma once
 
+#include "shell/FbControlSupport.h"
 #include "shell/FbFileMasks.h"
 #include "shell/FbListVw.h"
 #include "shell/FbShellListData.h"
 #include "shell/FbShellLocator.h"
-#include "shell/FbControlSupport.h"
 #include "shell/FbShellTypes.h"
 
-#include <QTimer>
-
 #include <memory>
+
+#include <QTimer>
 
 class TFbCustomShellTree;
 

@@ -68,7 +68,8 @@ std::string DesktopEntryValue(const std::string& text, std::string_view key) {
 
 TFbShellListData::TFbShellListData(TFbCustomShellList* owner, PItemIDList relativeItem,
                                    std::uint32_t attributes)
-    : FOwner(owner), FRelativeItem(relativeItem), FAttributes(attributes) {}
+    : FOwner(owner), FRelativeItem(relativeItem), FAttributes(attributes) {
+}
 
 TFbShellListData::~TFbShellListData() {
     FreeItemList(FRelativeItem);
@@ -169,10 +170,10 @@ void TFbShellListData::FetchFallbackTexts() {
         FTypeText = folder ? "Folder" : sh::FileTypeOf(FileNamePart(path), false).typeName;
         return;
     }
-    FTypeText = folder ? "Folder"
-                       : sh::FileTypeOf(FileNamePart(path), S_ISREG(st.st_mode) &&
-                                                               (st.st_mode & 0111) != 0)
-                             .typeName;
+    FTypeText =
+        folder ? "Folder"
+               : sh::FileTypeOf(FileNamePart(path), S_ISREG(st.st_mode) && (st.st_mode & 0111) != 0)
+                     .typeName;
     if (!folder)
         FSizeText = sh::SizeInKilobytesText(static_cast<std::uint64_t>(st.st_size));
     FModifiedText = sh::LocalTimeText(ModifiedTime(path));

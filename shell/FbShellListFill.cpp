@@ -18,8 +18,6 @@ constexpr std::size_t kCollectStep = 500;
 
 } // namespace
 
-
-
 std::uint32_t TFbCustomShellList::EnumFlags() const {
     std::uint32_t flags = sh::SHCONTF_FOLDERS | sh::SHCONTF_NONFOLDERS;
     if (FOptions.testFlag(sloShowHidden))

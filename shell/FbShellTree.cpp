@@ -31,8 +31,12 @@ TFbCustomShellTree::TFbCustomShellTree(QWidget* parent) : TFbCustomTreeView(pare
     // Precise, so a keyboard selection never reaches the list before its delay is up.
     FDelayTimer.setTimerType(Qt::PreciseTimer);
     connect(&FDelayTimer, &QTimer::timeout, this, [this] { DelayTimerFired(); });
-    FBaseFolder.OnChange = [this](TFbShellLocator*) { BaseFolderChanged(); };
-    FCurrentFolder.OnChange = [this](TFbShellLocator*) { CurrentFolderChanged(); };
+    FBaseFolder.OnChange = [this](TFbShellLocator*) {
+        BaseFolderChanged();
+    };
+    FCurrentFolder.OnChange = [this](TFbShellLocator*) {
+        CurrentFolderChanged();
+    };
 }
 
 TFbCustomShellTree::~TFbCustomShellTree() {
@@ -70,7 +74,8 @@ void TFbCustomShellTree::SetOptions(TFbShellTreeOptions options) {
 // Watching the drives is the change watcher's work, which posts kChangeNotifyEvent for
 // every change it sees; the refresh that follows is already handled here
 // (ChangeNotified). Until the watcher is built there is nothing to start.
-void TFbCustomShellTree::StartWatching() {}
+void TFbCustomShellTree::StartWatching() {
+}
 
 void TFbCustomShellTree::BaseFolderChanged() {
     {
@@ -169,7 +174,8 @@ bool TFbCustomShellTree::event(QEvent* event) {
         if (NodeCount() == 0)
             FillTree();
     };
-    return HandleControlEvent(event, [this] { ChangeNotified(); }, fill) ||
+    return HandleControlEvent(
+               event, [this] { ChangeNotified(); }, fill) ||
            TFbCustomTreeView::event(event);
 }
 
@@ -341,9 +347,8 @@ void TFbCustomShellTree::Edited(TFbTreeNode* node, std::string& text) {
 
 void TFbCustomShellTree::EditingEnded() {
     // Run once the editor is gone: a refresh requested while it was open waited for it.
-    AfterEditorClosed(
-        this, [this] {
-            if (FRefreshPending && !IsEditing())
-                RefreshTree();
-        });
+    AfterEditorClosed(this, [this] {
+        if (FRefreshPending && !IsEditing())
+            RefreshTree();
+    });
 }

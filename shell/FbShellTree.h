@@ -4,9 +4,9 @@
 // list, which then always shows the folder selected here.
 #pragma once
 
+#include "shell/FbControlSupport.h"
 #include "shell/FbShellLocator.h"
 #include "shell/FbShellTreeData.h"
-#include "shell/FbControlSupport.h"
 #include "shell/FbShellTypes.h"
 #include "shell/FbTreeVw.h"
 

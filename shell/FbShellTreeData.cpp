@@ -5,7 +5,8 @@
 namespace sh = platform::shellns;
 
 TFbShellTreeData::TFbShellTreeData(TFbShellTreeData* parentData, PItemIDList relativeItem)
-    : FParentData(parentData), FRelativeItem(relativeItem) {}
+    : FParentData(parentData), FRelativeItem(relativeItem) {
+}
 
 TFbShellTreeData::TFbShellTreeData(PCItemIDList baseList, ShellFolderPtr folder)
     : FParentData(nullptr), FItemFolder(std::move(folder)) {

@@ -8,13 +8,11 @@
 #include "shell/FbShellList.h"
 #include "shell/FbShellTree.h"
 
-#include <QApplication>
-
 #include <algorithm>
 
+#include <QApplication>
+
 namespace sh = platform::shellns;
-
-
 
 std::uint32_t TFbCustomShellTree::EnumFlags() const {
     std::uint32_t flags = sh::SHCONTF_FOLDERS;
@@ -78,12 +76,11 @@ TFbTreeNode* TFbCustomShellTree::FillNode(const ShellFolderPtr& folder, TFbTreeN
     while ((hr = items->Next(item)) == sh::S_OK) {
         sh::UniqueIdList owned(item);
         TFbTreeNode* child = nullptr;
-        const HResult added_hr =
-            AddItemNode(folder, data->AbsoluteItemList(), item, node, child);
-        if (sh::Failed(added_hr)) {
+        const HResult addResult = AddItemNode(folder, data->AbsoluteItemList(), item, node, child);
+        if (sh::Failed(addResult)) {
             for (TFbTreeNode* n : added)
                 delete n;
-            throw EFbShellError(added_hr);
+            throw EFbShellError(addResult);
         }
         if (child != nullptr)
             added.push_back(child);
@@ -92,9 +89,9 @@ TFbTreeNode* TFbCustomShellTree::FillNode(const ShellFolderPtr& folder, TFbTreeN
         node->SetHasChildren(false);
     // Sorted before they go in: one insertion of many nodes is far cheaper for the view
     // than as many single ones, and keeps a folder of thousands responsive.
-    std::stable_sort(added.begin(), added.end(), [this](const TFbTreeNode* a, const TFbTreeNode* b) {
-        return CompareNodes(a, b) < 0;
-    });
+    std::stable_sort(
+        added.begin(), added.end(),
+        [this](const TFbTreeNode* a, const TFbTreeNode* b) { return CompareNodes(a, b) < 0; });
     node->addChildren(QList<QTreeWidgetItem*>(added.begin(), added.end()));
     if (OnInsertItem) {
         for (TFbTreeNode* n : added)
@@ -114,9 +111,8 @@ HResult TFbCustomShellTree::AddItemNode(const ShellFolderPtr& folder, PCItemIDLi
     std::uint32_t attributes = sh::kTreeAttributeMask;
     if (const HResult hr = folder->GetAttributesOf(1, &item, attributes); sh::Failed(hr))
         return hr;
-    const bool eligible =
-        FOptions.testFlag(stoVirtualFolders) ||
-        (attributes & (sh::SFGAO_FILESYSTEM | sh::SFGAO_FILESYSANCESTOR)) != 0;
+    const bool eligible = FOptions.testFlag(stoVirtualFolders) ||
+                          (attributes & (sh::SFGAO_FILESYSTEM | sh::SFGAO_FILESYSANCESTOR)) != 0;
     if (!eligible)
         return sh::S_OK;
     bool allow = true;
@@ -192,8 +188,8 @@ void TFbCustomShellTree::NavigateTo(PCItemIDList list) {
     if (target.ItemCount() > baseDepth) {
         // A folder outside the base folder has no node; walking its items from the base's
         // depth would make nodes of another folder's children under the root.
-        if (baseDepth > 0 &&
-            CompareItemLists(target.Ancestor(target.ItemCount() - baseDepth), FBaseFolder.ItemList()) != 0) {
+        if (baseDepth > 0 && CompareItemLists(target.Ancestor(target.ItemCount() - baseDepth),
+                                              FBaseFolder.ItemList()) != 0) {
             QApplication::beep();
         } else {
             ExpandNode(root);
@@ -205,7 +201,9 @@ void TFbCustomShellTree::NavigateTo(PCItemIDList list) {
                     // Not listed (hidden, or made since the node was filled): made now.
                     TFbShellTreeData* data = ShellData(node);
                     const ShellFolderPtr& folder = data->ItemFolder();
-                    if (folder && sh::Succeeded(AddItemNode(folder, data->AbsoluteItemList(), item, node, child)) &&
+                    if (folder &&
+                        sh::Succeeded(
+                            AddItemNode(folder, data->AbsoluteItemList(), item, node, child)) &&
                         child != nullptr)
                         InsertSorted(node, child);
                 }

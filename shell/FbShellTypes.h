@@ -6,11 +6,11 @@
 #include "gui/Exceptions.h"
 #include "shell/ItemLists.h"
 
-#include <QEvent>
-#include <QFlags>
-
 #include <cstdint>
 #include <functional>
+
+#include <QEvent>
+#include <QFlags>
 
 class QObject;
 

@@ -70,7 +70,8 @@ void TFbSortHeader::paintSection(QPainter* painter, const QRect& rect, int logic
                                      : QString();
     option.textAlignment =
         model() != nullptr
-            ? Qt::Alignment(model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole).toInt())
+            ? Qt::Alignment(
+                  model()->headerData(logicalIndex, orientation(), Qt::TextAlignmentRole).toInt())
             : Qt::AlignLeft;
     option.sortIndicator = QStyleOptionHeader::None;
     painter->save();

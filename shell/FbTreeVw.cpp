@@ -29,7 +29,8 @@ QPixmap Faded(const QPixmap& pixmap) {
 // owner, who decides what the node then shows: a rename may fail, or change the name.
 class TFbTreeEditDelegate : public QStyledItemDelegate {
 public:
-    explicit TFbTreeEditDelegate(TFbCustomTreeView* tree) : QStyledItemDelegate(tree), FTree(tree) {}
+    explicit TFbTreeEditDelegate(TFbCustomTreeView* tree)
+        : QStyledItemDelegate(tree), FTree(tree) {}
 
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
@@ -39,7 +40,8 @@ public:
         line->setText(QString::fromStdString(FTree->EditText(node)));
         line->selectAll();
     }
-    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
         TFbTreeNode* node = NodeAt(index);
         if (line == nullptr || node == nullptr)
@@ -115,8 +117,7 @@ bool TFbTreeNode::operator<(const QTreeWidgetItem& other) const {
     return FTree->CompareNodes(this, static_cast<const TFbTreeNode*>(&other)) < 0;
 }
 
-TFbCustomTreeView::TFbCustomTreeView(QWidget* parent)
-    : QTreeWidget(parent), FFrame(this) {
+TFbCustomTreeView::TFbCustomTreeView(QWidget* parent) : QTreeWidget(parent), FFrame(this) {
     setHeaderHidden(true);
     setColumnCount(1);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -187,7 +188,8 @@ void TFbCustomTreeView::Change(TFbTreeNode* node) {
         OnChange(this, node);
 }
 
-void TFbCustomTreeView::GetImageIndex(TFbTreeNode*) {}
+void TFbCustomTreeView::GetImageIndex(TFbTreeNode*) {
+}
 
 bool TFbCustomTreeView::CanEdit(TFbTreeNode*) {
     return true;
@@ -203,7 +205,8 @@ void TFbCustomTreeView::Edited(TFbTreeNode* node, std::string& text) {
     node->SetText(text);
 }
 
-void TFbCustomTreeView::EditingEnded() {}
+void TFbCustomTreeView::EditingEnded() {
+}
 
 void TFbCustomTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     QTreeWidget::closeEditor(editor, hint);
@@ -222,9 +225,11 @@ std::string TFbCustomTreeView::NodeHint(TFbTreeNode*) {
     return {};
 }
 
-void TFbCustomTreeView::NodeDeleting(TFbTreeNode*) {}
+void TFbCustomTreeView::NodeDeleting(TFbTreeNode*) {
+}
 
-void TFbCustomTreeView::ShowNodeContextMenu(TFbTreeNode*, const QPoint&) {}
+void TFbCustomTreeView::ShowNodeContextMenu(TFbTreeNode*, const QPoint&) {
+}
 
 QIcon TFbCustomTreeView::IconOf(const TFbTreeNode* node) {
     if (!node->FIcon.isNull())
@@ -264,8 +269,8 @@ void TFbCustomTreeView::drawBranches(QPainter* painter, const QRect& rect,
     const QTreeWidgetItem* item = itemFromIndex(index);
     if (item == nullptr)
         return;
-    const bool children = item->childCount() > 0 ||
-                          item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
+    const bool children =
+        item->childCount() > 0 || item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
     if (!children || (index.parent() == QModelIndex() && !rootIsDecorated()))
         return;
     QStyleOption option;

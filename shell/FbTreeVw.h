@@ -6,12 +6,12 @@
 
 #include "shell/FbFrameController.h"
 
-#include <QIcon>
-#include <QTreeWidget>
-
 #include <functional>
 #include <memory>
 #include <string>
+
+#include <QIcon>
+#include <QTreeWidget>
 
 class TFbCustomTreeView;
 
@@ -79,8 +79,7 @@ public:
     using TTVChangedEvent = std::function<void(QObject* Sender, TFbTreeNode* Node)>;
     using TTVEditingEvent =
         std::function<void(QObject* Sender, TFbTreeNode* Node, bool& AllowEdit)>;
-    using TTVEditedEvent =
-        std::function<void(QObject* Sender, TFbTreeNode* Node, std::string& S)>;
+    using TTVEditedEvent = std::function<void(QObject* Sender, TFbTreeNode* Node, std::string& S)>;
     using TFbNodeContextMenuEvent = std::function<void(QObject* Sender, TFbTreeNode* Node,
                                                        const QPoint& MousePos, bool& Handled)>;
 

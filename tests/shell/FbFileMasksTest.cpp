@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(FbFileMasks, FiltersSplitIntoTheirMasks) {
     using Masks = std::vector<std::string>;
     EXPECT_EQ(SplitFileFilter("*.jib"), Masks{"*.jib"});

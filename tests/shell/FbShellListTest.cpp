@@ -3,13 +3,13 @@
 #include "tests/common/MessageCapture.h"
 #include "tests/shell/BrowserTest.h"
 
-#include <QHeaderView>
-#include <QLineEdit>
-#include <QTest>
-
 #include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTest>
 
 namespace shellns_test {
 namespace {
@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 // namespace's folders all can, so these stand in front of a real one.
 class TRestrictedFolder : public sh::IShellFolder {
 public:
-    TRestrictedFolder(ShellFolderPtr inner, bool listable) : FInner(std::move(inner)), FListable(listable) {}
+    TRestrictedFolder(ShellFolderPtr inner, bool listable)
+        : FInner(std::move(inner)), FListable(listable) {}
     HResult ParseDisplayName(std::string_view name, PItemIDList& list) override {
         return FInner->ParseDisplayName(name, list);
     }
@@ -33,7 +34,8 @@ public:
     HResult CompareIDs(int column, PCItemIDList a, PCItemIDList b) override {
         return FInner->CompareIDs(column, a, b);
     }
-    HResult GetAttributesOf(int count, const PCItemIDList* items, std::uint32_t& attributes) override {
+    HResult GetAttributesOf(int count, const PCItemIDList* items,
+                            std::uint32_t& attributes) override {
         return FInner->GetAttributesOf(count, items, attributes);
     }
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, sh::StrRet& name) override {
@@ -89,8 +91,9 @@ protected:
     }
     void ClickHeader(TFbShellList& list, int column) {
         QHeaderView* header = list.header();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 10, header->height() / 2));
     }
     void ClickItem(TFbShellList& list, TFbListItem* item, Qt::KeyboardModifiers mods = {}) {
         const QRect rect = list.visualRect(list.model()->index(item->Index(), 0));
@@ -169,7 +172,9 @@ TEST_F(FbShellListTest, HeaderClicksSortByTheColumnAndASecondClickReverses) {
     EXPECT_EQ(list.Selected(), selected) << "the selection follows its item";
 
     // A handler that chooses the order itself is left alone.
-    list.OnColumnClick = [&](QObject*, int) { list.SetSortColumn(-1); };
+    list.OnColumnClick = [&](QObject*, int) {
+        list.SetSortColumn(-1);
+    };
     ClickHeader(list, 1);
     EXPECT_EQ(list.SortColumn(), -1);
     EXPECT_EQ(Captions(list), (Names{"d.txt.jib", "c.jib", "b.jib", "a.jib"}));
@@ -204,7 +209,9 @@ TEST_F(FbShellListTest, AChangeOnDiskMergesKeepingTheSelection) {
     Open(list, TreeFolder());
     list.SelectItem(ItemCaptioned(list, "b.jib"), true);
     int fills = 0;
-    list.OnFillStart = [&](QObject*) { ++fills; };
+    list.OnFillStart = [&](QObject*) {
+        ++fills;
+    };
     fs::remove(FTree.File("a.jib"));
     FTree.Write("0.jib", "new");
     FTree.Write("c.jib", "changed"); // a file that changed shows its new size
@@ -343,8 +350,10 @@ TEST_F(FbShellListTest, AFailureWhileMergingIsNamedAndPassedOn) {
     TFbShellList list;
     Open(list, TreeFolder());
     FTree.Write("b.jib", "b");
-    list.OnAddItem = [](QObject*, const ShellFolderPtr&, PCItemIDList, PCItemIDList,
-                        std::uint32_t, bool&) { throw Exception("veto failed"); };
+    list.OnAddItem = [](QObject*, const ShellFolderPtr&, PCItemIDList, PCItemIDList, std::uint32_t,
+                        bool&) {
+        throw Exception("veto failed");
+    };
     MessageCapture capture;
     EXPECT_THROW(list.RefreshList(), Exception);
     EXPECT_EQ(capture.Texts(), std::vector<std::string>{"Exception in AddNewShellItem"});

@@ -2,12 +2,12 @@
 #include "tests/common/MessageCapture.h"
 #include "tests/shell/BrowserTest.h"
 
+#include <filesystem>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
-
-#include <filesystem>
 
 namespace shellns_test {
 namespace {
@@ -27,9 +27,15 @@ struct TBrowser {
         tree.SetOptions(treeOptions);
         list.SetOptions(sloDefaultKeyHandling | sloHideFoldersWhenLinkedToTree | sloShowHidden);
         list.SetFileFilter("*.jib");
-        tree.OnChange = [this](QObject*, TFbTreeNode*) { ++treeChanges; };
-        list.OnFillStart = [this](QObject*) { ++listFills; };
-        list.OnFolderChanged = [this](QObject*) { ++folderChanges; };
+        tree.OnChange = [this](QObject*, TFbTreeNode*) {
+            ++treeChanges;
+        };
+        list.OnFillStart = [this](QObject*) {
+            ++listFills;
+        };
+        list.OnFolderChanged = [this](QObject*) {
+            ++folderChanges;
+        };
         tree.resize(300, 400);
         tree.show();
         list.show();
@@ -229,7 +235,9 @@ TEST_F(FbShellTreeTest, RenamingAFolderWithF2RenamesItOnDiskAndTheListFollows) {
 
     // The change on disk that the rename itself caused brings no refresh.
     int fills = 0;
-    browser.tree.OnFillStart = [&](QObject*) { ++fills; };
+    browser.tree.OnFillStart = [&](QObject*) {
+        ++fills;
+    };
     QCoreApplication::postEvent(&browser.tree, new TFbChangeNotifyEvent(0));
     QCoreApplication::processEvents();
     EXPECT_EQ(browser.tree.PendingAction(), TFbCustomShellTree::daNone);
@@ -245,10 +253,12 @@ TEST_F(FbShellTreeTest, AChangeOnDiskRefreshesAfterTheDelay) {
     browser.tree.setFocus();
     fs::create_directory(TreeFolder("New"));
     QCoreApplication::postEvent(&browser.tree, new TFbChangeNotifyEvent(0));
-    ASSERT_TRUE(WaitFor([&] { return browser.tree.PendingAction() == TFbCustomShellTree::daRefresh; }));
+    ASSERT_TRUE(
+        WaitFor([&] { return browser.tree.PendingAction() == TFbCustomShellTree::daRefresh; }));
     EXPECT_EQ(ChildTexts(NodeOf(browser.tree, TreeFolder())), std::vector<std::string>{"A"});
     EXPECT_TRUE(WaitFor([&] {
-        return ChildTexts(NodeOf(browser.tree, TreeFolder())) == std::vector<std::string>{"A", "New"};
+        return ChildTexts(NodeOf(browser.tree, TreeFolder())) ==
+               std::vector<std::string>{"A", "New"};
     }));
 }
 
@@ -290,7 +300,9 @@ TEST_F(FbShellTreeTest, EventsReportEachNodeMadeAndEachRecordFreed) {
         TBrowser browser;
         TFbShellLocator base;
         base.SetFolderPath(TreeFolder());
-        browser.tree.OnInsertItem = [&](QObject*, TFbTreeNode* node) { inserted.push_back(node->Text()); };
+        browser.tree.OnInsertItem = [&](QObject*, TFbTreeNode* node) {
+            inserted.push_back(node->Text());
+        };
         browser.tree.OnDeleteItem = [&](QObject*, TFbTreeNode*, TFbShellTreeData* data) {
             EXPECT_NE(data, nullptr);
             ++deleted;
@@ -304,7 +316,8 @@ TEST_F(FbShellTreeTest, EventsReportEachNodeMadeAndEachRecordFreed) {
         browser.tree.FillTree();
         EXPECT_EQ(ChildTexts(browser.tree.TopNode(0)), std::vector<std::string>{"A"});
     }
-    EXPECT_EQ(inserted, (std::vector<std::string>{fs::path(FTree.Path()).filename().string(), "A"}));
+    EXPECT_EQ(inserted,
+              (std::vector<std::string>{fs::path(FTree.Path()).filename().string(), "A"}));
     EXPECT_EQ(deleted, 2);
 }
 
