@@ -1,5 +1,6 @@
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileVerbs.h"
+#include "shell/FbSortHeader.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/shell/BrowserTest.h"
 
@@ -131,6 +132,19 @@ TEST_F(FbShellListTest, TheFilterAdmitsWhatItsMasksMatch) {
     }
 }
 
+TEST_F(FbShellListTest, VirtualItemsAreListedOnlyWhenAskedFor) {
+    for (const bool virtualItems : {true, false}) {
+        TFbShellList list;
+        list.SetOptions(virtualItems ? sloNonFilesystemAncestors : TFbShellListOptions());
+        list.show();
+        list.FillList(); // the desktop: Home, Computer and Trash
+        const std::vector<std::string> captions = Captions(list);
+        EXPECT_NE(std::find(captions.begin(), captions.end(), "Computer"), captions.end());
+        EXPECT_EQ(std::find(captions.begin(), captions.end(), "Trash") != captions.end(),
+                  virtualItems);
+    }
+}
+
 TEST_F(FbShellListTest, SizesAreWholeKilobytesRoundedUpWithThousandsSeparators) {
     const std::pair<const char*, std::size_t> files[] = {
         {"a0.jib", 0}, {"a1.jib", 1}, {"a2.jib", 1024}, {"a3.jib", 1025}, {"a4.jib", 1500000}};
@@ -178,6 +192,26 @@ TEST_F(FbShellListTest, HeaderClicksSortByTheColumnAndASecondClickReverses) {
     ClickHeader(list, 1);
     EXPECT_EQ(list.SortColumn(), -1);
     EXPECT_EQ(Captions(list), (Names{"d.txt.jib", "c.jib", "b.jib", "a.jib"}));
+}
+
+TEST_F(FbShellListTest, TheSortMarkSitsWhereTheModeSays) {
+    TFbShellList list;
+    Open(list, TreeFolder());
+    list.setColumnWidth(0, 200);
+    QHeaderView* header = list.header();
+    const int right = header->sectionViewportPosition(0) + header->sectionSize(0);
+    const int caption = header->fontMetrics().horizontalAdvance("Name");
+    list.SetHeaderSortDisplayMode(hsdmLeftAlign);
+    const auto mark = [&] { return static_cast<TFbSortHeader*>(header)->MarkRect(0); };
+    EXPECT_LT(mark().left(), caption / 2);
+    list.SetHeaderSortDisplayMode(hsdmRightOfText);
+    EXPECT_GT(mark().left(), caption);
+    EXPECT_LT(mark().right(), caption + 30);
+    list.SetHeaderSortDisplayMode(hsdmRightAlign);
+    EXPECT_GT(mark().left(), right - 20);
+    EXPECT_TRUE(static_cast<TFbSortHeader*>(header)->MarkRect(1).isEmpty()) << "not sorted by it";
+    list.SetHeaderSortDisplayMode(hsdmNone);
+    EXPECT_TRUE(mark().isEmpty());
 }
 
 TEST_F(FbShellListTest, SelectingReportsEachChangeAndThePathOfTheSelectedFile) {

@@ -97,6 +97,25 @@ TEST_F(FbShellTreeTest, OnlyFileSystemItemsAppearWithoutVirtualFolders) {
     }
 }
 
+TEST_F(FbShellTreeTest, FilesBecomeNodesOnlyWhenAskedFor) {
+    FTree.Write("OnlyFiles/a.jib", "a");
+    FTree.MakeDir("Empty");
+    FTree.Write("b.jib", "b");
+    for (const bool files : {false, true}) {
+        TBrowser browser(files ? stoIncludeNonFolders : TFbShellTreeOptions());
+        TFbShellLocator base;
+        base.SetFolderPath(TreeFolder());
+        browser.tree.SetBaseFolder(base);
+        browser.tree.FillTree();
+        TFbTreeNode* root = browser.tree.TopNode(0);
+        EXPECT_EQ(ChildTexts(root), files ? (std::vector<std::string>{"Empty", "OnlyFiles", "b.jib"})
+                                          : (std::vector<std::string>{"Empty", "OnlyFiles"}));
+        // A folder holding files only has children when files are nodes.
+        EXPECT_EQ(NodeOf(browser.tree, TreeFolder("OnlyFiles"))->HasChildren(), files);
+        EXPECT_EQ(NodeOf(browser.tree, TreeFolder("Empty"))->HasChildren(), files);
+    }
+}
+
 TEST_F(FbShellTreeTest, NavigatingToAHiddenFolderMakesItsNode) {
     FTree.MakeDir(".secret/inner");
     FTree.MakeDir("plain");
