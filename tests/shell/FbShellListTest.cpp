@@ -410,3 +410,26 @@ TEST_F(FbShellListTest, ChangingTheFilterRefillsAndHiddenFilesFollowTheOption) {
 
 } // namespace
 } // namespace shellns_test
+
+namespace shellns_test {
+namespace {
+
+TEST_F(FbShellListTest, HidingFoldersWhenLinkedTakesShownFoldersOut) {
+    FTree.MakeDir("sub");
+    FTree.Write("a.jib", "a");
+    TFbShellTree tree;
+    tree.SetOptions(stoDefaultKeyHandling);
+    tree.show();
+    TFbShellList list;
+    list.SetOptions(sloDefaultKeyHandling);
+    tree.SetShellList(&list);
+    Open(list, TreeFolder());
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"sub", "a.jib"}));
+    list.SetOptions(list.Options() | sloHideFoldersWhenLinkedToTree);
+    EXPECT_EQ(Captions(list), std::vector<std::string>{"a.jib"});
+    list.SetOptions(list.Options() & ~TFbShellListOptions(sloHideFoldersWhenLinkedToTree));
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"sub", "a.jib"}));
+}
+
+} // namespace
+} // namespace shellns_test
