@@ -202,7 +202,9 @@ TEST_F(FbShellListTest, TheSortMarkSitsWhereTheModeSays) {
     const int right = header->sectionViewportPosition(0) + header->sectionSize(0);
     const int caption = header->fontMetrics().horizontalAdvance("Name");
     list.SetHeaderSortDisplayMode(hsdmLeftAlign);
-    const auto mark = [&] { return static_cast<TFbSortHeader*>(header)->MarkRect(0); };
+    const auto mark = [&] {
+        return static_cast<TFbSortHeader*>(header)->MarkRect(0);
+    };
     EXPECT_LT(mark().left(), caption / 2);
     list.SetHeaderSortDisplayMode(hsdmRightOfText);
     EXPECT_GT(mark().left(), caption);
@@ -413,6 +415,56 @@ TEST_F(FbShellListTest, ChangingTheFilterRefillsAndHiddenFilesFollowTheOption) {
 
 namespace shellns_test {
 namespace {
+
+TEST_F(FbShellListTest, AListSetToFillItselfFillsOnceShown) {
+    FTree.Write("a.jib", "a");
+    TFbShellList list;
+    list.SetFileFilter("*.jib");
+    list.Folder()->SetFolderPath(TreeFolder());
+    EXPECT_EQ(list.ItemCount(), 0) << "no window yet";
+    list.show();
+    EXPECT_EQ(list.ItemCount(), 0) << "the fill waits for the event loop";
+    ASSERT_TRUE(WaitFor([&] { return list.ItemCount() == 1; }));
+    EXPECT_EQ(Captions(list), std::vector<std::string>{"a.jib"});
+}
+
+TEST_F(FbShellListTest, OpeningSeveralItemsOpensThemAllAtOnce) {
+    FTree.Write("a.jib", "a");
+    FTree.Write("b.jib", "b");
+    std::vector<std::string> opened;
+    sh::SetOpenHandler([&](const std::string& path) {
+        opened.push_back(path);
+        return sh::S_OK;
+    });
+    TFbShellList list;
+    Open(list, TreeFolder());
+    int offered = 0;
+    list.OnDblClickOpen = [&](QObject*, TFbShellListData* data, bool&) {
+        EXPECT_EQ(data, nullptr) << "several items: the selection says which";
+        ++offered;
+    };
+    list.SelectAll();
+    list.OpenSelected();
+    EXPECT_EQ(offered, 1);
+    EXPECT_EQ(opened, (std::vector<std::string>{FTree.File("a.jib"), FTree.File("b.jib")}));
+    sh::SetOpenHandler(nullptr);
+}
+
+TEST_F(FbShellListTest, CopiedFilesArePastedIntoTheListedFolder) {
+    FTree.Write("from/a.jib", "a");
+    FTree.MakeDir("to");
+    TFbShellList list;
+    Open(list, TreeFolder("from"));
+    MessageCapture capture;
+    list.SelectAll();
+    QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
+    list.Folder()->SetFolderPath(TreeFolder("to"));
+    EXPECT_EQ(list.ItemCount(), 0);
+    QTest::keyClick(&list, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Captions(list), std::vector<std::string>{"a.jib"});
+    EXPECT_TRUE(fs::exists(FTree.File("from/a.jib")));
+    EXPECT_TRUE(capture.Shown().empty());
+}
 
 TEST_F(FbShellListTest, HidingFoldersWhenLinkedTakesShownFoldersOut) {
     FTree.MakeDir("sub");

@@ -108,8 +108,9 @@ TEST_F(FbShellTreeTest, FilesBecomeNodesOnlyWhenAskedFor) {
         browser.tree.SetBaseFolder(base);
         browser.tree.FillTree();
         TFbTreeNode* root = browser.tree.TopNode(0);
-        EXPECT_EQ(ChildTexts(root), files ? (std::vector<std::string>{"Empty", "OnlyFiles", "b.jib"})
-                                          : (std::vector<std::string>{"Empty", "OnlyFiles"}));
+        EXPECT_EQ(ChildTexts(root), files
+                                        ? (std::vector<std::string>{"Empty", "OnlyFiles", "b.jib"})
+                                        : (std::vector<std::string>{"Empty", "OnlyFiles"}));
         // A folder holding files only has children when files are nodes.
         EXPECT_EQ(NodeOf(browser.tree, TreeFolder("OnlyFiles"))->HasChildren(), files);
         EXPECT_EQ(NodeOf(browser.tree, TreeFolder("Empty"))->HasChildren(), files);
@@ -294,6 +295,35 @@ TEST_F(FbShellTreeTest, DelMovesTheSelectedFolderToTheTrashAndSelectsItsParent) 
     EXPECT_EQ(SelectedPath(browser.tree), TreeFolder());
     EXPECT_EQ(ListFolder(browser.list), TreeFolder());
     EXPECT_EQ(ChildTexts(NodeOf(browser.tree, TreeFolder())), std::vector<std::string>{"Kept"});
+}
+
+TEST_F(FbShellTreeTest, CopyAndPasteKeysCopyTheSelectedFolderIntoAnother) {
+    FTree.Write("A/a.jib", "a");
+    FTree.MakeDir("B/inner");
+    TBrowser browser;
+    browser.Open(TreeFolder("A"));
+    MessageCapture capture;
+    QTest::keyClick(&browser.tree, Qt::Key_C, Qt::ControlModifier);
+    browser.tree.CurrentFolder()->SetFolderPath(TreeFolder("B"));
+    QTest::keyClick(&browser.tree, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(capture.Shown().empty());
+    EXPECT_TRUE(fs::exists(TreeFolder("B/A") + "a.jib"));
+    EXPECT_TRUE(fs::exists(TreeFolder("A") + "a.jib")) << "a copy leaves the original";
+    EXPECT_EQ(ChildTexts(NodeOf(browser.tree, TreeFolder("B"))),
+              (std::vector<std::string>{"A", "inner"}));
+    EXPECT_EQ(SelectedPath(browser.tree), TreeFolder("B"));
+}
+
+TEST_F(FbShellTreeTest, ANodesTipIsItsPathUnlessTheHandlerSaysOtherwise) {
+    FTree.MakeDir("A");
+    TBrowser browser;
+    browser.Open(TreeFolder("A"));
+    TFbTreeNode* node = NodeOf(browser.tree, TreeFolder("A"));
+    EXPECT_EQ(node->data(0, Qt::ToolTipRole).toString().toStdString(), TreeFolder("A"));
+    browser.tree.OnPopupHint = [](QObject*, TFbTreeNode* node, std::string& hint) {
+        hint = node->Text() == "A" ? std::string() : hint;
+    };
+    EXPECT_FALSE(node->data(0, Qt::ToolTipRole).isValid());
 }
 
 TEST_F(FbShellTreeTest, AFolderThatCannotBeListedKeepsItsMarkAndShowsNoMessage) {
