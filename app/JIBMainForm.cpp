@@ -4,6 +4,8 @@
 #include "app/FbSplit.h"
 #include "app/JibAboutForm.h"
 #include "gui/Application.h"
+#include "shell/FbFrameController.h"
+#include "shell/FbShellCtrls.h"
 #include "util/plkFiles.h"
 #include "util/plkFormUtils.h"
 #include "util/plkIni.h"
@@ -70,10 +72,7 @@ void TfrmJIBMain::CreateComponents() {
     splitBrowser->resize(300, kClientHeight);
     splitBrowser->SetPosition(250);
 
-    rstFiles = new QWidget(splitBrowser->UpperLeft());
-    rstFiles->setObjectName("rstFiles");
-    rslFiles = new QWidget(splitBrowser->LowerRight());
-    rslFiles->setObjectName("rslFiles");
+    CreateBrowser();
 
     pnlPreview = new TFbPanel(splitMain->LowerRight());
     pnlPreview->setObjectName("pnlPreview");
@@ -93,6 +92,33 @@ void TfrmJIBMain::CreateComponents() {
     FillPane(splitMain->LowerRight(), pnlPreview);
     FillPane(splitBrowser->UpperLeft(), rstFiles);
     FillPane(splitBrowser->LowerRight(), rslFiles);
+}
+
+void TfrmJIBMain::CreateBrowser() {
+    FbFrameController1 = new TFbFrameController(this);
+    FbFrameController1->setObjectName("FbFrameController1");
+
+    // Neither control fills itself yet: the first activation links them and opens the
+    // remembered folder, so nothing is listed twice.
+    rstFiles = new TFbShellTree(splitBrowser->UpperLeft());
+    rstFiles->setObjectName("rstFiles");
+    rstFiles->SetOptions(stoDefaultKeyHandling | stoDynamicRefresh | stoOleDrag | stoOleDrop |
+                         stoShowHidden);
+    rstFiles->SetFrameController(FbFrameController1);
+    rstFiles->SetHideSelection(false);
+    rstFiles->SetIndent(19);
+    rstFiles->SetShowLines(false);
+    rstFiles->OnChange = [this](QObject* sender, TFbTreeNode* node) {
+        rstFilesChange(sender, node);
+    };
+
+    rslFiles = new TFbShellList(splitBrowser->LowerRight());
+    rslFiles->setObjectName("rslFiles");
+    rslFiles->SetOptions(sloDefaultKeyHandling | sloDynamicRefresh |
+                         sloHideFoldersWhenLinkedToTree | sloOleDrag | sloOleDrop | sloShowHidden);
+    rslFiles->SetFileFilter("*.jib");
+    rslFiles->SetFrameController(FbFrameController1);
+    rslFiles->SetHideSelection(false);
 }
 
 void TfrmJIBMain::CreateMenus() {
@@ -132,13 +158,24 @@ void TfrmJIBMain::FormActivate() {
 }
 
 void TfrmJIBMain::InitBrowser() {
-    // The folder tree and the file list take their places here; until then there is
-    // nothing to link or fill.
+    rstFiles->SetShellList(rslFiles);
+    rstFiles->SetOptions(rstFiles->Options() | stoAutoFill);
+    rslFiles->SetOptions(rslFiles->Options() | sloAutoFill);
+    rstFiles->CurrentFolder()->SetFolderPath(FLastFolder);
+    rstFiles->RefreshTree();
+}
+
+void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode*) {
+    imgPreview->hide();
+    pnlPreview->SetCaption(kPlaceholder);
 }
 
 void TfrmJIBMain::FormClose() {
     const std::string settings = SettingsFileName();
-    IniWriteString(settings, "General", "LastFolder", FLastFolder);
+    // A window closed before its first activation never opened a folder: the one it
+    // would have opened is still the one to remember.
+    IniWriteString(settings, "General", "LastFolder",
+                   FActivated ? rstFiles->CurrentFolder()->FolderPath() : FLastFolder);
     IniWriteInteger(settings, "General", "MainSplit", splitMain->Position());
     IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->Position());
     SaveFormPosition(this);

@@ -8,8 +8,13 @@
 
 class QAction;
 class QMenu;
+class QObject;
+class TFbFrameController;
 class TFbPanel;
+class TFbShellList;
+class TFbShellTree;
 class TFbSplitter;
+class TFbTreeNode;
 
 class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
@@ -19,8 +24,8 @@ public:
     // Components, named as the rest of the program refers to them.
     TFbSplitter* splitMain = nullptr;
     TFbSplitter* splitBrowser = nullptr;
-    QWidget* rstFiles = nullptr; // the folder tree's place
-    QWidget* rslFiles = nullptr; // the file list's place
+    TFbShellTree* rstFiles = nullptr;
+    TFbShellList* rslFiles = nullptr;
     TFbPanel* pnlPreview = nullptr;
     QWidget* imgPreview = nullptr;
     QMenu* mnuFile = nullptr;
@@ -29,6 +34,7 @@ public:
     QAction* miGetSupport = nullptr;
     QAction* miBuy = nullptr;
     QAction* miAbout = nullptr;
+    TFbFrameController* FbFrameController1 = nullptr;
 
     // The folder opened at the first activation.
     const std::string& LastFolder() const { return FLastFolder; }
@@ -41,6 +47,7 @@ public:
     void miGetSupportClick();
     void miBuyClick();
     void miAboutClick();
+    void rstFilesChange(QObject* Sender, TFbTreeNode* Node);
 
 protected:
     bool event(QEvent* event) override;
@@ -48,6 +55,7 @@ protected:
 
 private:
     void CreateComponents();
+    void CreateBrowser();
     void CreateMenus();
     void FormCreate();
     void FormClose();

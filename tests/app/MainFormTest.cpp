@@ -2,15 +2,18 @@
 #include "app/FbSplit.h"
 #include "app/JIBMainForm.h"
 #include "gui/Application.h"
+#include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -50,6 +53,13 @@ protected:
 // The executable's folder stands in for "the folder the window opens" on a first run.
 std::string ExeFolder() {
     return GetExeFolder();
+}
+
+std::vector<std::string> Captions(TFbCustomListView& list) {
+    std::vector<std::string> captions;
+    for (int i = 0; i < list.ItemCount(); ++i)
+        captions.push_back(list.model()->index(i, 0).data().toString().toStdString());
+    return captions;
 }
 
 } // namespace
@@ -165,12 +175,67 @@ TEST_F(MainFormTest, ClosedWhileMaximisedItReopensNormalAtTheStoredBounds) {
     EXPECT_EQ(QRect(form->pos(), form->size()), normal);
 }
 
-TEST_F(MainFormTest, OnlyTheFirstActivationInitialisesTheBrowser) {
+TEST_F(MainFormTest, TheFirstActivationOpensTheLastFolderWithItsJibFilesSorted) {
+    TempDir dir;
+    dir.Write("b.jib", std::string(5000, 'b'));
+    dir.Write("A.JIB", std::string(100, 'a'));
+    dir.Write("c.Jib", std::string(3000, 'c'));
+    dir.Write("old.jib.old", "o");
+    dir.Write("notes.txt", "n");
+    dir.MakeDir("folder.jib");
+    const std::string folder = dir.Path() + "/";
+    IniWriteString(Settings(), "General", "LastFolder", folder);
+    MessageCapture capture;
+    auto form = Open();
+    form->FormActivate(); // in case the platform did not activate the shown window
+    EXPECT_EQ(form->rstFiles->ShellList(), form->rslFiles);
+    EXPECT_EQ(form->rstFiles->CurrentFolder()->FolderPath(), folder);
+    ASSERT_NE(form->rstFiles->SelectedData(), nullptr);
+    EXPECT_EQ(ItemListToPath(form->rstFiles->SelectedData()->AbsoluteItemList()), folder);
+    EXPECT_EQ(Captions(*form->rslFiles), (std::vector<std::string>{"A.JIB", "b.jib", "c.Jib"}));
+
+    // Clicking "Size" sorts by size, a second click reverses.
+    QHeaderView* header = form->rslFiles->header();
+    const QPoint size(header->sectionViewportPosition(1) + 10, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+    EXPECT_EQ(Captions(*form->rslFiles), (std::vector<std::string>{"A.JIB", "c.Jib", "b.jib"}));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, size);
+    EXPECT_EQ(Captions(*form->rslFiles), (std::vector<std::string>{"b.jib", "c.Jib", "A.JIB"}));
+
+    // Later activations change nothing.
+    int listFills = 0;
+    form->rslFiles->OnFillStart = [&](QObject*) { ++listFills; };
+    form->FormActivate();
+    EXPECT_EQ(listFills, 0);
+    EXPECT_TRUE(capture.Shown().empty());
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "LastFolder", ""), folder);
+}
+
+TEST_F(MainFormTest, ChoosingAFolderClearsThePreviewAndItIsRememberedAtClose) {
+    TempDir dir;
+    dir.MakeDir("one");
+    dir.MakeDir("two");
+    IniWriteString(Settings(), "General", "LastFolder", dir.File("one") + "/");
     auto form = Open();
     form->FormActivate();
-    EXPECT_TRUE(form->Activated());
+    form->imgPreview->show();
+    form->pnlPreview->SetCaption("shown");
+    form->rstFiles->CurrentFolder()->SetFolderPath(dir.File("two") + "/");
+    EXPECT_FALSE(form->imgPreview->isVisibleTo(form->pnlPreview));
+    EXPECT_EQ(form->pnlPreview->Caption().toStdString(), "Preview Not Available");
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "LastFolder", ""), dir.File("two") + "/");
+
+    // A folder without a path (Computer) is remembered as none; the next start falls back.
+    form = Open();
     form->FormActivate();
-    EXPECT_TRUE(form->Activated());
+    form->rstFiles->CurrentFolder()->SetSpecialFolder(17);
+    EXPECT_EQ(form->rstFiles->Selected()->Text(), "Computer");
+    Close(form);
+    EXPECT_NE(ReadFileText(Settings()).find("\nLastFolder=\n"), std::string::npos);
+    form = Open();
+    EXPECT_EQ(form->LastFolder(), ExeFolder());
 }
 
 namespace {

@@ -1,0 +1,150 @@
+// The file list: a report view of one shell folder's content, filtered by a list of name
+// masks, with the folder's detail columns, sorting by any column, opening of items and a
+// refresh that merges changes in. Linked to a folder tree it shows the folder selected
+// there and moves the tree's selection along when it changes folder itself.
+#pragma once
+
+#include "shell/FbControlSupport.h"
+#include "shell/FbFileMasks.h"
+#include "shell/FbListVw.h"
+#include "shell/FbShellListData.h"
+#include "shell/FbShellLocator.h"
+#include "shell/FbShellTypes.h"
+
+#include <memory>
+
+#include <QTimer>
+
+class TFbCustomShellTree;
+
+class TFbCustomShellList : public TFbCustomListView {
+    Q_OBJECT
+public:
+    using TFbShListDeleteItemEvent =
+        std::function<void(QObject* Sender, TFbListItem* Item, TFbShellListData* ListData)>;
+    // Opening: `ListData` is the item opened, or null when several are opened at once
+    // (the selection says which). Setting Handled (which arrives false) opens nothing.
+    using TFbShDblClickOpenEvent =
+        std::function<void(QObject* Sender, TFbShellListData* ListData, bool& Handled)>;
+    // The tip of an item; arrives as its full path, and an empty text shows none.
+    using TFbShListPopupHintEvent =
+        std::function<void(QObject* Sender, TFbListItem* Item, std::string& HintText)>;
+
+    explicit TFbCustomShellList(QWidget* parent = nullptr);
+    ~TFbCustomShellList() override;
+
+    // The folder shown. Each change to another folder fills the list.
+    TFbShellLocator* Folder() { return &FFolder; }
+    void SetFolder(const TFbShellLocator& value) { FFolder.Assign(&value); }
+    const std::string& FileFilter() const { return FFileFilter; }
+    void SetFileFilter(const std::string& filter);
+    TFbShellListOptions Options() const { return FOptions; }
+    void SetOptions(TFbShellListOptions options);
+    TFbCustomShellTree* Tree() const { return FTree; }
+    bool HidesFoldersWhenLinked() const {
+        return FTree != nullptr && FOptions.testFlag(sloHideFoldersWhenLinkedToTree);
+    }
+
+    // The folder of the last fill: its list (null before the first) and its interface.
+    PCItemIDList FolderItemList() const { return FFolderList; }
+    const ShellFolderPtr& ShellFolder() const { return FShellFolder; }
+    // Whether the columns are the folder's own (else Name, Size, Type, Modified).
+    bool HasDetailsProvider() const { return FDetailsFromFolder; }
+    // The sort column, 1-based, negative when descending.
+    int SortColumn() const { return FSortColumn; }
+    void SetSortColumn(int column);
+
+    // The record of the (first) selected item; null when none is selected.
+    TFbShellListData* SelectedData() const;
+    static TFbShellListData* ListData(const TFbListItem* item);
+
+    void FillList();
+    void RefreshList();
+    void OpenSelected();
+    void GoUp(int levels);
+    void FlushPendingChange(bool flushTree);
+    // Starts watching the folder for changes; see the comment at its definition.
+    void StartWatching();
+    void Sort();
+
+    bool Dragging() const { return FDragging; }
+    bool RefreshPending() const { return FRefreshPending; }
+
+    TFbShAddItemEvent OnAddItem;
+    TFbShListDeleteItemEvent OnDeleteItem;
+    TFbShDblClickOpenEvent OnDblClickOpen;
+    TNotifyEvent OnFillStart;
+    TNotifyEvent OnFillComplete;
+    TNotifyEvent OnFolderChanged;
+    TFbShListPopupHintEvent OnPopupHint;
+
+protected:
+    // Binds the folder a fill lists; the namespace's folder for the list.
+    virtual HResult BindFolder(PCItemIDList list, ShellFolderPtr& folder);
+
+    std::string ItemCaption(TFbListItem* item) override;
+    std::string SubItemText(TFbListItem* item, int column) override;
+    int ItemImage(TFbListItem* item) override;
+    std::string ItemHint(TFbListItem* item) override;
+    bool CanEdit(TFbListItem* item) override;
+    std::string EditText(TFbListItem* item) override;
+    void Edited(TFbListItem* item, std::string& text) override;
+    void EditingEnded() override;
+    void ItemDeleting(TFbListItem* item) override;
+    void ColumnClicked(int column) override;
+    void ItemDoubleClicked(TFbListItem* item) override;
+    void ShowItemContextMenu(TFbListItem* item, const QPoint& globalPos) override;
+
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class TFbCustomShellTree;
+
+    std::uint32_t EnumFlags() const;
+    // Whether the fill of `folder` filters its files: only a folder with a file-system
+    // path, and only with a filter that selects.
+    void StartFiltering(PCItemIDList folder);
+    // A list item for `item` when it is admitted; null otherwise. Takes `item` over.
+    std::unique_ptr<TFbListItem> AdmitItem(PItemIDList item);
+    void TakeFolder(PItemIDList list, ShellFolderPtr folder);
+    void RebuildColumns();
+    void SaveColumnWidths();
+    int CompareItems(TFbListItem* a, TFbListItem* b) const;
+    void OpenItem(TFbListItem* item);
+    void EnterFolder(PCItemIDList list);
+    std::vector<PCItemIDList> SelectedRelativeItems() const;
+    void RunVerb(const char* verb, bool refresh);
+    bool OnNetworkVolume() const;
+    void FolderChanged();
+    void ChangeNotified();
+    void RefreshTimerFired();
+    void SetTreeLink(TFbCustomShellTree* tree) { FTree = tree; }
+    void TreeDestroyed() { FTree = nullptr; }
+    void TreeNodeSelected(PCItemIDList list);
+
+    TFbShellLocator FFolder;
+    std::string FFileFilter;
+    std::vector<std::string> FMasks;
+    bool FFiltering = false;
+    TFbShellListOptions FOptions = kDefaultShellListOptions;
+    PItemIDList FFolderList = nullptr;
+    ShellFolderPtr FShellFolder;
+    bool FDetailsFromFolder = false;
+    bool FWidthsKeepable = false;
+    int FSortColumn = 1;
+    TFbCustomShellTree* FTree = nullptr;
+    int FUpdating = 0;
+    bool FDragging = false;
+    bool FRefreshPending = false;
+    bool FSkipNextChange = false;
+    bool FWindowCreated = false;
+    QTimer FRefreshTimer;
+};
+
+class TFbShellList : public TFbCustomShellList {
+    Q_OBJECT
+public:
+    using TFbCustomShellList::TFbCustomShellList;
+};
