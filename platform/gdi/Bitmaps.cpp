@@ -109,6 +109,22 @@ std::unique_ptr<TDibSection> CreateDIBitmap(const TMemoryDC* dc, const TBitmapIn
     return bitmap;
 }
 
+std::unique_ptr<TDibSection> ConvertBitmap(const TDibSection& source, int bitCount,
+                                           const TRGBQuad* colors, int count) {
+    TBitmapInfo info = MakeBitmapInfo(source.Width(), -source.Height(), bitCount);
+    if (colors)
+        std::copy_n(colors, std::clamp(count, 0, DibColorCount(bitCount)), info.bmiColors.begin());
+    else
+        info.bmiColors =
+            bitCount == source.BitCount() ? source.ColorTable() : DefaultColorTable(bitCount);
+    std::unique_ptr<TDibSection> copy = TDibSection::Create(info);
+    if (copy) {
+        const TBlitRect all{0, 0, source.Width(), source.Height()};
+        RasterBlit(copy->View(), all, source.View(), all, SRCCOPY, {});
+    }
+    return copy;
+}
+
 bool GetObject(const TDibSection* bitmap, TBitmapDesc& desc) {
     if (!bitmap)
         return false;
