@@ -112,15 +112,21 @@ std::unique_ptr<TDibSection> CreateDIBitmap(const TMemoryDC* dc, const TBitmapIn
 std::unique_ptr<TDibSection> ConvertBitmap(const TDibSection& source, int bitCount,
                                            const TRGBQuad* colors, int count) {
     TBitmapInfo info = MakeBitmapInfo(source.Width(), -source.Height(), bitCount);
-    if (colors)
-        std::copy_n(colors, std::clamp(count, 0, DibColorCount(bitCount)), info.bmiColors.begin());
-    else
+    int usable = DibColorCount(bitCount);
+    if (colors) {
+        usable = std::clamp(count, 1, usable);
+        std::copy_n(colors, usable, info.bmiColors.begin());
+    } else {
         info.bmiColors =
             bitCount == source.BitCount() ? source.ColorTable() : DefaultColorTable(bitCount);
+    }
     std::unique_ptr<TDibSection> copy = TDibSection::Create(info);
     if (copy) {
+        // Colours are matched against the given entries only, not the black ones after them.
+        TDibView target = copy->View();
+        target.ColorCount = usable;
         const TBlitRect all{0, 0, source.Width(), source.Height()};
-        RasterBlit(copy->View(), all, source.View(), all, SRCCOPY, {});
+        RasterBlit(target, all, source.View(), all, SRCCOPY, {});
     }
     return copy;
 }
