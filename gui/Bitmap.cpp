@@ -215,19 +215,13 @@ void TBitmap::Draw(TCanvas& canvas, const TRect& rect) {
     if (!FHandle)
         return;
     std::unique_ptr<gdi::TMemoryDC> dc = gdi::CreateCompatibleDC(&canvas.Handle());
-    if (Transparent()) {
-        // The mask blit uses up its image, so it gets a copy.
-        std::unique_ptr<gdi::TDibSection> copy = gdi::ConvertBitmap(*FHandle, gdi::kScreenBitCount);
-        if (!copy)
-            NoMemory(Width(), Height());
-        dc->SelectObject(copy.get());
+    dc->SelectObject(FHandle.get());
+    if (Transparent())
         gdi::StretchTransparent(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(),
                                 *dc, TransparentColor());
-    } else {
-        dc->SelectObject(FHandle.get());
+    else
         gdi::StretchBlt(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(), *dc, 0,
                         0, Width(), Height(), gdi::SRCCOPY);
-    }
 }
 
 void TBitmap::Assign(const TGraphic& source) {

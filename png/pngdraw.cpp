@@ -100,7 +100,8 @@ void TPngGraphic::DrawStretched(TCanvas& canvas, const TRect& rect) {
 void TPngGraphic::DrawMasked(TCanvas& canvas, const TRect& rect) {
     const TChunkIHDR& header = Header();
     std::unique_ptr<gdi::TMemoryDC> imageDC = gdi::CreateCompatibleDC(&canvas.Handle());
-    // The mask blit blackens the holes of the image it is given: it gets a copy.
+    // The bitmap's colours live in the header's colour table, not in the bitmap: the mask
+    // blit works on a device-dependent copy made through that table.
     std::unique_ptr<gdi::TDibSection> image =
         gdi::CreateDIBitmap(&canvas.Handle(), header.BitmapInfo(), header.ImageData());
     if (!image)

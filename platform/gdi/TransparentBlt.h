@@ -8,8 +8,9 @@ namespace gdi {
 
 // Stretches the whole bitmap selected into `imageDC` onto the w × h rectangle at (x, y)
 // of `dest`, leaving `dest` as it was wherever the image shows `transparentColor`. The
-// image's transparent pixels are blackened on the way, so callers hand over a copy. An
-// empty or inverted rectangle draws nothing; answers false when nothing was drawn.
+// image is not changed. Only the part of the rectangle inside `dest` is worked on, so a
+// huge rectangle costs no more than the destination. An empty or inverted rectangle draws
+// nothing; answers false when nothing was drawn.
 bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
                         TColorRef transparentColor);
 

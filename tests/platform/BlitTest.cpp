@@ -139,10 +139,24 @@ TEST(TransparentBlt, TheTransparentColourLeavesAHoleAndTheRestStretches) {
     EXPECT_EQ(canvas.Colors(), (std::vector{kGrey, kGrey, kGrey, kGrey, //
                                             kRed, kRed, kGrey, kGrey,   //
                                             kRed, kRed, kGrey, kGrey}));
-    EXPECT_EQ(image.Colors(), (std::vector{kRed, kBlack})) << "the image copy is used up";
+    EXPECT_EQ(image.Colors(), (std::vector{kRed, kGreen})) << "the image is left as it was";
 
     EXPECT_FALSE(gdi::StretchTransparent(*canvas.DC, 2, 0, -2, 2, *image.DC, kGreen));
     EXPECT_FALSE(gdi::StretchTransparent(*canvas.DC, 0, 0, 0, 2, *image.DC, kGreen));
+    EXPECT_FALSE(gdi::StretchTransparent(*canvas.DC, 4, 0, 2, 2, *image.DC, kGreen))
+        << "entirely beside the destination";
+}
+
+TEST(TransparentBlt, OnlyTheVisiblePartIsWorkedOn) {
+    // Stretched to a million pixels square, of which the 3 x 2 destination shows the top
+    // left: the scratch bitmaps are the destination's size, not the rectangle's.
+    TTestSurface image(2, 1, {kRed, kGreen});
+    TTestSurface canvas(3, 2, std::vector<gdi::TColorRef>(6, kGrey));
+    ASSERT_TRUE(gdi::StretchTransparent(*canvas.DC, -1, 0, 1 << 20, 1 << 20, *image.DC, kRed));
+    EXPECT_EQ(canvas.Colors(), std::vector<gdi::TColorRef>(6, kGrey));
+    ASSERT_TRUE(gdi::StretchTransparent(*canvas.DC, -(1 << 19) + 1, -5, 1 << 20, 9, *image.DC,
+                                        kRed));
+    EXPECT_EQ(canvas.Colors(), (std::vector{kGrey, kGreen, kGreen, kGrey, kGreen, kGreen}));
 }
 
 TEST(TransparentBlt, ShrinkingKeepsMaskAndImageAligned) {
