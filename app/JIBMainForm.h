@@ -10,6 +10,7 @@ class QAction;
 class QMenu;
 class TFbPanel;
 class TFbSplitter;
+class TImage;
 
 class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
@@ -22,7 +23,7 @@ public:
     QWidget* rstFiles = nullptr; // the folder tree's place
     QWidget* rslFiles = nullptr; // the file list's place
     TFbPanel* pnlPreview = nullptr;
-    QWidget* imgPreview = nullptr;
+    TImage* imgPreview = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* miExit = nullptr;
