@@ -10,10 +10,10 @@
 #include "platform/gdi/Palette.h"
 #include "platform/gdi/TransparentBlt.h"
 
-#include <QMimeData>
-
 #include <algorithm>
 #include <vector>
+
+#include <QMimeData>
 
 namespace {
 
@@ -155,9 +155,8 @@ void TBitmap::SetPixelFormat(TPixelFormat value) {
     std::vector<gdi::TRGBQuad> quads;
     if (FPaletteSet && bits <= 8)
         quads = QuadsOf(*FPalette);
-    std::unique_ptr<gdi::TDibSection> converted =
-        gdi::ConvertBitmap(*FHandle, bits, quads.empty() ? nullptr : quads.data(),
-                           static_cast<int>(quads.size()));
+    std::unique_ptr<gdi::TDibSection> converted = gdi::ConvertBitmap(
+        *FHandle, bits, quads.empty() ? nullptr : quads.data(), static_cast<int>(quads.size()));
     if (!converted)
         NoMemory(Width(), Height());
     Replace(std::move(converted));
@@ -206,7 +205,9 @@ void TBitmap::SetTransparentColor(gdi::TColorRef value) {
 TCanvas& TBitmap::Canvas() {
     if (!FCanvas) {
         FCanvas = std::make_unique<TCanvas>(FHandle.get());
-        FCanvas->OnChange = [this](TCanvas*) { Changed(); };
+        FCanvas->OnChange = [this](TCanvas*) {
+            Changed();
+        };
     }
     return *FCanvas;
 }

@@ -76,8 +76,8 @@ std::unique_ptr<gdi::TDibSection> ReadBitmapFile(TStream& stream) {
     const std::uint32_t infoSize = Get32(info + kInfoSize);
     if (infoSize != gdi::kBitmapInfoHeaderSize && infoSize != kV4InfoHeaderSize &&
         infoSize != kV5InfoHeaderSize)
-        Invalid(Format("an information header of 40, 108 or 124 bytes was expected, not %u",
-                       infoSize));
+        Invalid(
+            Format("an information header of 40, 108 or 124 bytes was expected, not %u", infoSize));
     ReadExactly(stream, info + 4, sizeof info - 4, "information header");
 
     gdi::TBitmapInfo bi;
@@ -107,8 +107,8 @@ std::unique_ptr<gdi::TDibSection> ReadBitmapFile(TStream& stream) {
 
     const int tableMax = gdi::DibColorCount(h.biBitCount);
     if (h.biClrUsed > static_cast<std::uint32_t>(tableMax))
-        Invalid(Format("at most %d colours were expected, the header names %u", tableMax,
-                       h.biClrUsed));
+        Invalid(
+            Format("at most %d colours were expected, the header names %u", tableMax, h.biClrUsed));
     const int colours = h.biClrUsed != 0 ? static_cast<int>(h.biClrUsed) : tableMax;
     stream.Seek(start + kFileHeaderSize + infoSize, TSeekOrigin::soBeginning);
     std::vector<std::uint8_t> table(static_cast<std::size_t>(colours) * kQuadSize);
@@ -122,7 +122,7 @@ std::unique_ptr<gdi::TDibSection> ReadBitmapFile(TStream& stream) {
     const auto imageSize = static_cast<std::int64_t>(stride) * height;
     if (bitsOffset < kFileHeaderSize + infoSize + table.size() ||
         stream.Size() - pixelsAt < imageSize)
-        Invalid(Format("%lld bytes of pixels were expected at offset %u", 
+        Invalid(Format("%lld bytes of pixels were expected at offset %u",
                        static_cast<long long>(imageSize), bitsOffset));
     std::unique_ptr<gdi::TDibSection> bitmap = gdi::TDibSection::Create(bi);
     if (!bitmap)

@@ -3,7 +3,8 @@
 #include "gui/Graphic.h"
 #include "platform/gdi/Blit.h"
 
-TCanvas::TCanvas() : FHandle(gdi::CreateCompatibleDC(nullptr)) {}
+TCanvas::TCanvas() : FHandle(gdi::CreateCompatibleDC(nullptr)) {
+}
 
 TCanvas::TCanvas(gdi::TDibSection* surface) : TCanvas() {
     SetSurface(surface);

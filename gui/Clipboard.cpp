@@ -2,11 +2,11 @@
 
 #include "gui/Graphic.h"
 
+#include <memory>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-
-#include <memory>
 
 TClipboard& Clipboard() {
     static TClipboard clipboard;

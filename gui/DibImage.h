@@ -4,9 +4,9 @@
 
 #include "platform/gdi/Dib.h"
 
-#include <QImage>
-
 #include <memory>
+
+#include <QImage>
 
 // An opaque 32-bit image of the bitmap's colours.
 QImage DibToQImage(const gdi::TDibSection& bitmap);

@@ -11,7 +11,9 @@
 
 TImage::TImage(QWidget* parent) : QWidget(parent), FPicture(std::make_unique<TPicture>()) {
     setObjectName("TImage");
-    FPicture->OnChange = [this](TPicture*) { PictureChanged(); };
+    FPicture->OnChange = [this](TPicture*) {
+        PictureChanged();
+    };
 }
 
 TImage::~TImage() {

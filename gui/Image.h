@@ -5,9 +5,9 @@
 
 #include "gui/Picture.h"
 
-#include <QWidget>
-
 #include <memory>
+
+#include <QWidget>
 
 class TImage : public QWidget {
     Q_OBJECT

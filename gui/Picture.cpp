@@ -61,7 +61,9 @@ void TPicture::Adopt(std::unique_ptr<TGraphic> graphic) {
         FGraphic->OnChange = nullptr;
     FGraphic = std::move(graphic);
     if (FGraphic)
-        FGraphic->OnChange = [this](TGraphic*) { Changed(); };
+        FGraphic->OnChange = [this](TGraphic*) {
+            Changed();
+        };
     Changed();
 }
 
@@ -113,8 +115,7 @@ void TPicture::RegisterFileFormat(const std::string& extension, const std::strin
 }
 
 void TPicture::UnregisterGraphicClass(TGraphicClass graphicClass) {
-    std::erase_if(Registry(),
-                  [&](const TFileFormat& f) { return f.GraphicClass == graphicClass; });
+    std::erase_if(Registry(), [&](const TFileFormat& f) { return f.GraphicClass == graphicClass; });
 }
 
 std::vector<TFileFormat> TPicture::FileFormats() {

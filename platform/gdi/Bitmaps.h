@@ -39,9 +39,9 @@ std::unique_ptr<TDibSection> CreateDIBitmap(const TMemoryDC* dc, const TBitmapIn
 
 // A copy of `source` at `bitCount` bits per pixel, colours matched by nearness (never by
 // the two-colour mask rule). An indexed copy takes the first `count` entries of `colors`
-// as its colour table (the rest black, never chosen) or, when `colors` is null, the source's own table
-// at the source's depth and the default table at any other. Null when the depth or the
-// memory is not to be had.
+// as its colour table (the rest black, never chosen) or, when `colors` is null, the source's own
+// table at the source's depth and the default table at any other. Null when the depth or the memory
+// is not to be had.
 std::unique_ptr<TDibSection> ConvertBitmap(const TDibSection& source, int bitCount,
                                            const TRGBQuad* colors = nullptr, int count = 0);
 

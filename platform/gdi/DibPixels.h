@@ -30,7 +30,8 @@ inline void WritePixelValue(std::uint8_t* row, std::size_t x, int bitCount, std:
     switch (bitCount) {
     case 1: {
         const unsigned shift = 7 - x % 8;
-        row[x / 8] = static_cast<std::uint8_t>((row[x / 8] & ~(1u << shift)) | (value & 1) << shift);
+        row[x / 8] =
+            static_cast<std::uint8_t>((row[x / 8] & ~(1u << shift)) | (value & 1) << shift);
         break;
     }
     case 4: {
@@ -63,8 +64,8 @@ constexpr TColorRef QuadToColor(const TRGBQuad& q) {
 
 // The value a 24- or 32-bit pixel stores for a colour, and back.
 constexpr std::uint32_t DirectValue(TColorRef color) {
-    return GetBValue(color) | GetGValue(color) << 8 | static_cast<std::uint32_t>(GetRValue(color))
-                                                          << 16;
+    return GetBValue(color) | GetGValue(color) << 8 |
+           static_cast<std::uint32_t>(GetRValue(color)) << 16;
 }
 constexpr TColorRef DirectColor(std::uint32_t value) {
     return RGB(static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),

@@ -52,10 +52,9 @@ int GetPaletteEntries(const TPalette* palette, int start, int count, TPaletteEnt
 int GetNearestPaletteIndex(const TPalette* palette, TColorRef color) {
     if (!palette || palette->Count() == 0)
         return -1;
-    return Nearest(palette->Entries().data(), palette->Count(), color,
-                   [](const TPaletteEntry& e) {
-                       return std::array<int, 3>{e.peRed, e.peGreen, e.peBlue};
-                   });
+    return Nearest(palette->Entries().data(), palette->Count(), color, [](const TPaletteEntry& e) {
+        return std::array<int, 3>{e.peRed, e.peGreen, e.peBlue};
+    });
 }
 
 int NearestColorIndex(const TRGBQuad* colors, int count, TColorRef color) {

@@ -14,7 +14,8 @@ namespace {
 // The source offset, 0 to sourceExtent - 1, whose pixel lies under the centre of
 // destination offset i.
 int SourceOffset(int i, int destExtent, int sourceExtent) {
-    return static_cast<int>((2 * std::int64_t{i} + 1) * sourceExtent / (2 * std::int64_t{destExtent}));
+    return static_cast<int>((2 * std::int64_t{i} + 1) * sourceExtent /
+                            (2 * std::int64_t{destExtent}));
 }
 
 // For every destination offset inside [0, limit) of the destination: the source
@@ -94,8 +95,9 @@ void RasterBlit(const TDibView& dest, const TBlitRect& to, const TDibView& sourc
         SampleMap(to.Y, to.H, from.Y, from.H, dest.Height, source.Height, firstRow);
 
     const std::uint32_t mask = PixelValueMask(dest.BitCount);
-    const bool sameValues = (rules.SourceMono && rules.DestMono) ||
-                            (!rules.SourceMono && !rules.DestMono && SameValueMeaning(source, dest));
+    const bool sameValues =
+        (rules.SourceMono && rules.DestMono) ||
+        (!rules.SourceMono && !rules.DestMono && SameValueMeaning(source, dest));
     const bool readsDest = rop == SRCAND || rop == SRCPAINT;
     TColorMapper mapper(dest);
     const auto convert = [&](std::uint32_t sv) -> std::uint32_t {
@@ -122,9 +124,8 @@ void RasterBlit(const TDibView& dest, const TBlitRect& to, const TDibView& sourc
             if (columns[c] < 0)
                 continue;
             const std::size_t x = static_cast<std::size_t>(firstColumn) + c;
-            const std::uint32_t s =
-                convert(ReadPixelValue(sourceRow, static_cast<std::size_t>(columns[c]),
-                                       source.BitCount));
+            const std::uint32_t s = convert(
+                ReadPixelValue(sourceRow, static_cast<std::size_t>(columns[c]), source.BitCount));
             const std::uint32_t d = readsDest ? ReadPixelValue(destRow, x, dest.BitCount) : 0;
             WritePixelValue(destRow, x, dest.BitCount, Combine(rop, s, d, mask));
         }

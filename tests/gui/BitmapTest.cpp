@@ -1,6 +1,7 @@
 // Framework bitmaps: size changes, pixel formats and palettes, transparency, copies,
 // ".bmp" streams (checked against Qt's own reader and writer) and hostile files.
 #include "gui/Bitmap.h"
+
 #include "gui/Canvas.h"
 #include "gui/Clipboard.h"
 #include "gui/Stream.h"
@@ -8,11 +9,12 @@
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Palette.h"
 
+#include <cstring>
+
 #include <QBuffer>
 #include <QImage>
-#include <gtest/gtest.h>
 
-#include <cstring>
+#include <gtest/gtest.h>
 
 using gdi::RGB;
 
@@ -92,9 +94,9 @@ TEST(Bitmap, PixelFormatsConvertThroughThePaletteOrTheDefaultColours) {
     const auto palette = gdi::CreatePalette(log);
     withPalette.SetPalette(palette.get());
     withPalette.SetPixelFormat(TPixelFormat::pf8bit);
-    EXPECT_EQ(Colors(withPalette), (std::vector{RGB(200, 0, 0), RGB(0, 0, 200), RGB(10, 10, 10),
-                                                RGB(240, 240, 240), RGB(200, 0, 0),
-                                                RGB(0, 0, 200)}));
+    EXPECT_EQ(Colors(withPalette),
+              (std::vector{RGB(200, 0, 0), RGB(0, 0, 200), RGB(10, 10, 10), RGB(240, 240, 240),
+                           RGB(200, 0, 0), RGB(0, 0, 200)}));
     // Setting a palette on an indexed bitmap recolours its indexes.
     log.palPalEntry[0] = {0, 99, 0, 0};
     withPalette.SetPalette(gdi::CreatePalette(log).get());
@@ -132,7 +134,9 @@ TEST(Bitmap, CopiesAreIndependentAndCanvasDrawingIsAChange) {
     copy.Assign(original);
     EXPECT_EQ(copy.PixelFormat(), TPixelFormat::pf8bit);
     int changes = 0;
-    copy.OnChange = [&](TGraphic*) { ++changes; };
+    copy.OnChange = [&](TGraphic*) {
+        ++changes;
+    };
     copy.Canvas().SetPixels(0, 0, kWhite);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(original.Canvas().Pixels(0, 0), kRed);

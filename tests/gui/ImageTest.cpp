@@ -1,14 +1,16 @@
 // The image control: its size follows the picture, it paints the graphic over the
 // background it covers, and a graphic that fails to draw is reported once, not on every
 // repaint.
+#include "gui/Image.h"
+
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
-#include "gui/Image.h"
 #include "tests/common/MessageCapture.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
+
 #include <gtest/gtest.h>
 
 using gdi::RGB;

@@ -1,8 +1,9 @@
 // Pictures: the copies they keep, the file formats they know, and what they tell their
 // owner.
+#include "gui/Picture.h"
+
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
-#include "gui/Picture.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +35,9 @@ std::unique_ptr<TGraphic> NewFixed() {
 TEST(Picture, KeepsACopyOfWhatItIsGiven) {
     TPicture picture;
     int changes = 0;
-    picture.OnChange = [&](TPicture*) { ++changes; };
+    picture.OnChange = [&](TPicture*) {
+        ++changes;
+    };
     EXPECT_EQ(picture.Width(), 0);
     {
         TBitmap bitmap;

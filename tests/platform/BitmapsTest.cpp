@@ -1,9 +1,8 @@
 // Making bitmaps, device-dependent copies of DIB pixels, reading pixels back in another
 // layout, and palettes.
-#include "tests/platform/GdiTestSupport.h"
-
 #include "platform/gdi/DibPixels.h"
 #include "platform/gdi/Palette.h"
+#include "tests/platform/GdiTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,8 @@
 // Blits: raster operations, the two-colour rules between monochrome and colour bitmaps,
 // stretching, mirroring, clipping, and drawing from caller-held DIB pixels.
-#include "tests/platform/GdiTestSupport.h"
-
 #include "platform/gdi/DibPixels.h"
 #include "platform/gdi/TransparentBlt.h"
+#include "tests/platform/GdiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -62,8 +61,8 @@ TEST(Blit, StretchingSamplesThePixelUnderEachCentre) {
     TTestSurface source(2, 2, {kRed, kGreen, kBlue, kWhite});
     TTestSurface big(4, 4);
     gdi::StretchBlt(*big.DC, 0, 0, 4, 4, *source.DC, 0, 0, 2, 2, gdi::SRCCOPY);
-    EXPECT_EQ(big.Colors(), (std::vector{kRed, kRed, kGreen, kGreen,  //
-                                         kRed, kRed, kGreen, kGreen,  //
+    EXPECT_EQ(big.Colors(), (std::vector{kRed, kRed, kGreen, kGreen,   //
+                                         kRed, kRed, kGreen, kGreen,   //
                                          kBlue, kBlue, kWhite, kWhite, //
                                          kBlue, kBlue, kWhite, kWhite}));
 
@@ -154,8 +153,8 @@ TEST(TransparentBlt, OnlyTheVisiblePartIsWorkedOn) {
     TTestSurface canvas(3, 2, std::vector<gdi::TColorRef>(6, kGrey));
     ASSERT_TRUE(gdi::StretchTransparent(*canvas.DC, -1, 0, 1 << 20, 1 << 20, *image.DC, kRed));
     EXPECT_EQ(canvas.Colors(), std::vector<gdi::TColorRef>(6, kGrey));
-    ASSERT_TRUE(gdi::StretchTransparent(*canvas.DC, -(1 << 19) + 1, -5, 1 << 20, 9, *image.DC,
-                                        kRed));
+    ASSERT_TRUE(
+        gdi::StretchTransparent(*canvas.DC, -(1 << 19) + 1, -5, 1 << 20, 9, *image.DC, kRed));
     EXPECT_EQ(canvas.Colors(), (std::vector{kGrey, kGreen, kGreen, kGrey, kGreen, kGreen}));
 }
 

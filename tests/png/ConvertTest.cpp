@@ -1,12 +1,11 @@
 // Conversions: PNG images to and from framework bitmaps, deep copies through pictures,
 // the clipboard, and the registration for ".png" files.
-#include "tests/common/TempDir.h"
-#include "tests/png/PngTestSupport.h"
-
 #include "gui/Bitmap.h"
 #include "gui/Clipboard.h"
 #include "gui/Picture.h"
 #include "png/pngmessages.h"
+#include "tests/common/TempDir.h"
+#include "tests/png/PngTestSupport.h"
 
 #include <filesystem>
 
@@ -148,7 +147,8 @@ TEST(Convert, BitmapsTheImageCantHoldLeaveItEmpty) {
 }
 
 TEST(Convert, APictureKeepsADeepCopyOfItsImage) {
-    for (const char* name : {"pattern-c6-d8.png", "im-plasma-palette8.png", "pattern-c4-d8-i.png"}) {
+    for (const char* name :
+         {"pattern-c6-d8.png", "im-plasma-palette8.png", "pattern-c4-d8-i.png"}) {
         SCOPED_TRACE(name);
         TPicture picture;
         TBytes expectedRgba;

@@ -1,8 +1,7 @@
 // Drawing: the blend arithmetic, own size versus stretching, the mask blit's holes, images
 // that have nothing to draw, and the same pixels after a save and a load.
-#include "tests/png/PngTestSupport.h"
-
 #include "png/pngmessages.h"
+#include "tests/png/PngTestSupport.h"
 
 #include <filesystem>
 
@@ -45,11 +44,8 @@ TEST(Draw, AlphaIsBlendedWithTheIntegerFormula) {
         int Alpha;
         gdi::TColorRef Background, Expected;
     } cases[] = {
-        {128, kWhite, RGB(227, 177, 127)},
-        {255, kWhite, RGB(200, 100, 0)},
-        {0, kWhite, kWhite},
-        {128, kBlack, RGB(100, 50, 0)},
-        {1, RGB(7, 8, 9), RGB(8, 9, 9)},
+        {128, kWhite, RGB(227, 177, 127)}, {255, kWhite, RGB(200, 100, 0)}, {0, kWhite, kWhite},
+        {128, kBlack, RGB(100, 50, 0)},    {1, RGB(7, 8, 9), RGB(8, 9, 9)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Alpha);
@@ -80,11 +76,10 @@ TEST(Draw, GreyAlphaAndPaletteAlphaBlendTheirOwnColours) {
 TEST(Draw, AlphaImagesDrawAtTheirOwnSizeAndOthersStretch) {
     auto alpha = Loaded(FourColours(true));
     const auto g = kGrey;
-    EXPECT_EQ(DrawnColors(*alpha, 4, 4, g, Bounds(1, 1, 4, 4)),
-              (std::vector{g, g, g, g,           //
-                           g, kRed, kGreen, g,   //
-                           g, kBlue, kWhite, g,  //
-                           g, g, g, g}))
+    EXPECT_EQ(DrawnColors(*alpha, 4, 4, g, Bounds(1, 1, 4, 4)), (std::vector{g, g, g, g,          //
+                                                                             g, kRed, kGreen, g,  //
+                                                                             g, kBlue, kWhite, g, //
+                                                                             g, g, g, g}))
         << "a rectangle twice the image's size: drawn once, at its top-left corner";
 
     auto opaque = Loaded(FourColours(false));

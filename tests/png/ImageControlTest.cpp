@@ -1,13 +1,13 @@
 // A PNG image in the image control: sized by its picture, blended over the pane it covers,
 // and never failing a repaint.
+#include "gui/Image.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/png/PngTestSupport.h"
-
-#include "gui/Image.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
+
 #include <gtest/gtest.h>
 
 using gdi::RGB;

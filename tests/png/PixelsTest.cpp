@@ -1,9 +1,8 @@
 // Pixel and palette access: the colours pixels are read as, the colours they can be set
 // to, the palette handed to the framework, and the size that can't be set.
-#include "tests/png/PngTestSupport.h"
-
 #include "platform/gdi/Palette.h"
 #include "png/pngmessages.h"
+#include "tests/png/PngTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -64,13 +63,14 @@ TEST(Pixels, SettingAPixelStoresTheNearestColourTheImageCanHold) {
     LoadBytes(rgb, SimplePng(Ihdr(2, 1, 8, 2), Bytes({0, 1, 2, 3, 4, 5, 6})));
     rgb.SetPixels(1, 0, RGB(9, 8, 7));
     rgb.SetPixels(2, 0, RGB(1, 1, 1)); // outside: nothing happens
-    EXPECT_EQ(DrawnColors(rgb, 2, 1, 0, Bounds(0, 0, 2, 1)), (std::vector{RGB(1, 2, 3), RGB(9, 8, 7)}));
+    EXPECT_EQ(DrawnColors(rgb, 2, 1, 0, Bounds(0, 0, 2, 1)),
+              (std::vector{RGB(1, 2, 3), RGB(9, 8, 7)}));
 
     // A 4-bit palette of three colours, none of them black: black goes to the nearest of
     // the three, never to an unused entry beyond them.
     TPngGraphic palette;
-    LoadBytes(palette,
-              SimplePng(Ihdr(2, 1, 4, 3), Bytes({0, 0x01}), Plte({200, 0, 0, 0, 200, 0, 0, 0, 60})));
+    LoadBytes(palette, SimplePng(Ihdr(2, 1, 4, 3), Bytes({0, 0x01}),
+                                 Plte({200, 0, 0, 0, 200, 0, 0, 0, 60})));
     palette.SetPixels(0, 0, RGB(0, 0, 0));
     EXPECT_EQ(palette.Pixels(0, 0), RGB(0, 0, 60));
     EXPECT_EQ(palette.Pixels(1, 0), RGB(0, 200, 0));

@@ -8,9 +8,8 @@
 #include "platform/gdi/Bitmaps.h"
 #include "png/pnggraphic.h"
 
-#include <memory>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
