@@ -15,9 +15,7 @@
 
 #include <QMimeData>
 
-namespace {
-
-int FormatBitCount(TPixelFormat format) {
+int PixelFormatBitCount(TPixelFormat format) {
     switch (format) {
     case TPixelFormat::pf1bit:
         return 1;
@@ -32,7 +30,7 @@ int FormatBitCount(TPixelFormat format) {
     }
 }
 
-TPixelFormat FormatOf(int bitCount) {
+TPixelFormat PixelFormatOf(int bitCount) {
     switch (bitCount) {
     case 1:
         return TPixelFormat::pf1bit;
@@ -46,6 +44,8 @@ TPixelFormat FormatOf(int bitCount) {
         return TPixelFormat::pf32bit;
     }
 }
+
+namespace {
 
 std::vector<gdi::TRGBQuad> QuadsOf(const gdi::TPalette& palette) {
     std::vector<gdi::TRGBQuad> quads;
@@ -84,7 +84,7 @@ void TBitmap::SetHeight(int value) {
 }
 
 int TBitmap::BitCount() const {
-    return FHandle ? FHandle->BitCount() : FormatBitCount(FPixelFormat);
+    return FHandle ? FHandle->BitCount() : PixelFormatBitCount(FPixelFormat);
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -131,7 +131,7 @@ void TBitmap::Replace(std::unique_ptr<gdi::TDibSection> handle) {
 
 void TBitmap::SetHandle(std::unique_ptr<gdi::TDibSection> handle) {
     if (handle)
-        FPixelFormat = FormatOf(handle->BitCount());
+        FPixelFormat = PixelFormatOf(handle->BitCount());
     FPaletteSet = false;
     Replace(std::move(handle));
     Changed();
@@ -149,7 +149,7 @@ TPixelFormat TBitmap::PixelFormat() const {
 
 void TBitmap::SetPixelFormat(TPixelFormat value) {
     FPixelFormat = value;
-    const int bits = FormatBitCount(value);
+    const int bits = PixelFormatBitCount(value);
     if (!FHandle || bits == FHandle->BitCount())
         return;
     std::vector<gdi::TRGBQuad> quads;

@@ -12,6 +12,11 @@ class TCanvas;
 
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf24bit, pf32bit };
 
+// The bits per pixel of a format (pfDevice: the screen's 32), and the format of a depth
+// (pf32bit for 32).
+int PixelFormatBitCount(TPixelFormat format);
+TPixelFormat PixelFormatOf(int bitCount);
+
 // tmAuto: the bottom-left pixel's colour is the transparent one; tmFixed: the colour set.
 enum class TTransparentMode { tmAuto, tmFixed };
 

@@ -86,12 +86,15 @@ QColor TImage::CoveredBackground() const {
     return palette().color(QPalette::Window);
 }
 
-void TImage::paintEvent(QPaintEvent* /*event*/) {
+void TImage::paintEvent(QPaintEvent* event) {
     TGraphic* graphic = FPicture->Graphic();
-    if (!graphic || graphic->Empty() || FDrawFailed || width() <= 0 || height() <= 0)
+    // Only the part to be painted gets a canvas: a preview far larger than its pane shows
+    // (and so needs) just the pane's worth of pixels.
+    const QRect area = event->rect().intersected(rect());
+    if (!graphic || graphic->Empty() || FDrawFailed || area.isEmpty())
         return;
     std::unique_ptr<gdi::TDibSection> surface =
-        gdi::CreateCompatibleBitmap(nullptr, width(), height());
+        gdi::CreateCompatibleBitmap(nullptr, area.width(), area.height());
     if (!surface)
         return;
     TCanvas canvas(surface.get());
@@ -99,16 +102,19 @@ void TImage::paintEvent(QPaintEvent* /*event*/) {
     canvas.SetBrushColor(gdi::RGB(static_cast<std::uint8_t>(background.red()),
                                   static_cast<std::uint8_t>(background.green()),
                                   static_cast<std::uint8_t>(background.blue())));
-    canvas.FillRect(Bounds(0, 0, width(), height()));
+    canvas.FillRect(Bounds(0, 0, area.width(), area.height()));
+    const TRect dest = DestRect();
     try {
-        canvas.StretchDraw(DestRect(), *graphic);
+        canvas.StretchDraw(
+            Bounds(dest.Left - area.left(), dest.Top - area.top(), dest.Width(), dest.Height()),
+            *graphic);
     } catch (...) {
         FDrawFailed = true;
         ReportDrawFailure(std::current_exception());
         return;
     }
     QPainter painter(this);
-    painter.drawImage(0, 0, DibToQImage(*surface));
+    painter.drawImage(area.topLeft(), DibToQImage(*surface));
 }
 
 void TImage::ReportDrawFailure(std::exception_ptr failure) {

@@ -1,6 +1,7 @@
 // The image control: shows a picture. It paints by drawing the picture's graphic into a
-// raster canvas of its own size, filled first with the background it covers, and handing
-// the pixels to QPainter; so every graphic class draws here exactly as it draws anywhere.
+// raster canvas of its size (of the part to be painted), filled first with the background
+// it covers, and handing the pixels to QPainter; so every graphic class draws here exactly
+// as it draws anywhere.
 #pragma once
 
 #include "gui/Picture.h"

@@ -12,21 +12,6 @@ namespace {
 // Bitmaps of fewer bits per pixel keep their colour table as a palette image.
 constexpr int kTrueColorBits = 16;
 
-TPixelFormat PixelFormatFor(int bitCount) {
-    switch (bitCount) {
-    case 1:
-        return TPixelFormat::pf1bit;
-    case 4:
-        return TPixelFormat::pf4bit;
-    case 8:
-        return TPixelFormat::pf8bit;
-    case 24:
-        return TPixelFormat::pf24bit;
-    default:
-        return TPixelFormat::pf32bit;
-    }
-}
-
 } // namespace
 
 void TPngGraphic::AssignTo(TGraphic& dest) const {
@@ -57,7 +42,7 @@ void TPngGraphic::AssignToBitmap(TBitmap& bitmap) const {
             header.BitmapInfo().bmiColors.data(), gdi::DibColorCount(bitCount));
         bitmap.SetPalette(colors.get());
     }
-    bitmap.SetPixelFormat(PixelFormatFor(bitCount));
+    bitmap.SetPixelFormat(PixelFormatOf(bitCount));
     if (TransparencyMode() == png::TTransparencyMode::ptmBit) {
         bitmap.SetTransparentColor(TransparentColor());
         bitmap.SetTransparent(true);

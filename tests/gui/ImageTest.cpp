@@ -113,6 +113,25 @@ TEST(Image, PaintsTheGraphicOverTheBackgroundItCovers) {
     }
 }
 
+TEST(Image, OnlyTheVisiblePartOfALargeImageIsPainted) {
+    // A 3000 x 2000 image placed at (-10, -5) in a 4 x 4 parent: the paint covers the
+    // image's pixels 10 to 13 and 5 to 8 only, in the right place.
+    QWidget parent;
+    parent.resize(4, 4);
+    auto* image = new TImage(&parent);
+    image->SetAutoSize(true);
+    image->move(-10, -5);
+    TBitmap& bitmap = image->Picture().Bitmap();
+    bitmap.SetSize(3000, 2000);
+    bitmap.Canvas().SetPixels(11, 6, kRed);
+    bitmap.Canvas().SetPixels(13, 8, kBlue);
+    parent.show();
+    const QImage shot = parent.grab().toImage();
+    EXPECT_EQ(shot.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(shot.pixel(3, 3), qRgb(0, 0, 255));
+    EXPECT_EQ(shot.pixel(0, 0), qRgb(255, 255, 255));
+}
+
 TEST(Image, ProportionalFitsTheGraphicKeepingItsShape) {
     TImageHost host;
     host.Image->resize(10, 10);
