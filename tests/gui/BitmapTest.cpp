@@ -8,6 +8,7 @@
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/Blit.h"
 #include "platform/gdi/Palette.h"
+#include "tests/common/GraphicSupport.h"
 
 #include <cstring>
 
@@ -19,19 +20,6 @@
 using gdi::RGB;
 
 namespace {
-
-constexpr gdi::TColorRef kWhite = RGB(255, 255, 255);
-constexpr gdi::TColorRef kBlack = RGB(0, 0, 0);
-constexpr gdi::TColorRef kRed = RGB(255, 0, 0);
-constexpr gdi::TColorRef kBlue = RGB(0, 0, 255);
-
-std::vector<gdi::TColorRef> Colors(TBitmap& bitmap) {
-    std::vector<gdi::TColorRef> out;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            out.push_back(bitmap.Canvas().Pixels(x, y));
-    return out;
-}
 
 // A 3 x 2 bitmap: red, blue, black / white, red, blue.
 void Paint(TBitmap& bitmap) {
@@ -58,12 +46,12 @@ TEST(Bitmap, ResizingKeepsTheOverlapAndFillsTheRestWhite) {
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(bitmap.PixelFormat(), TPixelFormat::pfDevice);
     bitmap.SetSize(2, 1);
-    EXPECT_EQ(Colors(bitmap), (std::vector{kWhite, kWhite}));
+    EXPECT_EQ(BitmapColors(bitmap), (std::vector{kWhite, kWhite}));
     bitmap.Canvas().SetPixels(1, 0, kRed);
     bitmap.SetHeight(2);
-    EXPECT_EQ(Colors(bitmap), (std::vector{kWhite, kRed, kWhite, kWhite}));
+    EXPECT_EQ(BitmapColors(bitmap), (std::vector{kWhite, kRed, kWhite, kWhite}));
     bitmap.SetWidth(1);
-    EXPECT_EQ(Colors(bitmap), (std::vector{kWhite, kWhite}));
+    EXPECT_EQ(BitmapColors(bitmap), (std::vector{kWhite, kWhite}));
     bitmap.SetSize(0, 5);
     EXPECT_TRUE(bitmap.Empty());
     EXPECT_EQ(bitmap.Canvas().Pixels(0, 0), gdi::CLR_INVALID) << "the canvas follows the bitmap";
@@ -72,19 +60,19 @@ TEST(Bitmap, ResizingKeepsTheOverlapAndFillsTheRestWhite) {
 TEST(Bitmap, PixelFormatsConvertThroughThePaletteOrTheDefaultColours) {
     TBitmap bitmap;
     Paint(bitmap);
-    const std::vector<gdi::TColorRef> painted = Colors(bitmap);
+    const std::vector<gdi::TColorRef> painted = BitmapColors(bitmap);
 
     // The default colours hold black, white, red and blue at every indexed depth.
     for (TPixelFormat f : {TPixelFormat::pf8bit, TPixelFormat::pf4bit, TPixelFormat::pf24bit,
                            TPixelFormat::pf32bit}) {
         bitmap.SetPixelFormat(f);
         EXPECT_EQ(bitmap.PixelFormat(), f);
-        EXPECT_EQ(Colors(bitmap), painted) << static_cast<int>(f);
+        EXPECT_EQ(BitmapColors(bitmap), painted) << static_cast<int>(f);
     }
     // One bit: the nearest of black and white.
     bitmap.SetPixelFormat(TPixelFormat::pf1bit);
     EXPECT_TRUE(bitmap.Monochrome());
-    EXPECT_EQ(Colors(bitmap), (std::vector{kBlack, kBlack, kBlack, kWhite, kBlack, kBlack}));
+    EXPECT_EQ(BitmapColors(bitmap), (std::vector{kBlack, kBlack, kBlack, kWhite, kBlack, kBlack}));
 
     // With a palette set, an indexed format takes its colours.
     TBitmap withPalette;
@@ -94,7 +82,7 @@ TEST(Bitmap, PixelFormatsConvertThroughThePaletteOrTheDefaultColours) {
     const auto palette = gdi::CreatePalette(log);
     withPalette.SetPalette(palette.get());
     withPalette.SetPixelFormat(TPixelFormat::pf8bit);
-    EXPECT_EQ(Colors(withPalette),
+    EXPECT_EQ(BitmapColors(withPalette),
               (std::vector{RGB(200, 0, 0), RGB(0, 0, 200), RGB(10, 10, 10), RGB(240, 240, 240),
                            RGB(200, 0, 0), RGB(0, 0, 200)}));
     // Setting a palette on an indexed bitmap recolours its indexes.
@@ -123,7 +111,7 @@ TEST(Bitmap, TransparentBitmapsLeaveTheirColourOut) {
     canvas.Draw(0, 0, bitmap);
     EXPECT_EQ(canvas.Pixels(0, 0), RGB(1, 2, 3));
     EXPECT_EQ(canvas.Pixels(0, 1), kWhite);
-    EXPECT_EQ(Colors(bitmap)[0], kRed) << "drawing leaves the bitmap as it was";
+    EXPECT_EQ(BitmapColors(bitmap)[0], kRed) << "drawing leaves the bitmap as it was";
 }
 
 TEST(Bitmap, CopiesAreIndependentAndCanvasDrawingIsAChange) {
@@ -158,7 +146,7 @@ TEST(Bitmap, BmpFilesRoundTripAndAgreeWithQt) {
         in.SetPosition(0);
         reread.LoadFromStream(in);
         EXPECT_EQ(reread.PixelFormat(), f);
-        EXPECT_EQ(Colors(reread), Colors(bitmap));
+        EXPECT_EQ(BitmapColors(reread), BitmapColors(bitmap));
 
         const QImage qt = ReadByQt(bytes);
         ASSERT_FALSE(qt.isNull());
@@ -281,7 +269,7 @@ TEST(Bitmap, TheClipboardCarriesTheColours) {
     Clipboard().Assign(bitmap);
     TBitmap pasted;
     Clipboard().AssignTo(pasted);
-    EXPECT_EQ(Colors(pasted), Colors(bitmap));
+    EXPECT_EQ(BitmapColors(pasted), BitmapColors(bitmap));
     TBitmap empty;
     EXPECT_THROW(Clipboard().Assign(empty), EInvalidGraphicOperation);
 }

@@ -5,6 +5,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
+#include "tests/common/GraphicSupport.h"
 #include "tests/common/MessageCapture.h"
 
 #include <QCoreApplication>
@@ -16,9 +17,6 @@
 using gdi::RGB;
 
 namespace {
-
-constexpr gdi::TColorRef kRed = RGB(255, 0, 0);
-constexpr gdi::TColorRef kBlue = RGB(0, 0, 255);
 
 // A parent that paints a known background, with an image control inside.
 struct TImageHost {
@@ -35,16 +33,7 @@ struct TImageHost {
     }
 
     // The control's pixels as painted, row by row.
-    std::vector<gdi::TColorRef> Painted() const {
-        const QImage shot = Image->grab().toImage();
-        std::vector<gdi::TColorRef> out;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x) {
-                const QRgb c = shot.pixel(x, y);
-                out.push_back(RGB(qRed(c), qGreen(c), qBlue(c)));
-            }
-        return out;
-    }
+    std::vector<gdi::TColorRef> Painted() const { return ImageColors(Image->grab().toImage()); }
 };
 
 // 2 x 1: red, blue.

@@ -4,6 +4,7 @@
 
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
+#include "tests/common/GraphicSupport.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,21 +14,8 @@ using gdi::RGB;
 namespace {
 
 // A graphic class that can't be copied.
-class TFixedGraphic : public TGraphic {
-public:
-    const char* ClassName() const override { return "TFixedGraphic"; }
-    int Width() const override { return 1; }
-    int Height() const override { return 1; }
-    void SetWidth(int) override {}
-    void SetHeight(int) override {}
-    bool Empty() const override { return false; }
-    void Draw(TCanvas&, const TRect&) override {}
-    void LoadFromStream(TStream&) override {}
-    void SaveToStream(TStream&) override {}
-};
-
 std::unique_ptr<TGraphic> NewFixed() {
-    return std::make_unique<TFixedGraphic>();
+    return std::make_unique<TStubGraphic>("TFixedGraphic");
 }
 
 } // namespace
@@ -57,7 +45,7 @@ TEST(Picture, KeepsACopyOfWhatItIsGiven) {
     EXPECT_EQ(changes, 2);
 
     // A graphic that can't be copied leaves the picture as it was.
-    TFixedGraphic fixed;
+    TStubGraphic fixed("TFixedGraphic");
     EXPECT_THROW(picture.SetGraphic(&fixed), EInvalidGraphicOperation);
     EXPECT_EQ(picture.Graphic(), copy);
 

@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/Blit.h"
+#include "tests/common/TestColors.h"
 
 #include <memory>
 #include <vector>
@@ -33,10 +34,3 @@ struct TTestSurface {
         return out;
     }
 };
-
-constexpr gdi::TColorRef kRed = gdi::RGB(255, 0, 0);
-constexpr gdi::TColorRef kGreen = gdi::RGB(0, 255, 0);
-constexpr gdi::TColorRef kBlue = gdi::RGB(0, 0, 255);
-constexpr gdi::TColorRef kBlack = gdi::RGB(0, 0, 0);
-constexpr gdi::TColorRef kWhite = gdi::RGB(255, 255, 255);
-constexpr gdi::TColorRef kGrey = gdi::RGB(128, 128, 128);

@@ -23,14 +23,6 @@ std::vector<std::string> FixtureNames() {
     return names;
 }
 
-std::vector<gdi::TColorRef> BitmapColors(TBitmap& bitmap) {
-    std::vector<gdi::TColorRef> out;
-    for (int y = 0; y < bitmap.Height(); ++y)
-        for (int x = 0; x < bitmap.Width(); ++x)
-            out.push_back(bitmap.Canvas().Pixels(x, y));
-    return out;
-}
-
 std::vector<gdi::TColorRef> PngColors(const TPngGraphic& png) {
     std::vector<gdi::TColorRef> out;
     for (int y = 0; y < png.Height(); ++y)

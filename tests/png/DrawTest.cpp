@@ -11,13 +11,6 @@ using gdi::RGB;
 
 namespace {
 
-constexpr gdi::TColorRef kWhite = RGB(255, 255, 255);
-constexpr gdi::TColorRef kGrey = RGB(128, 128, 128);
-constexpr gdi::TColorRef kRed = RGB(255, 0, 0);
-constexpr gdi::TColorRef kGreen = RGB(0, 255, 0);
-constexpr gdi::TColorRef kBlue = RGB(0, 0, 255);
-constexpr gdi::TColorRef kBlack = RGB(0, 0, 0);
-
 TBytes Plte(std::initializer_list<int> rgb) {
     return Chunk("PLTE", Bytes(rgb));
 }

@@ -14,11 +14,6 @@ using gdi::RGB;
 
 namespace {
 
-gdi::TColorRef Shown(const QImage& shot, int x, int y) {
-    const QRgb c = shot.pixel(x, y);
-    return RGB(qRed(c), qGreen(c), qBlue(c));
-}
-
 // A white pane with the control at (3, 4), sized by its picture.
 struct TPane {
     QWidget Pane;
@@ -47,9 +42,9 @@ TEST(ImageControl, ShowsAnAlphaImageBlendedOverThePane) {
     }
     EXPECT_EQ(pane.Image->size(), QSize(2, 1));
     const QImage shot = pane.Pane.grab().toImage();
-    EXPECT_EQ(Shown(shot, 3, 4), RGB(227, 177, 127));
-    EXPECT_EQ(Shown(shot, 4, 4), RGB(1, 2, 3));
-    EXPECT_EQ(Shown(shot, 5, 4), RGB(255, 255, 255));
+    EXPECT_EQ(ImageColor(shot, 3, 4), RGB(227, 177, 127));
+    EXPECT_EQ(ImageColor(shot, 4, 4), RGB(1, 2, 3));
+    EXPECT_EQ(ImageColor(shot, 5, 4), RGB(255, 255, 255));
 }
 
 TEST(ImageControl, AnImageWithAPaletteIndexBeyondItsPaletteRepaintsWithoutReports) {
@@ -61,8 +56,8 @@ TEST(ImageControl, AnImageWithAPaletteIndexBeyondItsPaletteRepaintsWithoutReport
     pane.Image->Picture().SetGraphic(&png);
     for (int repaint = 0; repaint < 3; ++repaint) {
         const QImage shot = pane.Pane.grab().toImage();
-        EXPECT_EQ(Shown(shot, 3, 4), RGB(127, 127, 255));
-        EXPECT_EQ(Shown(shot, 4, 4), RGB(0, 0, 0));
+        EXPECT_EQ(ImageColor(shot, 3, 4), RGB(127, 127, 255));
+        EXPECT_EQ(ImageColor(shot, 4, 4), RGB(0, 0, 0));
         QCoreApplication::processEvents();
     }
     EXPECT_TRUE(messages.Texts().empty());

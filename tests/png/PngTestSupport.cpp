@@ -120,14 +120,6 @@ unsigned Pattern(unsigned x, unsigned y, unsigned channel, unsigned depth) {
     return v & ((1u << depth) - 1);
 }
 
-std::vector<gdi::TColorRef> TTestCanvas::Colors() const {
-    std::vector<gdi::TColorRef> out;
-    for (int y = 0; y < Canvas.Height(); ++y)
-        for (int x = 0; x < Canvas.Width(); ++x)
-            out.push_back(At(x, y));
-    return out;
-}
-
 std::vector<gdi::TColorRef> DrawnColors(TPngGraphic& png, int width, int height,
                                         gdi::TColorRef background, const TRect& rect) {
     TTestCanvas canvas(width, height, background);

@@ -7,6 +7,7 @@
 #include "gui/Stream.h"
 #include "platform/gdi/Bitmaps.h"
 #include "png/pnggraphic.h"
+#include "tests/common/GraphicSupport.h"
 
 #include <cstdint>
 #include <memory>
@@ -71,8 +72,7 @@ struct TTestCanvas {
         Canvas.FillRect(Bounds(0, 0, width, height));
     }
     gdi::TColorRef At(int x, int y) const { return Canvas.Pixels(x, y); }
-    // Every pixel, row by row from the top.
-    std::vector<gdi::TColorRef> Colors() const;
+    std::vector<gdi::TColorRef> Colors() const { return CanvasColors(Canvas); }
 };
 
 // `png` drawn into `rect` of a `width` x `height` canvas of `background`.
