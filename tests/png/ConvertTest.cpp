@@ -15,14 +15,6 @@ using gdi::RGB;
 
 namespace {
 
-std::vector<std::string> FixtureNames() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(FixturePath("")))
-        if (entry.path().extension() == ".png")
-            names.push_back(entry.path().filename().string());
-    return names;
-}
-
 std::vector<gdi::TColorRef> PngColors(const TPngGraphic& png) {
     std::vector<gdi::TColorRef> out;
     for (int y = 0; y < png.Height(); ++y)

@@ -3,7 +3,7 @@
 #include "png/pngmessages.h"
 #include "tests/png/PngTestSupport.h"
 
-#include <filesystem>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -173,9 +173,8 @@ TEST(Draw, APaletteIndexBeyondThePaletteDrawsBlackWithoutRaising) {
 
 TEST(Draw, EveryColourTypeDrawsTheSameAfterASaveAndALoad) {
     std::vector<std::pair<std::string, TBytes>> images;
-    for (const auto& entry : std::filesystem::directory_iterator(FixturePath("")))
-        if (entry.path().extension() == ".png")
-            images.emplace_back(entry.path().filename().string(), ReadFileBytes(entry.path()));
+    for (const std::string& name : FixtureNames())
+        images.emplace_back(name, ReadFileBytes(FixturePath(name)));
     images.emplace_back("palette, partial tRNS",
                         SimplePng(Ihdr(3, 1, 2, 3), Bytes({0, 0x1B}),
                                   Plte({255, 0, 0, 0, 255, 0, 0, 0, 255, 9, 9, 9}) +

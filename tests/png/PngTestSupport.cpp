@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <zlib.h>
@@ -107,6 +108,14 @@ TBytes DecodedRgba(const TPngGraphic& png) {
 std::string FixturePath(const std::string& name) {
     const char* root = std::getenv("JIB_TEST_DATA");
     return std::string(root ? root : "tests/data") + "/png/" + name;
+}
+
+std::vector<std::string> FixtureNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(FixturePath("")))
+        if (entry.path().extension() == ".png")
+            names.push_back(entry.path().filename().string());
+    return names;
 }
 
 TBytes ReadFileBytes(const std::string& path) {

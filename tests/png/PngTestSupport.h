@@ -56,6 +56,8 @@ TBytes DecodedRgba(const TPngGraphic& png);
 std::uint32_t BitmapValue(const TPngGraphic& png, int x, int y);
 
 std::string FixturePath(const std::string& name);
+// The names of every PNG file among the fixtures.
+std::vector<std::string> FixtureNames();
 TBytes ReadFileBytes(const std::string& path);
 
 // The pattern every make_fixtures.py image shows.
