@@ -206,7 +206,8 @@ std::vector<std::uint8_t> BmpFile(const TBmpFields& f) {
     put(f.Planes, 2);
     put(f.BitCount, 2);
     put(f.Compression, 4);
-    put(0, 4 * 3);
+    for (int field = 0; field < 3; ++field) // image size, resolutions: no reader trusts them
+        put(0, 4);
     put(f.ClrUsed, 4);
     put(0, 4);
     put(0x00102030, 4); // the colour table's one entry
