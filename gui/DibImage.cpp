@@ -11,12 +11,12 @@ QImage DibToQImage(const gdi::TDibSection& bitmap) {
     if (image.isNull() || static_cast<std::size_t>(image.bytesPerLine()) != bitmap.Width() * 4u ||
         gdi::GetDIBits(nullptr, bitmap, 0, bitmap.Height(), image.bits(), info) == 0)
         return {};
-    // Qt reads the unused byte as alpha and expects it at 255 in this format.
-    for (int y = 0; y < image.height(); ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            row[x] |= 0xFF000000u;
-    }
+    // Qt reads the unused byte as alpha and expects it at 255 in this format. The rows are
+    // packed (checked above), so the pixels are one run.
+    auto* pixel = reinterpret_cast<std::uint32_t*>(image.bits());
+    const std::size_t count = static_cast<std::size_t>(image.width()) * image.height();
+    for (std::size_t i = 0; i < count; ++i)
+        pixel[i] |= 0xFF000000u;
     return image;
 }
 

@@ -4,7 +4,9 @@
 #include "platform/gdi/Palette.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace gdi {
@@ -67,6 +69,79 @@ bool SameValueMeaning(const TDibView& a, const TDibView& b) {
            std::equal(a.Colors, a.Colors + a.ColorCount, b.Colors);
 }
 
+// The copies every repaint makes (a PNG bitmap onto the canvas, the canvas into the blend's
+// scratch bitmap and back, the canvas to Qt) put colours into 32-bit bitmaps without raster
+// arithmetic. They take this road: the source depth fixed at compile time, indexed colours
+// looked up in a table made once, whole spans where a 32-bit source is not stretched. The
+// fourth byte of a 32-bit pixel carries no colour; such copies bring the source's along.
+template <int Bits>
+void CopyColorsTo32(const TDibView& dest, const TDibView& source, const std::vector<int>& columns,
+                    const std::vector<int>& rows, int firstColumn, int firstRow, bool unstretched) {
+    std::array<std::uint32_t, kMaxColorTableEntries> table{};
+    if constexpr (Bits <= 8)
+        for (int i = 0; i < kMaxColorTableEntries; ++i)
+            table[i] = DirectValue(QuadToColor(source.Colors[i]));
+    // An unstretched copy samples one unbroken run of source columns; only its ends can
+    // fall outside the source.
+    const auto valid = std::find_if(columns.begin(), columns.end(), [](int c) { return c >= 0; });
+    const auto count = std::count_if(columns.begin(), columns.end(), [](int c) { return c >= 0; });
+    const bool span = Bits == 32 && unstretched && count > 0;
+    const std::size_t spanStart = static_cast<std::size_t>(valid - columns.begin());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r] < 0)
+            continue;
+        const std::uint8_t* from = source.Row(rows[r]);
+        // `dest` views writable memory (see RasterBlit's declaration).
+        auto* to = const_cast<std::uint8_t*>(dest.Row(firstRow + static_cast<int>(r))) +
+                   4 * static_cast<std::size_t>(firstColumn);
+        if (span) {
+            std::memcpy(to + 4 * spanStart, from + 4 * static_cast<std::size_t>(*valid),
+                        4 * static_cast<std::size_t>(count));
+            continue;
+        }
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            if (columns[c] < 0)
+                continue;
+            const auto x = static_cast<std::size_t>(columns[c]);
+            std::uint32_t v;
+            if constexpr (Bits <= 8)
+                v = table[ReadPixelValue(from, x, Bits)];
+            else if constexpr (Bits == 24)
+                v = from[3 * x] | from[3 * x + 1] << 8 | from[3 * x + 2] << 16;
+            else
+                std::memcpy(&v, from + 4 * x, 4);
+            std::memcpy(to + 4 * c, &v, 4);
+        }
+    }
+}
+
+// Answers false when the copy is not one CopyColorsTo32 takes.
+bool TryCopyColorsTo32(const TDibView& dest, const TDibView& source,
+                       const std::vector<int>& columns, const std::vector<int>& rows,
+                       int firstColumn, int firstRow, bool unstretched, TRasterOp rop,
+                       const TBlitRules& rules) {
+    if (dest.BitCount != 32 || rop != SRCCOPY || rules.SourceMono || rules.DestMono)
+        return false;
+    const auto copy = [&](auto copier) {
+        copier(dest, source, columns, rows, firstColumn, firstRow, unstretched);
+        return true;
+    };
+    switch (source.BitCount) {
+    case 1:
+        return copy(CopyColorsTo32<1>);
+    case 4:
+        return copy(CopyColorsTo32<4>);
+    case 8:
+        return copy(CopyColorsTo32<8>);
+    case 24:
+        return copy(CopyColorsTo32<24>);
+    case 32:
+        return copy(CopyColorsTo32<32>);
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 bool IsKnownRasterOp(std::uint32_t rop) {
@@ -93,6 +168,10 @@ void RasterBlit(const TDibView& dest, const TBlitRect& to, const TDibView& sourc
         SampleMap(to.X, to.W, from.X, from.W, dest.Width, source.Width, firstColumn);
     const std::vector<int> rows =
         SampleMap(to.Y, to.H, from.Y, from.H, dest.Height, source.Height, firstRow);
+    const bool unstretched = to.W == from.W && to.W > 0;
+    if (TryCopyColorsTo32(dest, source, columns, rows, firstColumn, firstRow, unstretched, rop,
+                          rules))
+        return;
 
     const std::uint32_t mask = PixelValueMask(dest.BitCount);
     const bool sameValues =
