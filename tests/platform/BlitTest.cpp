@@ -87,9 +87,11 @@ TEST(Blit, PixelsOutsideEitherBitmapAreLeftAlone) {
     EXPECT_EQ(dest.Colors()[0], kWhite);
     // The source rectangle runs past the source's right edge: that column is not drawn.
     gdi::BitBlt(*dest.DC, 1, 1, 2, 2, *source.DC, 1, 0, gdi::SRCCOPY);
+    // ...and here past its left edge.
+    gdi::BitBlt(*dest.DC, 0, 2, 2, 1, *source.DC, -1, 1, gdi::SRCCOPY);
     EXPECT_EQ(dest.Colors(), (std::vector{kWhite, kGrey, kGrey, //
                                           kGrey, kGreen, kGrey, //
-                                          kGrey, kWhite, kGrey}));
+                                          kGrey, kBlue, kGrey}));
 }
 
 TEST(Blit, IndexedDestinationsTakeTheNearestColour) {
