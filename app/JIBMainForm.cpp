@@ -4,6 +4,7 @@
 #include "app/FbSplit.h"
 #include "app/JibAboutForm.h"
 #include "gui/Application.h"
+#include "gui/Image.h"
 #include "shell/FbFrameController.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkFiles.h"
@@ -83,9 +84,11 @@ void TfrmJIBMain::CreateComponents() {
     pnlPreview->setFont(TahomaPixels(16, true));
     pnlPreview->SetCaption(kPlaceholder);
 
-    imgPreview = new QWidget(pnlPreview);
+    // Sized by its picture; the preview code only ever places it.
+    imgPreview = new TImage(pnlPreview);
     imgPreview->setObjectName("imgPreview");
     imgPreview->setGeometry(8, 8, 105, 105);
+    imgPreview->SetAutoSize(true);
     imgPreview->hide();
 
     FillPane(splitMain->UpperLeft(), splitBrowser);

@@ -15,6 +15,7 @@ class TFbShellList;
 class TFbShellTree;
 class TFbSplitter;
 class TFbTreeNode;
+class TImage;
 
 class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
     TFbShellTree* rstFiles = nullptr;
     TFbShellList* rslFiles = nullptr;
     TFbPanel* pnlPreview = nullptr;
-    QWidget* imgPreview = nullptr;
+    TImage* imgPreview = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* miExit = nullptr;

@@ -20,3 +20,11 @@ void TGraphic::SaveToFile(const std::string& fileName) {
     TFileStream stream(fileName, TFileStream::fmCreate);
     SaveToStream(stream);
 }
+
+void TGraphic::LoadFromClipboardFormat(const QMimeData& /*data*/) {
+    throw EInvalidGraphic("Unsupported clipboard format");
+}
+
+void TGraphic::SaveToClipboardFormat(QMimeData& /*data*/) {
+    throw EInvalidGraphicOperation(Format("A %s can't be put on the clipboard", ClassName()));
+}

@@ -6,13 +6,33 @@
 #include "gui/Exceptions.h"
 #include "platform/Geometry.h"
 
+#include <functional>
+#include <memory>
 #include <string>
 
+class QMimeData;
 class TCanvas;
 class TStream;
 
+namespace gdi {
+class TPalette;
+}
+
 // Raised when a graphic is assigned from or to a class it can't convert.
 class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Raised for graphic data that can't be read: a damaged file, an unknown file extension, a
+// clipboard without a picture.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Raised when a graphic is asked for something its class can't do.
+class EInvalidGraphicOperation : public Exception {
 public:
     using Exception::Exception;
 };
@@ -26,6 +46,9 @@ public:
 
     // The class's name as users and error texts know it ("TPngGraphic").
     virtual const char* ClassName() const { return "TGraphic"; }
+    // A new, empty graphic of exactly this class; null for classes that can't be copied.
+    // Pictures take their copies through it.
+    virtual std::unique_ptr<TGraphic> NewInstance() const { return nullptr; }
 
     virtual int Width() const = 0;
     virtual int Height() const = 0;
@@ -36,6 +59,10 @@ public:
     // The stored flag; graphics that know their own transparency answer that instead.
     virtual bool Transparent() const { return FTransparent; }
     virtual void SetTransparent(bool value) { FTransparent = value; }
+
+    // The graphic's colours as a palette, owned by the graphic; null when it has none.
+    virtual gdi::TPalette* Palette() const { return nullptr; }
+    virtual void SetPalette(const gdi::TPalette* /*value*/) {}
 
     // Draws the graphic into `rect` of `canvas`.
     virtual void Draw(TCanvas& canvas, const TRect& rect) = 0;
@@ -52,6 +79,20 @@ public:
     // stream operations; the file is closed on every exit.
     virtual void LoadFromFile(const std::string& fileName);
     virtual void SaveToFile(const std::string& fileName);
+
+    // Reads the picture the clipboard data holds; the default raises EInvalidGraphic.
+    virtual void LoadFromClipboardFormat(const QMimeData& data);
+    // Puts the graphic into clipboard data; the default raises EInvalidGraphicOperation.
+    virtual void SaveToClipboardFormat(QMimeData& data);
+
+    // Raised after the graphic's content changed (a load, an assignment, a pixel set).
+    std::function<void(TGraphic* sender)> OnChange;
+
+protected:
+    void Changed() {
+        if (OnChange)
+            OnChange(this);
+    }
 
 private:
     bool FTransparent = false;

@@ -1,6 +1,9 @@
 #include "png/pnggraphic.h"
 
+#include "gui/Bitmap.h"
+#include "gui/Picture.h"
 #include "gui/Stream.h"
+#include "platform/gdi/Palette.h"
 #include "png/pngmessages.h"
 
 #include <cmath>
@@ -25,6 +28,20 @@ bool ReadType(TStream& stream, png::TChunkType& type) {
     return png::ReadFully(stream, type.data(), type.size()) == type.size();
 }
 
+std::unique_ptr<TGraphic> NewPngGraphic() {
+    return std::make_unique<TPngGraphic>();
+}
+
+// The class is known to pictures for as long as the library is loaded, so that loading a
+// picture from a ".png" file and the pictures' file dialogs find it.
+struct TPngRegistration {
+    TPngRegistration() {
+        TPicture::RegisterFileFormat("PNG", "Portable Network Graphics", NewPngGraphic);
+    }
+    ~TPngRegistration() { TPicture::UnregisterGraphicClass(NewPngGraphic); }
+};
+const TPngRegistration kPngRegistration;
+
 } // namespace
 
 TPngGraphic::TPngGraphic() : FChunkList(*this) {
@@ -33,6 +50,10 @@ TPngGraphic::TPngGraphic() : FChunkList(*this) {
 
 TPngGraphic::~TPngGraphic() {
     ClearChunks();
+}
+
+std::unique_ptr<TGraphic> TPngGraphic::NewInstance() const {
+    return NewPngGraphic();
 }
 
 void TPngGraphic::ClearChunks() {
@@ -109,17 +130,11 @@ bool TPngGraphic::Transparent() const {
     return TransparencyMode() != png::TTransparencyMode::ptmNone;
 }
 
-void TPngGraphic::Draw(TCanvas& /*canvas*/, const TRect& /*rect*/) {
-    if (!HeaderPresent())
-        return;
-    // Drawing needs the raster canvas and the blits of the drawing layer, which are not
-    // part of this library yet.
-    throw EInvalidOperation("TPngGraphic can't draw yet: the raster drawing layer is missing");
-}
-
 void TPngGraphic::Assign(const TGraphic& source) {
     if (const auto* png = dynamic_cast<const TPngGraphic*>(&source))
         AssignPng(*png);
+    else if (const auto* bitmap = dynamic_cast<const TBitmap*>(&source))
+        AssignHandle(bitmap->Handle(), bitmap->Transparent(), bitmap->TransparentColor());
     else
         TGraphic::Assign(source);
 }
@@ -147,11 +162,19 @@ void TPngGraphic::AssignPng(const TPngGraphic& source) {
         FChunkList.SetItem(i, std::move(chunk));
         to->Assign(*from);
     }
+    Changed();
 }
 
 void TPngGraphic::LoadFromStream(TStream& stream) {
     ClearChunks();
-    ReadChunks(stream);
+    try {
+        ReadChunks(stream);
+    } catch (...) {
+        // Whatever was read stays, and it is no longer what was there before.
+        Changed();
+        throw;
+    }
+    Changed();
 }
 
 void TPngGraphic::ReadChunks(TStream& stream) {

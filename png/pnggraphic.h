@@ -8,6 +8,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+
+class TBitmap;
+
+namespace gdi {
+class TPalette;
+}
 
 namespace png {
 
@@ -47,6 +54,7 @@ public:
     ~TPngGraphic() override;
 
     const char* ClassName() const override { return "TPngGraphic"; }
+    std::unique_ptr<TGraphic> NewInstance() const override;
 
     int Width() const override;
     int Height() const override;
@@ -55,10 +63,43 @@ public:
     void SetHeight(int value) override;
     bool Empty() const override;
     bool Transparent() const override;
+    // Greyscale and palette images: a palette of the 256 colour-table entries, built on the
+    // first request and kept until the bitmap is prepared anew or a palette is set. Other
+    // images: null. Both need the header.
+    gdi::TPalette* Palette() const override;
+    // Greyscale and palette images take up to 256 colours of `value` into their colour
+    // table; other images ignore it. Needs the header.
+    void SetPalette(const gdi::TPalette* value) override;
+
+    // No transparency: the image stretched into `rect`. One transparent colour: the same,
+    // with holes where that colour is. Alpha: blended over the canvas at the image's own
+    // size, its top-left corner at the rectangle's.
     void Draw(TCanvas& canvas, const TRect& rect) override;
+
+    // Takes another PNG object's image (a deep copy) or a framework bitmap's pixels.
     void Assign(const TGraphic& source) override;
+    // Gives a framework bitmap this image's pixels, colours and transparent colour.
+    void AssignTo(TGraphic& dest) const override;
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
+    // Through a framework bitmap: what the image looks like drawn, without transparency.
+    void LoadFromClipboardFormat(const QMimeData& data) override;
+    void SaveToClipboardFormat(QMimeData& data) override;
+
+    // The colour of pixel (x, y) as it is drawn; 0 outside the image. Raises EPngError for
+    // a palette index beyond the palette.
+    gdi::TColorRef Pixels(int x, int y) const;
+    // Sets pixel (x, y) to `color`, or to the nearest colour the image's colour table
+    // holds; nothing outside the image. The alpha plane is left as it is.
+    void SetPixels(int x, int y, gdi::TColorRef color);
+
+    // Builds the image from a framework bitmap's pixels: a palette image below 16 bits per
+    // pixel, RGB above, with `transparentColor` as the one transparent colour when
+    // `transparent` is set. An empty bitmap leaves the object empty.
+    void AssignHandle(const gdi::TDibSection* handle, bool transparent,
+                      gdi::TColorRef transparentColor);
+    // Drops the palette built for the current bitmap (the header prepares a new one).
+    void FreeCachedPalette();
 
     // Resets both gamma tables to the identity and destroys every chunk.
     void ClearChunks();
@@ -94,6 +135,12 @@ public:
 private:
     void ReadChunks(TStream& stream);
     void AssignPng(const TPngGraphic& source);
+    void AssignToBitmap(TBitmap& bitmap) const;
+    // The palette index of pixel (x, y) of a greyscale or palette image.
+    unsigned PixelIndex(int x, int y) const;
+    void DrawStretched(TCanvas& canvas, const TRect& rect);
+    void DrawMasked(TCanvas& canvas, const TRect& rect);
+    void DrawBlended(TCanvas& canvas, const TRect& rect);
 
     png::TGammaTable FGammaTable{};
     png::TGammaTable FInverseTable{};
@@ -101,5 +148,6 @@ private:
     std::uint8_t FCompressionLevel = 7;
     std::uint8_t FInterlaceMethod = 0;
     std::uint64_t FMaxPixels = png::kDefaultMaxPixels;
+    mutable std::unique_ptr<gdi::TPalette> FPalette;
     TPNGList FChunkList;
 };

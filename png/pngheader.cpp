@@ -121,6 +121,7 @@ void TChunkIHDR::PrepareImageData() {
     }
     FImageDC = gdi::CreateCompatibleDC(nullptr);
     FImageHandle = gdi::TDibSection::Create(FBitmapInfo);
+    Owner().FreeCachedPalette();
     if (!FImageHandle) {
         FreeImageData();
         png::RaiseError<EPNGOutMemory>(png::EPNGOutMemoryText);

@@ -3,6 +3,7 @@
 // table for greyscale and palette, alpha split into its own plane).
 #pragma once
 
+#include "platform/gdi/DibPixels.h"
 #include "png/pnggraphic.h"
 
 #include <cstddef>
@@ -31,16 +32,7 @@ constexpr std::uint32_t PassPixels(const TAdam7Pass& pass, std::uint32_t width) 
 // The value of pixel x in a bitmap row of 1, 4, 8 or 24 bits per pixel: a colour-table
 // index, or for 24 bits blue | green << 8 | red << 16.
 inline unsigned BitmapPixel(const std::uint8_t* row, std::size_t x, int bitCount) {
-    switch (bitCount) {
-    case 1:
-        return (row[x / 8] >> (7 - x % 8)) & 1;
-    case 4:
-        return (row[x / 2] >> (x % 2 ? 0 : 4)) & 15;
-    case 8:
-        return row[x];
-    default:
-        return row[3 * x] | row[3 * x + 1] << 8 | row[3 * x + 2] << 16;
-    }
+    return gdi::ReadPixelValue(row, x, bitCount);
 }
 
 // Data bytes of a filtered row of `pixels` pixels, without its filter type byte.

@@ -16,6 +16,21 @@ bool IsSupportedBitCount(int bitCount) {
     return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24 || bitCount == 32;
 }
 
+std::size_t AbsoluteHeight(const TBitmapInfoHeader& h) {
+    return static_cast<std::size_t>(h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight);
+}
+
+// The stride of a header this library can hold, or 0 when it can't.
+std::size_t UsableStride(const TBitmapInfoHeader& h) {
+    if (h.biSize < kBitmapInfoHeaderSize || h.biPlanes != 1 || h.biCompression != BI_RGB ||
+        h.biHeight == 0 || h.biHeight == std::numeric_limits<std::int32_t>::min())
+        return 0;
+    const std::size_t stride = DibStride(h.biWidth, h.biBitCount);
+    if (stride == 0 || AbsoluteHeight(h) > kMaxDibBytes / stride)
+        return 0;
+    return stride;
+}
+
 } // namespace
 
 std::size_t DibStride(std::int64_t width, int bitCount) {
@@ -33,17 +48,28 @@ int DibColorCount(int bitCount) {
     return bitCount >= 1 && bitCount <= 8 ? 1 << bitCount : 0;
 }
 
+bool MakeDibView(const TBitmapInfo& info, const void* bits, TDibView& view) {
+    const TBitmapInfoHeader& h = info.bmiHeader;
+    const std::size_t stride = UsableStride(h);
+    if (stride == 0 || !bits)
+        return false;
+    view.Bits = static_cast<const std::uint8_t*>(bits);
+    view.Width = h.biWidth;
+    view.Height = static_cast<int>(AbsoluteHeight(h));
+    view.TopDown = h.biHeight < 0;
+    view.BitCount = h.biBitCount;
+    view.Stride = stride;
+    view.Colors = info.bmiColors.data();
+    view.ColorCount = DibColorCount(h.biBitCount);
+    return true;
+}
+
 std::unique_ptr<TDibSection> TDibSection::Create(const TBitmapInfo& info) {
     const TBitmapInfoHeader& h = info.bmiHeader;
-    if (h.biSize < kBitmapInfoHeaderSize || h.biPlanes != 1 || h.biCompression != BI_RGB ||
-        h.biHeight == 0 || h.biHeight == std::numeric_limits<std::int32_t>::min())
-        return nullptr;
-    const std::size_t stride = DibStride(h.biWidth, h.biBitCount);
+    const std::size_t stride = UsableStride(h);
     if (stride == 0)
         return nullptr;
-    const auto height = static_cast<std::size_t>(h.biHeight < 0 ? -h.biHeight : h.biHeight);
-    if (height > kMaxDibBytes / stride)
-        return nullptr;
+    const std::size_t height = AbsoluteHeight(h);
 
     // calloc hands out zeroed memory the system maps lazily, so a large bitmap costs only
     // the rows that are actually written.
@@ -68,6 +94,15 @@ TDibSection::~TDibSection() {
 void TDibSection::SetColorTable(const TRGBQuad* colors, int count) {
     count = std::clamp(count, 0, ColorCount());
     std::copy(colors, colors + count, FColors.begin());
+}
+
+bool TDibSection::IsMonochrome() const {
+    return FBitCount == 1 && FColors[0] == TRGBQuad{0, 0, 0, 0} &&
+           FColors[1] == TRGBQuad{255, 255, 255, 0};
+}
+
+TDibView TDibSection::View() const {
+    return {FBits, FWidth, FHeight, FTopDown, FBitCount, FStride, FColors.data(), ColorCount()};
 }
 
 } // namespace gdi

@@ -72,6 +72,30 @@ std::size_t DibStride(std::int64_t width, int bitCount);
 // Entries a colour table holds for a depth: 2^bitCount up to 8 bits, none above.
 int DibColorCount(int bitCount);
 
+// Read access to pixels laid out as a DIB, wherever they live: a bitmap's own memory, or
+// a caller's pixels described by a bitmap information header (StretchDIBits, GetDIBits).
+struct TDibView {
+    const std::uint8_t* Bits = nullptr;
+    int Width = 0;
+    // Always positive; TopDown tells the storage order.
+    int Height = 0;
+    bool TopDown = false;
+    int BitCount = 0;
+    std::size_t Stride = 0;
+    const TRGBQuad* Colors = nullptr;
+    int ColorCount = 0;
+
+    // Image row `row` counted from the top.
+    const std::uint8_t* Row(int row) const {
+        const int stored = TopDown ? row : Height - 1 - row;
+        return Bits + static_cast<std::size_t>(stored) * Stride;
+    }
+};
+
+// A view of `bits` as `info` describes them; false when the header is not one this library
+// draws (the same rules as TDibSection::Create) or `bits` is null.
+bool MakeDibView(const TBitmapInfo& info, const void* bits, TDibView& view);
+
 // A bitmap with directly addressable pixels (what CreateDIBSection answers). The pixel
 // memory starts zeroed; the colour table is copied from the information it was made from,
 // as the platform does, and can be replaced later.
@@ -105,6 +129,12 @@ public:
     const std::array<TRGBQuad, kMaxColorTableEntries>& ColorTable() const { return FColors; }
     int ColorCount() const { return DibColorCount(FBitCount); }
     void SetColorTable(const TRGBQuad* colors, int count);
+
+    // Monochrome bitmaps (1 bit per pixel, black then white in the colour table) follow
+    // the platform's two-colour rules in blits instead of colour matching.
+    bool IsMonochrome() const;
+
+    TDibView View() const;
 
 private:
     TDibSection() = default;

@@ -14,6 +14,12 @@ TColorRef TMemoryDC::SetBkColor(TColorRef color) {
     return previous;
 }
 
+TColorRef TMemoryDC::SetTextColor(TColorRef color) {
+    const TColorRef previous = FTextColor;
+    FTextColor = color;
+    return previous;
+}
+
 std::unique_ptr<TMemoryDC> CreateCompatibleDC(const TMemoryDC* /*reference*/) {
     return std::make_unique<TMemoryDC>();
 }

@@ -24,9 +24,16 @@ public:
     // Answers the previous background colour.
     TColorRef SetBkColor(TColorRef color);
 
+    // When a monochrome bitmap is copied into a colour one, its 0-bits take the text colour
+    // of the destination context and its 1-bits the background colour.
+    TColorRef TextColor() const { return FTextColor; }
+    // Answers the previous text colour.
+    TColorRef SetTextColor(TColorRef color);
+
 private:
     TDibSection* FBitmap = nullptr;
     TColorRef FBkColor = RGB(255, 255, 255);
+    TColorRef FTextColor = RGB(0, 0, 0);
 };
 
 // A memory context for `reference` or, given none, for the screen. Every context here

@@ -1,6 +1,7 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JIBMainForm.h"
+#include "gui/Image.h"
 #include "gui/Application.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
@@ -83,6 +84,8 @@ TEST_F(MainFormTest, AFirstRunOpensCentredWithTheLayoutsSizesAndThePlaceholder) 
     EXPECT_EQ(form->pnlPreview->font().pixelSize(), 16);
     EXPECT_TRUE(form->pnlPreview->font().bold());
     EXPECT_FALSE(form->imgPreview->isVisible());
+    EXPECT_TRUE(form->imgPreview->AutoSize());
+    EXPECT_EQ(form->imgPreview->geometry(), QRect(8, 8, 105, 105));
     EXPECT_EQ(form->LastFolder(), ExeFolder());
     // The preview pane fills the right pane beside the 4-pixel bar.
     EXPECT_EQ(form->pnlPreview->mapTo(form->centralWidget(), QPoint(0, 0)), QPoint(304, 0));

@@ -1,9 +1,13 @@
 // Feeds arbitrary bytes to the PNG loader. Any outcome but a decoded image or one of the
 // framework's exceptions (a crash, a hang, a read out of bounds, an allocation past the
-// pixel budget) is a finding. Images that load are also copied, written and read back,
-// which must give the same pixels.
+// pixel budget) is a finding. Whatever loaded, even in part, is drawn in its own way and
+// stretched, and has its pixels read; images that load are also copied, written and read
+// back, which must give the same pixels.
+#include "gui/Canvas.h"
 #include "gui/Stream.h"
+#include "platform/gdi/Bitmaps.h"
 #include "png/pnggraphic.h"
+#include "png/pngmessages.h"
 #include "png/pngrows.h"
 
 #include <cstddef>
@@ -33,6 +37,25 @@ bool SamePixels(const TPngGraphic& a, const TPngGraphic& b) {
     return true;
 }
 
+// Drawing must never fail for an image with a bitmap: a failure would repeat on every
+// repaint of the control showing it.
+void DrawEveryWay(TPngGraphic& png) {
+    auto surface = gdi::CreateCompatibleBitmap(nullptr, 48, 40);
+    TCanvas canvas(surface.get());
+    canvas.FillRect(Bounds(0, 0, 48, 40));
+    png.Draw(canvas, Bounds(-3, -2, png.Width() * 2 + 1, png.Height() * 2 + 1));
+    png.Draw(canvas, Bounds(5, 7, 3, 2));
+    for (int i = 0; i < 8; ++i) {
+        const int x = png.Width() * i / 7 - (i == 7);
+        const int y = png.Height() * (7 - i) / 7 - (i == 0);
+        try {
+            (void)png.Pixels(x, y);
+        } catch (const EPngError&) {
+            // A palette index beyond the palette, asked for directly.
+        }
+    }
+}
+
 bool IsIdentity(const png::TGammaTable& table) {
     for (int i = 0; i < 256; ++i)
         if (table[i] != i)
@@ -55,6 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const Exception&) {
         // Refused input; what was read before the failure must still be consistent.
     }
+    // An exception escaping the drawing is a finding too.
+    if (png.HeaderPresent() && png.Header().ImageHandle())
+        DrawEveryWay(png);
     try {
         if (!png.HeaderPresent())
             return 0;

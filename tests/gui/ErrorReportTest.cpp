@@ -1,11 +1,13 @@
-#include "gui/Application.h"
 #include "gui/ErrorReport.h"
+
+#include "gui/Application.h"
 #include "gui/Exceptions.h"
 #include "tests/common/MessageCapture.h"
 
 #include <QCoreApplication>
 #include <QObject>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 TEST(ErrorReport, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
@@ -13,10 +15,10 @@ TEST(ErrorReport, AppendsAFullStopOnlyAfterCharactersThatSortAfterIt) {
     EXPECT_EQ(ErrorReportText("Error 42"), "Error 42.");
     EXPECT_EQ(ErrorReportText("Bad header/"), "Bad header/."); // "/" sorts after "."
     EXPECT_EQ(ErrorReportText("Done."), "Done.");
-    EXPECT_EQ(ErrorReportText("Really?"), "Really?.");          // "?" sorts after "."
-    EXPECT_EQ(ErrorReportText("Stop!"), "Stop!");               // "!" sorts before "."
+    EXPECT_EQ(ErrorReportText("Really?"), "Really?."); // "?" sorts after "."
+    EXPECT_EQ(ErrorReportText("Stop!"), "Stop!");      // "!" sorts before "."
     EXPECT_EQ(ErrorReportText("Dash-"), "Dash-");
-    EXPECT_EQ(ErrorReportText("Caf\xC3\xA9"), "Caf\xC3\xA9.");   // UTF-8 bytes sort high
+    EXPECT_EQ(ErrorReportText("Caf\xC3\xA9"), "Caf\xC3\xA9."); // UTF-8 bytes sort high
     EXPECT_EQ(ErrorReportText(""), "");
 }
 

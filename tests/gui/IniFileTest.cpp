@@ -1,5 +1,6 @@
-#include "gui/Exceptions.h"
 #include "gui/IniFile.h"
+
+#include "gui/Exceptions.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>

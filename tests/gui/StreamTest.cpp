@@ -1,10 +1,11 @@
-#include "gui/Exceptions.h"
 #include "gui/Stream.h"
+
+#include "gui/Exceptions.h"
 #include "tests/common/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 TEST(Stream, FileStreamsRoundTripAndReportPositions) {
     TempDir dir;

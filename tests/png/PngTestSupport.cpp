@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <zlib.h>
@@ -109,6 +110,14 @@ std::string FixturePath(const std::string& name) {
     return std::string(root ? root : "tests/data") + "/png/" + name;
 }
 
+std::vector<std::string> FixtureNames() {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(FixturePath("")))
+        if (entry.path().extension() == ".png")
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
 TBytes ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return TBytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -118,4 +127,11 @@ unsigned Pattern(unsigned x, unsigned y, unsigned channel, unsigned depth) {
     unsigned v = x * 37 + y * 101 + channel * 59 + x * y * 7 + (x ^ y) * 13;
     v ^= v >> 5;
     return v & ((1u << depth) - 1);
+}
+
+std::vector<gdi::TColorRef> DrawnColors(TPngGraphic& png, int width, int height,
+                                        gdi::TColorRef background, const TRect& rect) {
+    TTestCanvas canvas(width, height, background);
+    png.Draw(canvas.Canvas, rect);
+    return canvas.Colors();
 }

@@ -3,10 +3,14 @@
 // in small pieces, and the decoded image read back as RGBA.
 #pragma once
 
+#include "gui/Canvas.h"
 #include "gui/Stream.h"
+#include "platform/gdi/Bitmaps.h"
 #include "png/pnggraphic.h"
+#include "tests/common/GraphicSupport.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,7 +56,27 @@ TBytes DecodedRgba(const TPngGraphic& png);
 std::uint32_t BitmapValue(const TPngGraphic& png, int x, int y);
 
 std::string FixturePath(const std::string& name);
+// The names of every PNG file among the fixtures.
+std::vector<std::string> FixtureNames();
 TBytes ReadFileBytes(const std::string& path);
 
 // The pattern every make_fixtures.py image shows.
 unsigned Pattern(unsigned x, unsigned y, unsigned channel, unsigned depth);
+
+// A screen-format canvas of its own, filled with one colour.
+struct TTestCanvas {
+    std::unique_ptr<gdi::TDibSection> Surface;
+    TCanvas Canvas;
+
+    TTestCanvas(int width, int height, gdi::TColorRef background)
+        : Surface(gdi::CreateCompatibleBitmap(nullptr, width, height)), Canvas(Surface.get()) {
+        Canvas.SetBrushColor(background);
+        Canvas.FillRect(Bounds(0, 0, width, height));
+    }
+    gdi::TColorRef At(int x, int y) const { return Canvas.Pixels(x, y); }
+    std::vector<gdi::TColorRef> Colors() const { return CanvasColors(Canvas); }
+};
+
+// `png` drawn into `rect` of a `width` x `height` canvas of `background`.
+std::vector<gdi::TColorRef> DrawnColors(TPngGraphic& png, int width, int height,
+                                        gdi::TColorRef background, const TRect& rect);

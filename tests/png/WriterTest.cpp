@@ -147,24 +147,6 @@ TEST(Writer, ACopyOfAGammaCorrectedImageSavesLikeTheOriginal) {
     EXPECT_EQ(DecodedRgba(reread), DecodedRgba(original));
 }
 
-namespace {
-
-// A graphic of another kind, which a PNG object can't take over.
-class TOtherGraphic : public TGraphic {
-public:
-    const char* ClassName() const override { return "TOtherGraphic"; }
-    int Width() const override { return 1; }
-    int Height() const override { return 1; }
-    void SetWidth(int) override {}
-    void SetHeight(int) override {}
-    bool Empty() const override { return false; }
-    void Draw(TCanvas&, const TRect&) override {}
-    void LoadFromStream(TStream&) override {}
-    void SaveToStream(TStream&) override {}
-};
-
-} // namespace
-
 TEST(Writer, FilesAndForeignGraphics) {
     TempDir dir;
     TPngGraphic png;
@@ -175,7 +157,8 @@ TEST(Writer, FilesAndForeignGraphics) {
     EXPECT_EQ(DecodedRgba(again), DecodedRgba(png));
     EXPECT_THROW(again.LoadFromFile(dir.File("absent.png")), EFOpenError);
 
-    TOtherGraphic other;
+    // A graphic of another kind, which a PNG object can't take over.
+    TStubGraphic other("TOtherGraphic");
     try {
         png.Assign(other);
         ADD_FAILURE() << "assigned";
