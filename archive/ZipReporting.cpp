@@ -90,6 +90,13 @@ void TZipExtractor::HandleCallback(int action, int errorCode, std::uint32_t size
                                    const std::string& text) {
     // Exceptions from handlers pass on to the operation that made the call.
     DispatchCallback(action, errorCode, size, text);
+    AfterCallback(action, errorCode, text, size);
+    if (FCancelRequested)
+        throw EZipExtractor::CreateMsg(zm::Cancelled, true);
+}
+
+void TZipExtractor::AfterCallback(int action, int errorCode, const std::string& text,
+                                  std::uint32_t size) {
     if (OnAfterCallback) {
         TCallBackInfo info{this, action, errorCode, text, size};
         bool abort = FCancelRequested;
@@ -97,11 +104,10 @@ void TZipExtractor::HandleCallback(int action, int errorCode, std::uint32_t size
         if (abort)
             FCancelRequested = true;
     } else {
-        // Keeps the window alive during a long join; handlers may run nested in here.
+        // Keeps the window alive during a long extraction; handlers may run nested in
+        // here, and the busy flags keep them from starting another one on this component.
         Application().ProcessMessages();
     }
-    if (FCancelRequested)
-        throw EZipExtractor::CreateMsg(zm::Cancelled, true);
 }
 
 void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t size,
@@ -161,6 +167,24 @@ void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t si
         FItemName.clear();
         if (OnProgress)
             OnProgress(this, ptTotalSize, {}, size);
+        break;
+    case cbNewItem2:
+        // Work that is not a member (an engine's own phases): the engine names it by an
+        // offset into our messages, so the name can be translated with them.
+        if (OnProgress)
+            OnProgress(this, ptNewItem2, text, size);
+        FItemSize = size;
+        FItemDone = 0;
+        FItemName = LoadMessageTextOr(zm::EngineItemNameBase + errorCode, text);
+        if (OnItemProgress)
+            OnItemProgress(this, FItemName, size, 0);
+        break;
+    case cbProgress2:
+        if (OnProgress)
+            OnProgress(this, ptProgress2, FItemName, size);
+        FItemDone += size;
+        if (OnItemProgress)
+            OnItemProgress(this, FItemName, FItemSize, Percent(FItemDone, FItemSize));
         break;
     default:
         break;
