@@ -45,19 +45,27 @@ TEngineLoader::~TEngineLoader() {
 }
 
 std::string TEngineLoader::ChoosePath() const {
+    const std::string programFolder = zpath::FolderOf(platform::ModuleFileName());
     std::string folder = FOwner->DLLDirectory();
-    if (folder.empty())
-        return FNames.Library;
-    // "./engines" or "../lib" mean "relative to the program", not to whatever folder the
-    // program happens to be started from.
-    if (folder.front() == '.')
-        folder = zpath::FolderOf(platform::ModuleFileName()) + folder;
-    if (folder.back() != '/')
-        folder += '/';
-    std::string path = folder + FNames.Library;
-    // No engine there: let the dynamic loader's own search (the program's folder first,
-    // through its RUNPATH) find one rather than fail outright.
-    return zpath::FileExists(path) ? path : std::string(FNames.Library);
+    if (!folder.empty()) {
+        // "./engines" or "../lib" mean "relative to the program", not to whatever folder
+        // the program happens to be started from.
+        if (folder.front() == '.')
+            folder = programFolder + folder;
+        if (folder.back() != '/')
+            folder += '/';
+        const std::string path = folder + FNames.Library;
+        if (zpath::FileExists(path))
+            return path;
+    }
+    // No engine there: the one shipped beside the program, else whatever the dynamic
+    // loader's search finds. The program's RUNPATH would find the first as well, but not
+    // when dlopen is reached through an interposer (a sanitizer, a preloaded library) that
+    // makes the search use its own RUNPATH instead of the program's.
+    const std::string beside = programFolder + FNames.Library;
+    if (!programFolder.empty() && zpath::FileExists(beside))
+        return beside;
+    return FNames.Library;
 }
 
 int TEngineLoader::LoadEngine(unsigned reason) {

@@ -76,7 +76,8 @@ protected:
     TRunningCall* FRunning = nullptr;
 
 private:
-    // DLLDirectory joined with the library name when a file is there, else the bare name.
+    // DLLDirectory joined with the library name when a file is there, else the library
+    // beside the program when it is there, else the bare name for the dynamic loader.
     std::string ChoosePath() const;
     void FreeLibrary();
     void Clear();

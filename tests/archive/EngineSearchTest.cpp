@@ -1,6 +1,7 @@
-// The engine library where nothing finds it. This binary has no RUNPATH, so the dynamic
-// loader's search for the bare name fails as it does on a system without the engine, and
-// an engine is found only where DLLDirectory points.
+// The engine library where nothing finds it. This program runs from a folder without an
+// engine and has no RUNPATH, so neither the folder beside it nor the dynamic loader's
+// search for the bare name finds one, as on a system without the engine: an engine is
+// found only where DLLDirectory points.
 #include "archive/UnzEngine.h"
 #include "archive/ZipExtractor.h"
 #include "archive/ZipMessages.h"
@@ -25,9 +26,10 @@ TEST(EngineSearch, AMissingEngineIsReportedWithThePathTried) {
         {"none set", "", false},
         {"a folder without it", dir.Path(), false},
         {"below the program, nothing there", "./no-engine-here", false},
-        // Found through DLLDirectory alone: the dot is the program's folder.
-        {"below the program", ".", true},
-        {"beside the program", "../bin", true},
+        {"the program's folder", ".", false},
+        // Found through DLLDirectory alone: the dots are the program's folder.
+        {"above the program", "..", true},
+        {"above the program, by name", "../../bin", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
