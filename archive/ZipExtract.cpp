@@ -77,8 +77,12 @@ int TZipExtractor::Extract() {
     try {
         RunExtract(session);
     } catch (...) {
+        // Only what the component lets out on purpose gets here (a drive it cannot use);
+        // it must not stay busy, or holding the library, for good.
         if (session.Component() != nullptr) {
             FEngineSession = nullptr;
+            FUnzEngine->ReleaseHold(false);
+            FOperationBusy = false;
             FExtractBusy = false;
         }
         throw;

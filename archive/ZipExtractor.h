@@ -341,6 +341,10 @@ private:
     void ShowReport(const std::string& text);
     void SendMessage(const std::string& text) { HandleCallback(cbMessage, 0, 0, text); }
     void DispatchCallback(int action, int errorCode, std::uint32_t size, const std::string& text);
+    // A new item of work (`text` as the engine named it) and the bytes done of it.
+    void StartItem(ProgressType type, const std::string& text, const std::string& itemName,
+                   std::uint32_t size);
+    void AdvanceItem(ProgressType type, std::uint32_t size);
     void StartWaitCursor();
     void StopWaitCursor();
 

@@ -118,20 +118,10 @@ void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t si
             OnTick(this);
         break;
     case cbNewItem:
-        if (OnProgress)
-            OnProgress(this, ptNewItem, text, size);
-        FItemSize = size;
-        FItemDone = 0;
-        FItemName = text;
-        if (OnItemProgress)
-            OnItemProgress(this, text, size, 0);
+        StartItem(ptNewItem, text, text, size);
         break;
     case cbProgress:
-        if (OnProgress)
-            OnProgress(this, ptProgress, FItemName, size);
-        FItemDone += size;
-        if (OnItemProgress)
-            OnItemProgress(this, FItemName, FItemSize, Percent(FItemDone, FItemSize));
+        AdvanceItem(ptProgress, size);
         FTotalDone += size;
         if (OnTotalProgress)
             OnTotalProgress(this, FTotalSize, Percent(FTotalDone, FTotalSize));
@@ -171,24 +161,34 @@ void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t si
     case cbNewItem2:
         // Work that is not a member (an engine's own phases): the engine names it by an
         // offset into our messages, so the name can be translated with them.
-        if (OnProgress)
-            OnProgress(this, ptNewItem2, text, size);
-        FItemSize = size;
-        FItemDone = 0;
-        FItemName = LoadMessageTextOr(zm::EngineItemNameBase + errorCode, text);
-        if (OnItemProgress)
-            OnItemProgress(this, FItemName, size, 0);
+        StartItem(ptNewItem2, text, LoadMessageTextOr(zm::EngineItemNameBase + errorCode, text),
+                  size);
         break;
     case cbProgress2:
-        if (OnProgress)
-            OnProgress(this, ptProgress2, FItemName, size);
-        FItemDone += size;
-        if (OnItemProgress)
-            OnItemProgress(this, FItemName, FItemSize, Percent(FItemDone, FItemSize));
+        AdvanceItem(ptProgress2, size);
         break;
     default:
         break;
     }
+}
+
+void TZipExtractor::StartItem(ProgressType type, const std::string& text,
+                              const std::string& itemName, std::uint32_t size) {
+    if (OnProgress)
+        OnProgress(this, type, text, size);
+    FItemSize = size;
+    FItemDone = 0;
+    FItemName = itemName;
+    if (OnItemProgress)
+        OnItemProgress(this, FItemName, size, 0);
+}
+
+void TZipExtractor::AdvanceItem(ProgressType type, std::uint32_t size) {
+    if (OnProgress)
+        OnProgress(this, type, FItemName, size);
+    FItemDone += size;
+    if (OnItemProgress)
+        OnItemProgress(this, FItemName, FItemSize, Percent(FItemDone, FItemSize));
 }
 
 void TZipExtractor::StartWaitCursor() {
