@@ -1,5 +1,7 @@
 #include "archive/ZipExtractor.h"
 
+#include "archive/EngineCallback.h"
+#include "archive/UnzEngine.h"
 #include "archive/VolumeFile.h"
 #include "gui/Application.h"
 #include "platform/TextCase.h"
@@ -27,12 +29,17 @@ bool IsBlank(char c) {
 TZipExtractor::TZipExtractor(QObject* owner)
     : QObject(owner), FAddStoreSuffixes(kDefaultStoreSuffixes),
       FOwnerWindow(Application().MainForm()), FZipStream(std::make_unique<TZipStream>()),
-      FVolumeOpener(OpenVolumeFile), FDriveProbe(ProbeDrive) {
+      FUnzEngine(std::make_unique<TUnzEngine>(this)), FVolumeOpener(OpenVolumeFile),
+      FDriveProbe(ProbeDrive) {
 }
 
 TZipExtractor::~TZipExtractor() {
-    // From here on an engine callback that still arrives is answered with "stop".
+    // From here on an engine callback that still arrives is answered with "stop". One can
+    // arrive after this object is gone when its owner is destroyed from a pumped event
+    // during an extraction: the engine then answers to the run's session.
     FDestroying = true;
+    if (FEngineSession != nullptr)
+        FEngineSession->ComponentDestroyed();
     CloseVolume();
 }
 

@@ -1,12 +1,14 @@
 // TZipExtractor: the archive component. It reads a ZIP archive's directory itself (set
-// `ZipFileName`), joins the volumes of a spanned archive into one temporary archive, and
-// names every problem by a message ID that it reports itself: in a message box unless
-// `Unattended`, and always in `ErrCode`, `LastMessage` and `OnMessage`. Nothing about a
-// damaged or missing archive leaves the component as an exception.
+// `ZipFileName`), joins the volumes of a spanned archive into one temporary archive,
+// extracts members through the unzip engine library (`Extract`), and names every problem
+// by a message ID that it reports itself: in a message box unless `Unattended`, and
+// always in `ErrCode`, `LastMessage` and `OnMessage`. Nothing about a damaged or missing
+// archive, folder or engine leaves the component as an exception.
 //
 // Its methods live in one file per stage: ZipExtractor.cpp (construction and
-// properties), ZipReporting.cpp (messages and the component's own callback calls),
-// ZipEndRecord.cpp, ZipDirectory.cpp, ZipVolumes.cpp, ZipJoin.cpp and ZipPasswords.cpp.
+// properties), ZipReporting.cpp (messages and the callback events), ZipEndRecord.cpp,
+// ZipDirectory.cpp, ZipVolumes.cpp, ZipJoin.cpp, ZipPasswords.cpp, ZipExtract.cpp (the
+// extraction) and EngineCallback.cpp (the engine's requests and their answers).
 #pragma once
 
 #include "archive/DriveDetails.h"
@@ -29,10 +31,13 @@
 #include <QPointer>
 #include <QWidget>
 
+class TEngineSession;
+class TUnzEngine;
 class TVolumeReader;
 class TWaitCursor;
 class TZipExtractor;
 class TZipJoinTable;
+struct TUnzCallbackRecord;
 
 // What a callback call is about, from the engine or from the component itself.
 enum TCallbackAction {
@@ -43,6 +48,17 @@ enum TCallbackAction {
     cbMessage = 4,    // error code and text
     cbTotalCount = 5, // size = number of items
     cbTotalSize = 6,  // size = bytes to do
+    // Requests only the engine makes; most want an answer in the callback record.
+    cbNewName = 7,    // text = a member's name; may be renamed
+    cbPassword = 8,   // text = the member, size = asks left, code bit 0 = new password
+    cbCrcError = 9,   // code = CRC found, size = CRC expected: keep the file?
+    cbOverwrite = 10, // text = the file, size = the engine's proposal: replace it?
+    cbSkipped = 11,   // text = the member, size = skip type + 1, code = error code
+    cbFileComment = 12,
+    cbMemorySize = 13, // size = bytes wanted for extraction to memory
+    cbExtraField = 14,
+    cbNewItem2 = 15,  // code = message offset of the item's name, size = its size
+    cbProgress2 = 16, // size = bytes just done
 };
 
 // The memory stream that engine callbacks may size for extraction to memory.
@@ -188,9 +204,18 @@ public:
     // The volume holding the archive, as the last directory read found it.
     const TDriveDetails& Drive() const { return FVolume.Drive; }
 
+    // The loader of the unzip engine; it holds the library only during an Extract.
+    TUnzEngine& UnzEngine() { return *FUnzEngine; }
+
     // ---- Operations ------------------------------------------------------------------
     // Reads the directory of ZipFileName into Entries (also run by the setter).
     void ReadDirectory();
+
+    // Extracts the members FSpecArgs names (all of them when it is empty or starts with
+    // "*.*") from ZipFileName into ExtrBaseDir through the unzip engine. Reports every
+    // problem itself and answers ErrCode; -255 at once while an extraction or another
+    // operation of this component is running (a handler called it during one).
+    int Extract();
 
     // Joins the volumes of the spanned archive `archivePath` into one archive. When
     // `outPath` names a folder (ends with "/") or is empty, a fresh name is made there
@@ -291,10 +316,35 @@ private:
     // Shows the password dialog with `buttons`; answers the entry when OK was pressed.
     std::string RunPasswordDialog(unsigned buttons, const std::string& title, int promptId);
 
+    friend class TEngineSession;
+
+    // Extraction (ZipExtract.cpp).
+    void RunExtract(TEngineSession& session);
+    // Steps 9 to 11 of a run: the command, the engine call, the joined archive's removal.
+    // Answers false when the component was destroyed during the engine call.
+    bool CallEngine(TEngineSession& session, int version, const std::string& archivePath);
+
+    // Engine callbacks (EngineCallback.cpp). Answers kEngineGoOn or kEngineStop.
+    std::int32_t HandleCallback(TUnzCallbackRecord& record, TEngineSession& session);
+    void AnswerRequest(int action, TUnzCallbackRecord& record, int code, std::uint32_t size,
+                       const std::string& text);
+    void AnswerPassword(TUnzCallbackRecord& record, int code, std::uint32_t size,
+                        const std::string& forFile);
+    void AnswerFileComment(TUnzCallbackRecord& record, const std::string& forFile);
+    void AnswerMemorySize(TUnzCallbackRecord& record, std::uint32_t size);
+    void AnswerExtraField(TUnzCallbackRecord& record, std::uint32_t size,
+                          const std::string& forFile);
+    // What follows every callback: OnAfterCallback, or else the message pump.
+    void AfterCallback(int action, int errorCode, const std::string& text, std::uint32_t size);
+
     // Messages and progress.
     void ShowReport(const std::string& text);
     void SendMessage(const std::string& text) { HandleCallback(cbMessage, 0, 0, text); }
     void DispatchCallback(int action, int errorCode, std::uint32_t size, const std::string& text);
+    // A new item of work (`text` as the engine named it) and the bytes done of it.
+    void StartItem(ProgressType type, const std::string& text, const std::string& itemName,
+                   std::uint32_t size);
+    void AdvanceItem(ProgressType type, std::uint32_t size);
     void StartWaitCursor();
     void StopWaitCursor();
 
@@ -393,6 +443,11 @@ private:
     std::string FEventErrorText;
     std::unique_ptr<TZipStream> FZipStream;
     TPasswordButton FLastPasswordButton = pbOk;
+    std::unique_ptr<TUnzEngine> FUnzEngine;
+    // The engine run in progress, told when the component is destroyed under it.
+    TEngineSession* FEngineSession = nullptr;
+    // An extra field answered to the engine, kept until the next request reads it.
+    std::string FExtraData;
 
     // Progress of the running operation.
     std::uint32_t FTotalSize = 0;

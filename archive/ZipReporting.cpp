@@ -90,6 +90,13 @@ void TZipExtractor::HandleCallback(int action, int errorCode, std::uint32_t size
                                    const std::string& text) {
     // Exceptions from handlers pass on to the operation that made the call.
     DispatchCallback(action, errorCode, size, text);
+    AfterCallback(action, errorCode, text, size);
+    if (FCancelRequested)
+        throw EZipExtractor::CreateMsg(zm::Cancelled, true);
+}
+
+void TZipExtractor::AfterCallback(int action, int errorCode, const std::string& text,
+                                  std::uint32_t size) {
     if (OnAfterCallback) {
         TCallBackInfo info{this, action, errorCode, text, size};
         bool abort = FCancelRequested;
@@ -97,11 +104,10 @@ void TZipExtractor::HandleCallback(int action, int errorCode, std::uint32_t size
         if (abort)
             FCancelRequested = true;
     } else {
-        // Keeps the window alive during a long join; handlers may run nested in here.
+        // Keeps the window alive during a long extraction; handlers may run nested in
+        // here, and the busy flags keep them from starting another one on this component.
         Application().ProcessMessages();
     }
-    if (FCancelRequested)
-        throw EZipExtractor::CreateMsg(zm::Cancelled, true);
 }
 
 void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t size,
@@ -112,20 +118,10 @@ void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t si
             OnTick(this);
         break;
     case cbNewItem:
-        if (OnProgress)
-            OnProgress(this, ptNewItem, text, size);
-        FItemSize = size;
-        FItemDone = 0;
-        FItemName = text;
-        if (OnItemProgress)
-            OnItemProgress(this, text, size, 0);
+        StartItem(ptNewItem, text, text, size);
         break;
     case cbProgress:
-        if (OnProgress)
-            OnProgress(this, ptProgress, FItemName, size);
-        FItemDone += size;
-        if (OnItemProgress)
-            OnItemProgress(this, FItemName, FItemSize, Percent(FItemDone, FItemSize));
+        AdvanceItem(ptProgress, size);
         FTotalDone += size;
         if (OnTotalProgress)
             OnTotalProgress(this, FTotalSize, Percent(FTotalDone, FTotalSize));
@@ -162,9 +158,37 @@ void TZipExtractor::DispatchCallback(int action, int errorCode, std::uint32_t si
         if (OnProgress)
             OnProgress(this, ptTotalSize, {}, size);
         break;
+    case cbNewItem2:
+        // Work that is not a member (an engine's own phases): the engine names it by an
+        // offset into our messages, so the name can be translated with them.
+        StartItem(ptNewItem2, text, LoadMessageTextOr(zm::EngineItemNameBase + errorCode, text),
+                  size);
+        break;
+    case cbProgress2:
+        AdvanceItem(ptProgress2, size);
+        break;
     default:
         break;
     }
+}
+
+void TZipExtractor::StartItem(ProgressType type, const std::string& text,
+                              const std::string& itemName, std::uint32_t size) {
+    if (OnProgress)
+        OnProgress(this, type, text, size);
+    FItemSize = size;
+    FItemDone = 0;
+    FItemName = itemName;
+    if (OnItemProgress)
+        OnItemProgress(this, FItemName, size, 0);
+}
+
+void TZipExtractor::AdvanceItem(ProgressType type, std::uint32_t size) {
+    if (OnProgress)
+        OnProgress(this, type, FItemName, size);
+    FItemDone += size;
+    if (OnItemProgress)
+        OnItemProgress(this, FItemName, FItemSize, Percent(FItemDone, FItemSize));
 }
 
 void TZipExtractor::StartWaitCursor() {

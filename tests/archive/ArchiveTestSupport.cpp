@@ -36,6 +36,15 @@ std::string ReadBytes(const std::string& path) {
     return s.str();
 }
 
+std::string NoiseBytes(std::size_t size, std::uint32_t seed) {
+    std::string s(size, '\0');
+    for (auto& c : s) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return s;
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;

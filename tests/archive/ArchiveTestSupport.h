@@ -20,6 +20,8 @@ int RunIn(const std::string& folder, const std::string& command);
 // Runs Info-ZIP zip with `arguments` in `folder`; fails the test when zip fails.
 void Zip(const std::string& folder, const std::string& arguments);
 std::string ReadBytes(const std::string& path);
+// Incompressible bytes, the same in every run.
+std::string NoiseBytes(std::size_t size, std::uint32_t seed);
 void WriteBytes(const std::string& path, const std::string& bytes);
 
 // Every OnMessage call of one component, in order.

@@ -4,61 +4,14 @@
 #include "archive/ZipExtractor.h"
 #include "archive/ZipMessages.h"
 #include "tests/archive/ArchiveTestSupport.h"
+#include "tests/archive/DialogScript.h"
 #include "tests/common/MessageCapture.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-struct Answer {
-    std::string text;
-    int button; // index among the dialog's buttons; -1 closes the window
-};
-
-// Answers the password dialogs that open, in order, as a user would: types the text and
-// presses the button. It polls from inside the dialog's own event loop, so nothing waits
-// on a clock.
-class DialogScript {
-public:
-    explicit DialogScript(std::vector<Answer> answers) : FAnswers(std::move(answers)) {
-        QObject::connect(&FTimer, &QTimer::timeout, [this] { Poll(); });
-        FTimer.start(5);
-    }
-    std::size_t Answered() const { return FNext; }
-    std::vector<std::string> Titles() const { return FTitles; }
-    std::vector<std::string> Prompts() const { return FPrompts; }
-
-private:
-    void Poll() {
-        auto* dialog = dynamic_cast<TPasswordDlg*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible() || dialog->property("answered").toBool() ||
-            FNext >= FAnswers.size())
-            return;
-        dialog->setProperty("answered", true);
-        const Answer& a = FAnswers[FNext++];
-        FTitles.push_back(dialog->windowTitle().toStdString());
-        FPrompts.push_back(dialog->PromptLabel()->text().toStdString());
-        dialog->PasswordEdit()->setText(QString::fromStdString(a.text));
-        if (a.button < 0)
-            dialog->reject();
-        else
-            dialog->Buttons().at(static_cast<std::size_t>(a.button))->click();
-    }
-
-    std::vector<Answer> FAnswers;
-    std::size_t FNext = 0;
-    std::vector<std::string> FTitles;
-    std::vector<std::string> FPrompts;
-    QTimer FTimer;
-};
-
-} // namespace
 
 TEST(PasswordDlg, HasItsFixedLayout) {
     TPasswordDlg three(TPasswordDlg::pwbCancel | TPasswordDlg::pwbCancelAll);
@@ -88,7 +41,7 @@ TEST(PasswordDlg, HasItsFixedLayout) {
 
 TEST(PasswordDlg, AskPasswordAnswersTheEntryOnlyForOk) {
     struct Case {
-        Answer answer;
+        DialogAnswer answer;
         std::string password;
         TPasswordButton button;
     };

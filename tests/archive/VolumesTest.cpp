@@ -19,16 +19,6 @@ using namespace zip;
 
 namespace {
 
-// Incompressible bytes, the same in every run.
-std::string NoiseBytes(std::size_t size, std::uint32_t seed) {
-    std::string s(size, '\0');
-    for (auto& c : s) {
-        seed = seed * 1664525u + 1013904223u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return s;
-}
-
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(folder))
