@@ -7,6 +7,7 @@
 #include "gui/Image.h"
 #include "shell/FbFrameController.h"
 #include "shell/FbShellCtrls.h"
+#include "util/plkDragFromShell.h"
 #include "util/plkFiles.h"
 #include "util/plkFormUtils.h"
 #include "util/plkIni.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 550;
-constexpr const char* kPlaceholder = "Preview Not Available";
 constexpr const char* kSupportUrl = "https://www.quillbrew.com/support/";
 constexpr const char* kLumenpixUrl = "https://www.quillbrew.com/lumenpix/";
 
@@ -52,6 +52,7 @@ TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     setFont(TahomaPixels(11, false));
     CreateComponents();
     CreateMenus();
+    CreateDropReceiver();
     // The client area (below the menu bar) is what the layout's size describes.
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     FormCreate();
@@ -82,7 +83,8 @@ void TfrmJIBMain::CreateComponents() {
     palette.setColor(QPalette::WindowText, QColor(0xC0, 0xC0, 0xC0));
     pnlPreview->setPalette(palette);
     pnlPreview->setFont(TahomaPixels(16, true));
-    pnlPreview->SetCaption(kPlaceholder);
+    pnlPreview->SetCaption(kPreviewPlaceholder);
+    pnlPreview->OnResize = [this](TFbPanel* sender) { pnlPreviewResize(sender); };
 
     // Sized by its picture; the preview code only ever places it.
     imgPreview = new TImage(pnlPreview);
@@ -122,6 +124,20 @@ void TfrmJIBMain::CreateBrowser() {
     rslFiles->SetFileFilter("*.jib");
     rslFiles->SetFrameController(FbFrameController1);
     rslFiles->SetHideSelection(false);
+    rslFiles->OnSelectItem = [this](QObject* sender, TFbListItem* item, bool selected) {
+        rslFilesSelectItem(sender, item, selected);
+    };
+}
+
+void TfrmJIBMain::CreateDropReceiver() {
+    plkDragFromShell1 = new TplkDragFromShell(this);
+    plkDragFromShell1->setObjectName("plkDragFromShell1");
+    plkDragFromShell1->SetNotifyEachFile(true);
+    plkDragFromShell1->OnShellDragDrop =
+        [this](TplkDragFromShell* sender, const std::string& folder, const std::string& name,
+               const std::string& full, int index, int total, TPoint& point) {
+            plkDragFromShell1ShellDragDrop(sender, folder, name, full, index, total, point);
+        };
 }
 
 void TfrmJIBMain::CreateMenus() {
@@ -169,8 +185,10 @@ void TfrmJIBMain::InitBrowser() {
 }
 
 void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode*) {
-    imgPreview->hide();
-    pnlPreview->SetCaption(kPlaceholder);
+    // A preview still being built belongs to the folder left behind.
+    FPreviewRequest.reset();
+    ++FPreviewGeneration;
+    ShowPlaceholder();
 }
 
 void TfrmJIBMain::FormClose() {

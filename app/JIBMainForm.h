@@ -4,6 +4,9 @@
 
 #include <QMainWindow>
 
+#include "platform/Geometry.h"
+
+#include <optional>
 #include <string>
 
 class QAction;
@@ -14,8 +17,13 @@ class TFbPanel;
 class TFbShellList;
 class TFbShellTree;
 class TFbSplitter;
+class TFbListItem;
 class TFbTreeNode;
 class TImage;
+class TplkDragFromShell;
+
+// The pane's text while no preview shows.
+inline constexpr const char* kPreviewPlaceholder = "Preview Not Available";
 
 class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
@@ -36,6 +44,7 @@ public:
     QAction* miBuy = nullptr;
     QAction* miAbout = nullptr;
     TFbFrameController* FbFrameController1 = nullptr;
+    TplkDragFromShell* plkDragFromShell1 = nullptr;
 
     // The folder opened at the first activation.
     const std::string& LastFolder() const { return FLastFolder; }
@@ -50,6 +59,17 @@ public:
     void miAboutClick();
     void rstFilesChange(QObject* Sender, TFbTreeNode* Node);
 
+    // The preview pipeline: shows the "preview.png" a JIB file carries, centred in the
+    // pane, or the placeholder.
+    void ShowPreview(const std::string& path);
+    void CenterPreviewImage();
+    void rslFilesSelectItem(QObject* Sender, TFbListItem* Item, bool Selected);
+    void pnlPreviewResize(QObject* Sender);
+    void plkDragFromShell1ShellDragDrop(TplkDragFromShell* Sender, const std::string& Folder,
+                                        const std::string& Filename,
+                                        const std::string& FullFileName, int FileIndex,
+                                        int FilesTotal, TPoint& DropPoint);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -58,10 +78,21 @@ private:
     void CreateComponents();
     void CreateBrowser();
     void CreateMenus();
+    void CreateDropReceiver();
     void FormCreate();
     void FormClose();
     void InitBrowser();
+    void ShowPlaceholder();
+    void RunPreview(const std::string& path, unsigned generation);
 
     bool FActivated = false;
     std::string FLastFolder;
+    // The preview asked for most recently and not yet taken up, and a counter that every
+    // request (and every clearing of the pane) moves on. Extraction lets events run, so a
+    // newer request can arrive while a preview is being built; the run in progress then
+    // drops its own result and takes the newer request up instead of nesting a second run
+    // on the same temporary file.
+    std::optional<std::string> FPreviewRequest;
+    unsigned FPreviewGeneration = 0;
+    bool FPreviewRunning = false;
 };

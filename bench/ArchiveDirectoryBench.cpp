@@ -15,6 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 extern char** environ;
@@ -77,35 +79,22 @@ void BM_ZipInfoList(benchmark::State& state) {
 }
 BENCHMARK(BM_ZipInfoList)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the usual table, then the ratio of each pair.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                FTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double ours = FTimes["BM_ReadDirectory/real_time"];
-        const double peer = FTimes["BM_ZipInfoList/real_time"];
-        if (ours > 0 && peer > 0)
-            std::printf(
-                "\nReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster\n",
-                kEntries, ours, peer, peer / ours);
-    }
-
-private:
-    std::map<std::string, double> FTimes;
-};
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    const double ours = TimeOf(times, "BM_ReadDirectory");
+    const double peer = TimeOf(times, "BM_ZipInfoList");
+    if (ours > 0 && peer > 0)
+        std::printf("
+ReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster
+",
+                    kEntries, ours, peer, peer / ours);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     Archive();
-    RatioReporter reporter;
+    TRatioReporter reporter(PrintRatios);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::filesystem::remove_all(std::filesystem::path(Archive()).parent_path());
     benchmark::Shutdown();

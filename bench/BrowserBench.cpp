@@ -21,6 +21,8 @@
 
 #include <QApplication>
 
+#include "bench/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 namespace sh = platform::shellns;
@@ -160,29 +162,18 @@ BENCHMARK(BM_ListFill)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeEnumeration)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeExpand)->Unit(benchmark::kMillisecond);
 
-// Prints the list's ratio to its peer and the tree's freeze against its budget.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs)
-            FTimes[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        if (FTimes["BM_ListEnumeration"] > 0)
-            std::printf("BM_ListFill / BM_ListEnumeration = %.2fx (goal: at most 2x)\n",
-                        FTimes["BM_ListFill"] / FTimes["BM_ListEnumeration"]);
-        if (FTimes["BM_TreeEnumeration"] > 0)
-            std::printf("BM_TreeExpand / BM_TreeEnumeration = %.2fx; BM_TreeExpand = %.0f ms "
-                        "(budget: %.0f ms)\n",
-                        FTimes["BM_TreeExpand"] / FTimes["BM_TreeEnumeration"],
-                        FTimes["BM_TreeExpand"], kFreezeBudgetMs);
-    }
-
-private:
-    std::map<std::string, double> FTimes;
-};
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    if (TimeOf(times, "BM_ListEnumeration") > 0)
+        std::printf("BM_ListFill / BM_ListEnumeration = %.2fx (goal: at most 2x)
+",
+                    TimeOf(times, "BM_ListFill") / TimeOf(times, "BM_ListEnumeration"));
+    if (TimeOf(times, "BM_TreeEnumeration") > 0)
+        std::printf("BM_TreeExpand / BM_TreeEnumeration = %.2fx; BM_TreeExpand = %.0f ms "
+                    "(budget: %.0f ms)
+",
+                    TimeOf(times, "BM_TreeExpand") / TimeOf(times, "BM_TreeEnumeration"),
+                    TimeOf(times, "BM_TreeExpand"), kFreezeBudgetMs);
+}
 
 } // namespace
 
@@ -192,7 +183,7 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     ListFolder();
     TreeFolder();
-    RatioReporter reporter;
+    TRatioReporter reporter(PrintRatios);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::error_code ec;
     fs::remove_all(Root(), ec);

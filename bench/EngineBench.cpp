@@ -15,6 +15,8 @@
 #include <string>
 #include <sys/wait.h>
 
+#include "bench/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 namespace fs = std::filesystem;
@@ -149,34 +151,16 @@ void BM_InfoZipUnzip(benchmark::State& state) {
 BENCHMARK(BM_Engine)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_InfoZipUnzip)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the usual table, then the engine's time as a ratio of unzip's.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (!run.error_occurred)
-                FTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto engine = FTimes.find("BM_Engine/real_time");
-        auto unzip = FTimes.find("BM_InfoZipUnzip/real_time");
-        if (engine != FTimes.end() && unzip != FTimes.end() && unzip->second > 0)
-            std::printf("engine / unzip time: %.2f (target: at most 1.00)\n",
-                        engine->second / unzip->second);
-    }
-
-private:
-    std::map<std::string, double> FTimes;
-};
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    const double engine = TimeOf(times, "BM_Engine");
+    const double unzip = TimeOf(times, "BM_InfoZipUnzip");
+    if (engine > 0 && unzip > 0)
+        std::printf("engine / unzip time: %.2f (target: at most 1.00)
+", engine / unzip);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return RunWithRatios(argc, argv, PrintRatios);
 }

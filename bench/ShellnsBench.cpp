@@ -17,6 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bench/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 namespace sh = platform::shellns;
@@ -115,33 +117,21 @@ BENCHMARK(BM_ReaddirLstat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NamespaceListMask)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NamespaceTreeMask)->Unit(benchmark::kMillisecond);
 
-// Prints each figure's ratio to the plain loop after the usual table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& r : runs)
-            FTimes[r.benchmark_name()] = r.GetAdjustedRealTime();
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    const double peer = TimeOf(times, "BM_ReaddirLstat");
+    for (const auto& [name, time] : times) {
+        if (name != "BM_ReaddirLstat" && peer > 0)
+            std::printf("%s / BM_ReaddirLstat = %.2fx
+", name.c_str(), time / peer);
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double peer = FTimes["BM_ReaddirLstat"];
-        for (const auto& [name, time] : FTimes) {
-            if (name != "BM_ReaddirLstat" && peer > 0)
-                std::printf("%s / BM_ReaddirLstat = %.2fx\n", name.c_str(), time / peer);
-        }
-    }
-
-private:
-    std::map<std::string, double> FTimes;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     Fixture();
-    RatioReporter reporter;
+    TRatioReporter reporter(PrintRatios);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     RemoveFixture();
     return 0;

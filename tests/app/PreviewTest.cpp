@@ -1,0 +1,273 @@
+// The preview pipeline end to end: JIB files made by Info-ZIP zip, shown through the real
+// archive component, unzip engine and PNG decoder.
+#include "app/FbPanel.h"
+#include "app/JIBMainForm.h"
+#include "gui/Application.h"
+#include "gui/Image.h"
+#include "shell/FbShellCtrls.h"
+#include "tests/common/MessageCapture.h"
+#include "tests/common/TempDir.h"
+#include "util/plkFiles.h"
+#include "util/plkIni.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+std::string Fixture(const std::string& name) {
+    return std::string(std::getenv("JIB_TEST_DATA")) + "/app/" + name;
+}
+
+// Packs `members` (path in the archive → file to store) into `archive` with Info-ZIP zip,
+// storing each under its own name at the archive's root.
+void MakeJib(const TempDir& dir, const std::string& archive,
+             const std::vector<std::pair<std::string, std::string>>& members) {
+    const std::string staging = dir.MakeDir("staging-" + archive);
+    std::string names;
+    for (const auto& [name, source] : members) {
+        dir.Write("staging-" + archive + "/" + name, ReadFileText(source));
+        names += " '" + name + "'";
+    }
+    const std::string command =
+        "cd '" + staging + "' && zip -q -X '" + dir.File(archive) + "'" + names;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// Points $TMPDIR at a folder of the test's, so the private temporary folder and the
+// thumbnail copy in it can be inspected.
+class ScopedTmpDir {
+public:
+    explicit ScopedTmpDir(const std::string& value) {
+        const char* old = std::getenv("TMPDIR");
+        FOld = old != nullptr ? old : "";
+        setenv("TMPDIR", value.c_str(), 1);
+    }
+    ~ScopedTmpDir() {
+        if (FOld.empty())
+            unsetenv("TMPDIR");
+        else
+            setenv("TMPDIR", FOld.c_str(), 1);
+    }
+
+private:
+    std::string FOld;
+};
+
+class PreviewTest : public ::testing::Test {
+protected:
+    PreviewTest() : FTmp(FTemp.Path()) {}
+
+    void SetUp() override {
+        DeleteFileQuiet(TfrmJIBMain::SettingsFileName());
+        MakeJib(FFiles, "Harbour.jib",
+                {{"preview.png", Fixture("preview-40x30.png")},
+                 {"document.xml", Fixture("make-fixtures.sh")}});
+        MakeJib(FFiles, "Bakery.JIB", {{"preview.png", Fixture("preview-64x48.png")}});
+        MakeJib(FFiles, "Poster.jib", {{"preview.png", Fixture("preview-800x600.png")}});
+        MakeJib(FFiles, "NoThumb.jib", {{"document.xml", Fixture("make-fixtures.sh")}});
+        FFiles.Write("Broken.jib", "this is not a zip archive at all");
+        MakeJib(FFiles, "Copy.jib.bak", {{"preview.png", Fixture("preview-40x30.png")}});
+        IniWriteString(TfrmJIBMain::SettingsFileName(), "General", "LastFolder",
+                       FFiles.Path() + "/");
+    }
+    void TearDown() override {
+        if (FForm) {
+            FForm->close();
+            FForm.reset();
+        }
+        Application().SetMainForm(nullptr);
+        DeleteFileQuiet(TfrmJIBMain::SettingsFileName());
+    }
+
+    TfrmJIBMain& Open() {
+        FForm = std::make_unique<TfrmJIBMain>();
+        Application().SetMainForm(FForm.get());
+        FForm->show();
+        QApplication::processEvents();
+        FForm->FormActivate();
+        return *FForm;
+    }
+
+    // Clicks the list row whose caption is `caption`, as a user would.
+    void Click(const std::string& caption) {
+        TFbShellList& list = *FForm->rslFiles;
+        for (int row = 0; row < list.ItemCount(); ++row) {
+            const QModelIndex index = list.model()->index(row, 0);
+            if (index.data().toString().toStdString() == caption) {
+                QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
+                                  list.visualRect(index).center());
+                return;
+            }
+        }
+        FAIL() << "no list row " << caption;
+    }
+
+    bool PreviewShown() const { return FForm->imgPreview->isVisibleTo(FForm->pnlPreview); }
+    QRect PreviewBounds() const { return FForm->imgPreview->geometry(); }
+    std::string Caption() const { return FForm->pnlPreview->Caption().toStdString(); }
+    bool TemporaryCopyExists() const {
+        return FileExists(GetTempFolder() + "preview.png");
+    }
+
+    TempDir FTemp;
+    ScopedTmpDir FTmp;
+    TempDir FFiles;
+    std::unique_ptr<TfrmJIBMain> FForm;
+};
+
+} // namespace
+
+TEST_F(PreviewTest, ClickingAJibShowsItsThumbnailCentredAndLeavesNoCopy) {
+    MessageCapture capture;
+    Open();
+    ASSERT_EQ(FForm->pnlPreview->size(), QSize(488, 550));
+    EXPECT_EQ(Caption(), "Preview Not Available");
+    Click("Harbour.jib");
+    EXPECT_TRUE(PreviewShown());
+    EXPECT_EQ(PreviewBounds(), QRect(224, 260, 40, 30));
+    EXPECT_EQ(Caption(), "");
+    EXPECT_FALSE(TemporaryCopyExists());
+    EXPECT_TRUE(capture.Shown().empty());
+}
+
+TEST_F(PreviewTest, CapitalExtensionsPreviewAndOtherExtensionsDoNot) {
+    MessageCapture capture;
+    Open();
+    Click("Bakery.JIB");
+    EXPECT_TRUE(PreviewShown());
+    EXPECT_EQ(PreviewBounds(), QRect(212, 251, 64, 48));
+    // Not in the list, but dropped or asked for directly: nothing is extracted.
+    for (const char* name : {"Copy.jib.bak", "Harbour.jibx", "Harbour"}) {
+        FForm->ShowPreview(FFiles.File(name));
+        EXPECT_FALSE(PreviewShown()) << name;
+        EXPECT_EQ(Caption(), "Preview Not Available") << name;
+    }
+    EXPECT_TRUE(capture.Shown().empty());
+}
+
+TEST_F(PreviewTest, AJibWithoutThumbnailShowsThePlaceholderWithoutAMessage) {
+    MessageCapture capture;
+    Open();
+    Click("Harbour.jib");
+    ASSERT_TRUE(PreviewShown());
+    Click("NoThumb.jib");
+    EXPECT_FALSE(PreviewShown());
+    EXPECT_EQ(Caption(), "Preview Not Available");
+    EXPECT_TRUE(capture.Shown().empty());
+}
+
+TEST_F(PreviewTest, AFileThatIsNoArchiveShowsTheComponentsMessageTwiceThenThePlaceholder) {
+    MessageCapture capture;
+    Open();
+    Click("Broken.jib");
+    EXPECT_FALSE(PreviewShown());
+    EXPECT_EQ(Caption(), "Preview Not Available");
+    ASSERT_EQ(capture.Shown().size(), 2u);
+    EXPECT_EQ(capture.Shown()[0].Text, capture.Shown()[1].Text);
+    EXPECT_NE(capture.Shown()[0].Text.find("11036"), std::string::npos);
+}
+
+TEST_F(PreviewTest, ADamagedThumbnailIsReportedAndThePaneKeepsWhatItShowed) {
+    FFiles.Write("garbage.png", "\x89PNG\r\n\x1a\n but nothing after the signature");
+    MakeJib(FFiles, "Damaged.jib", {{"preview.png", FFiles.File("garbage.png")}});
+    MessageCapture capture;
+    Open();
+    FForm->rstFiles->RefreshTree();
+    Click("Harbour.jib");
+    ASSERT_TRUE(PreviewShown());
+    Click("Damaged.jib"); // the failure leaves the click's handler: the error report shows it
+    ASSERT_EQ(capture.Shown().size(), 1u);
+    EXPECT_EQ(capture.Shown()[0].Caption, "Quillbrew Free JIB Viewer");
+    EXPECT_EQ(capture.Shown()[0].Icon(), MB_ICONERROR);
+    EXPECT_TRUE(PreviewShown());
+    EXPECT_EQ(PreviewBounds(), QRect(224, 260, 40, 30));
+    EXPECT_FALSE(TemporaryCopyExists());
+}
+
+TEST_F(PreviewTest, ResizingRecentresAndLargeImagesStartAtTheCorner) {
+    Open();
+    Click("Harbour.jib");
+    FForm->resize(FForm->width() + 100, FForm->height() - 50);
+    QApplication::processEvents();
+    const QSize pane = FForm->pnlPreview->size();
+    EXPECT_EQ(PreviewBounds(), QRect((pane.width() - 40) / 2, (pane.height() - 30) / 2, 40, 30));
+    Click("Poster.jib");
+    EXPECT_EQ(PreviewBounds(), QRect(0, 0, 800, 600));
+}
+
+TEST_F(PreviewTest, DeselectingKeepsThePreviewAndChoosingAFolderClearsIt) {
+    Open();
+    Click("Harbour.jib");
+    FForm->rslFiles->SelectItem(FForm->rslFiles->Selected(), false);
+    EXPECT_TRUE(PreviewShown());
+    const std::string elsewhere = FFiles.MakeDir("elsewhere") + "/";
+    FForm->rstFiles->CurrentFolder()->SetFolderPath(elsewhere);
+    EXPECT_FALSE(PreviewShown());
+    EXPECT_EQ(Caption(), "Preview Not Available");
+}
+
+TEST_F(PreviewTest, DroppingThreeFilesShowsTheThirdInItsFolder) {
+    const std::string other = FFiles.MakeDir("other") + "/";
+    MakeJib(FFiles, "other/Third.jib", {{"preview.png", Fixture("preview-64x48.png")}});
+    Open();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(FFiles.File("Harbour.jib"))),
+                  QUrl::fromLocalFile(QString::fromStdString(FFiles.File("Poster.jib"))),
+                  QUrl::fromLocalFile(QString::fromStdString(other + "Third.jib"))});
+    const QPoint at(FForm->width() - 20, FForm->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(FForm.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(FForm.get(), &drop);
+    EXPECT_EQ(FForm->rstFiles->CurrentFolder()->FolderPath(), other);
+    EXPECT_TRUE(PreviewShown());
+    EXPECT_EQ(PreviewBounds().size(), QSize(64, 48));
+    EXPECT_FALSE(TemporaryCopyExists());
+}
+
+TEST_F(PreviewTest, ARequestMadeDuringAnExtractionWinsWithoutANestedRun) {
+    Open();
+    // The archive component lets events run while it extracts; this one arrives then.
+    bool asked = false;
+    QTimer::singleShot(0, FForm.get(), [&] {
+        asked = true;
+        FForm->ShowPreview(FFiles.File("Bakery.JIB"));
+        // Taken up after the running extraction, not nested inside it.
+        EXPECT_FALSE(PreviewShown());
+    });
+    FForm->ShowPreview(FFiles.File("Poster.jib"));
+    ASSERT_TRUE(asked);
+    EXPECT_TRUE(PreviewShown());
+    EXPECT_EQ(PreviewBounds().size(), QSize(64, 48));
+    EXPECT_FALSE(TemporaryCopyExists());
+}
+
+TEST_F(PreviewTest, AFolderChosenDuringAnExtractionLeavesThePlaceholder) {
+    Open();
+    const std::string elsewhere = FFiles.MakeDir("elsewhere") + "/";
+    QTimer::singleShot(0, FForm.get(),
+                       [&] { FForm->rstFiles->CurrentFolder()->SetFolderPath(elsewhere); });
+    FForm->ShowPreview(FFiles.File("Harbour.jib"));
+    EXPECT_FALSE(PreviewShown());
+    EXPECT_EQ(Caption(), "Preview Not Available");
+}
+
+TEST_F(PreviewTest, AStaleCopyFromAnEarlierRunIsNeverTakenForAThumbnail) {
+    Open();
+    FTemp.Write("jibview-" + std::to_string(::getuid()) + "/preview.png",
+                ReadFileText(Fixture("preview-40x30.png")));
+    FForm->ShowPreview(FFiles.File("NoThumb.jib"));
+    EXPECT_FALSE(PreviewShown());
+    EXPECT_FALSE(TemporaryCopyExists());
+}
