@@ -40,6 +40,19 @@ private:
 
 TApplication& Application();
 
+// Runs an event handler that the GUI framework's own code called (a signal, a virtual
+// event function). An exception it lets out is reported here, as one escaping an event
+// handler, instead of unwinding through the framework's frames, which are not built for
+// it and leak or corrupt their state.
+template <class THandler>
+void InvokeHandler(THandler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        Application().HandleException(e);
+    }
+}
+
 // The busy cursor for as long as the object lives; nests.
 class TWaitCursor {
 public:

@@ -1,5 +1,7 @@
 #include "shell/FbListVw.h"
 
+#include "gui/Application.h"
+
 #include "gui/SystemImageList.h"
 #include "shell/FbListModel.h"
 #include "shell/FbSortHeader.h"
@@ -214,7 +216,7 @@ void TFbCustomListView::SelectionChanged(const QItemSelection& selected,
         for (const QItemSelectionRange& range : *part) {
             for (int row = range.top(); row <= range.bottom(); ++row) {
                 if (TFbListItem* item = Item(row))
-                    OnSelectItem(this, item, part == &selected);
+                    InvokeHandler([&] { OnSelectItem(this, item, part == &selected); });
             }
         }
     }

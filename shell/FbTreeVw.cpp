@@ -1,5 +1,7 @@
 #include "shell/FbTreeVw.h"
 
+#include "gui/Application.h"
+
 #include "gui/SystemImageList.h"
 
 #include <QContextMenuEvent>
@@ -185,7 +187,7 @@ void TFbCustomTreeView::Change(TFbTreeNode* node) {
     if (FAutoExpand && node != nullptr && node->HasChildren())
         node->setExpanded(true);
     if (OnChange)
-        OnChange(this, node);
+        InvokeHandler([&] { OnChange(this, node); });
 }
 
 void TFbCustomTreeView::GetImageIndex(TFbTreeNode*) {

@@ -83,11 +83,9 @@ void TplkDragFromShell::HandleDrop(QDropEvent* event) {
     for (int i = 0; i < total; ++i) {
         // A failing file must not cost the user the rest of the drop: its failure is
         // reported like any other escaped exception and the next file follows.
-        try {
+        InvokeHandler([&] {
             DoDropFile(i + 1, total, NormalisedPath(files[static_cast<std::size_t>(i)]));
-        } catch (const std::exception& e) {
-            Application().HandleException(e);
-        }
+        });
     }
     if (OnShellDragDropDone)
         OnShellDragDropDone(this);
