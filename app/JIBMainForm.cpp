@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <sys/stat.h>
 
@@ -222,6 +223,15 @@ bool TfrmJIBMain::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate)
         FormActivate();
     return QMainWindow::event(event);
+}
+
+void TfrmJIBMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Window managers that keep new windows from taking the focus (or no window manager
+    // at all) may never activate this one; the browser must open all the same, once the
+    // window is on screen.
+    if (!FActivated)
+        QTimer::singleShot(0, this, [this] { FormActivate(); });
 }
 
 void TfrmJIBMain::closeEvent(QCloseEvent* event) {
