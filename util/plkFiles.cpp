@@ -38,7 +38,8 @@ std::string GetTempFolder() {
 }
 
 bool IsExtInList(const std::string& fileName, const std::string& extList) {
-    const std::string pattern = "*" + platform::LowerAscii(ExtractFileExt(fileName)) + ";";
+    std::string pattern(1, '*');
+    pattern.append(platform::LowerAscii(ExtractFileExt(fileName))).push_back(';');
     return platform::LowerAscii(extList).find(pattern) != std::string::npos;
 }
 
