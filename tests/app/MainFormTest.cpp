@@ -5,6 +5,7 @@
 #include "gui/Application.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
+#include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
@@ -248,19 +249,17 @@ namespace {
 // given status, so the web commands can be followed without starting a browser.
 class FakeLauncher {
 public:
-    explicit FakeLauncher(int exitStatus) {
+    explicit FakeLauncher(int exitStatus)
+        : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
         FDir.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + FDir.File("called") +
                                    "\"\nexit " + std::to_string(exitStatus) + "\n");
         ::chmod(FDir.File("xdg-open").c_str(), 0755);
-        FOldPath = std::getenv("PATH");
-        setenv("PATH", (FDir.Path() + ":" + FOldPath).c_str(), 1);
     }
-    ~FakeLauncher() { setenv("PATH", FOldPath.c_str(), 1); }
     std::string Called() const { return ReadFileText(FDir.File("called")); }
 
 private:
     TempDir FDir;
-    std::string FOldPath;
+    ScopedEnv FPath;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
+#include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
@@ -43,29 +44,12 @@ void MakeJib(const TempDir& dir, const std::string& archive,
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-// Points $TMPDIR at a folder of the test's, so the private temporary folder and the
-// thumbnail copy in it can be inspected.
-class ScopedTmpDir {
-public:
-    explicit ScopedTmpDir(const std::string& value) {
-        const char* old = std::getenv("TMPDIR");
-        FOld = old != nullptr ? old : "";
-        setenv("TMPDIR", value.c_str(), 1);
-    }
-    ~ScopedTmpDir() {
-        if (FOld.empty())
-            unsetenv("TMPDIR");
-        else
-            setenv("TMPDIR", FOld.c_str(), 1);
-    }
-
-private:
-    std::string FOld;
-};
 
 class PreviewTest : public ::testing::Test {
 protected:
-    PreviewTest() : FTmp(FTemp.Path()) {}
+    // $TMPDIR points at a folder of the test's, so the private temporary folder and the
+    // thumbnail copy in it can be inspected.
+    PreviewTest() : FTmp("TMPDIR", FTemp.Path()) {}
 
     void SetUp() override {
         DeleteFileQuiet(TfrmJIBMain::SettingsFileName());
@@ -120,7 +104,7 @@ protected:
     }
 
     TempDir FTemp;
-    ScopedTmpDir FTmp;
+    ScopedEnv FTmp;
     TempDir FFiles;
     std::unique_ptr<TfrmJIBMain> FForm;
 };

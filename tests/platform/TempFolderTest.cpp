@@ -1,4 +1,5 @@
 #include "platform/TempFolder.h"
+#include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -10,24 +11,6 @@
 
 namespace {
 
-// Points $TMPDIR at a test folder for the lifetime of the object.
-class ScopedTmpDir {
-public:
-    explicit ScopedTmpDir(const std::string& value) {
-        if (const char* old = std::getenv("TMPDIR"))
-            FOld = old;
-        setenv("TMPDIR", value.c_str(), 1);
-    }
-    ~ScopedTmpDir() {
-        if (FOld.empty())
-            unsetenv("TMPDIR");
-        else
-            setenv("TMPDIR", FOld.c_str(), 1);
-    }
-
-private:
-    std::string FOld;
-};
 
 std::string Expected(const TempDir& base) {
     return base.Path() + "/jibview-" + std::to_string(::getuid()) + "/";
@@ -37,7 +20,7 @@ std::string Expected(const TempDir& base) {
 
 TEST(TempFolder, IsCreatedPrivateUnderTmpdir) {
     TempDir base;
-    ScopedTmpDir env(base.Path() + "/");
+    ScopedEnv env("TMPDIR", base.Path() + "/");
     EXPECT_EQ(platform::PrivateTempFolder(), Expected(base));
     struct stat st;
     ASSERT_EQ(::stat(Expected(base).c_str(), &st), 0);
@@ -47,7 +30,7 @@ TEST(TempFolder, IsCreatedPrivateUnderTmpdir) {
 
 TEST(TempFolder, TightensAnOpenFolderOfOurs) {
     TempDir base;
-    ScopedTmpDir env(base.Path());
+    ScopedEnv env("TMPDIR", base.Path());
     const std::string folder = Expected(base);
     ::mkdir(folder.c_str(), 0777);
     ::chmod(folder.c_str(), 0777);
@@ -59,7 +42,7 @@ TEST(TempFolder, TightensAnOpenFolderOfOurs) {
 
 TEST(TempFolder, RefusesALinkOrAFilePlantedUnderItsName) {
     TempDir base;
-    ScopedTmpDir env(base.Path());
+    ScopedEnv env("TMPDIR", base.Path());
     const std::string folder = Expected(base);
     const std::string elsewhere = base.MakeDir("elsewhere");
     std::filesystem::create_symlink(elsewhere, folder.substr(0, folder.size() - 1));
@@ -73,7 +56,7 @@ TEST(TempFolder, RefusesAFolderOwnedBySomeoneElse) {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to hand a folder to another user";
     TempDir base;
-    ScopedTmpDir env(base.Path());
+    ScopedEnv env("TMPDIR", base.Path());
     const std::string folder = Expected(base);
     ::mkdir(folder.c_str(), 0700);
     ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
