@@ -37,8 +37,8 @@ public:
     // Copies `text`; answers the copy's address for the record.
     const char* Keep(const std::string& text) { return FTexts.emplace_back(text).c_str(); }
 
-    // One zero-filled entry per spec; the texts are copied only when `useSpecs`, else the
-    // engine takes every member (a spec count of 0).
+    // One zero-filled entry per member pattern; the texts are copied only when
+    // `useSpecs`, else the engine takes every member (a spec count of 0).
     void SetSpecs(const std::vector<std::string>& specs, bool useSpecs) {
         FSpecs.assign(specs.size(), TUnzSpecEntry{});
         if (useSpecs) {

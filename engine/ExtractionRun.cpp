@@ -61,7 +61,7 @@ void TExtractionRun::CheckOptions() const {
     if (Flag(FCommand.ToMemory) || Flag(FCommand.FromMemory))
         throw TArchiveError(ueBadOptions, "extraction to or from memory is not supported");
     if (FCommand.SpecCount < 0 || (FCommand.SpecCount > 0 && !FCommand.SpecList))
-        throw TArchiveError(ueBadOptions, "the spec list does not hold " +
+        throw TArchiveError(ueBadOptions, "the record's SpecList does not hold " +
                                               std::to_string(FCommand.SpecCount) + " entries");
     if (!FCommand.ArchiveName || !*FCommand.ArchiveName)
         throw TArchiveError(ueBadOptions, "no archive named");
