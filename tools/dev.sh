@@ -30,11 +30,19 @@ ensure_packages() {
   fi
 }
 
+# build <dir> [cmake options...] [-- targets...]
 build() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j"$(nproc)"
+  local options=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ "${1:-}" = "--" ] && shift && targets=("$@")
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+  if [ ${#targets[@]} -gt 0 ]; then
+    cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
+  else
+    cmake --build "$dir" -j"$(nproc)"
+  fi
 }
 
 run_tests() {
@@ -45,7 +53,7 @@ run_tests() {
 case "${1:-}" in
   run)
     ensure_packages "${BUILD_PACKAGES[@]}"
-    build build
+    build build -- jibview
     exec build/bin/jibview
     ;;
   test)
