@@ -67,13 +67,23 @@ void TfrmJIBMain::CreateComponents() {
     splitMain = new TFbSplitter(TFbSplitter::orHorizontal, this);
     splitMain->setObjectName("splitMain");
     setCentralWidget(splitMain);
+    // Built as a stored layout would be: the positions given here become the ones the
+    // splitters return to when a resize has pushed their bars aside.
+    splitMain->BeginLoading();
     splitMain->resize(kClientWidth, kClientHeight);
     splitMain->SetPosition(300);
+    splitMain->SetPercent(38);
+    splitMain->SetRealTimeDrag(true);
+    splitMain->Loaded();
 
     splitBrowser = new TFbSplitter(TFbSplitter::orVertical, splitMain->UpperLeft());
     splitBrowser->setObjectName("splitBrowser");
+    splitBrowser->BeginLoading();
     splitBrowser->resize(300, kClientHeight);
     splitBrowser->SetPosition(250);
+    splitBrowser->SetPercent(46);
+    splitBrowser->SetRealTimeDrag(false);
+    splitBrowser->Loaded();
 
     CreateBrowser();
 
@@ -162,8 +172,11 @@ void TfrmJIBMain::FormCreate() {
     FLastFolder = IniReadString(settings, "General", "LastFolder", GetExeFolder());
     if (!FolderExists(FLastFolder))
         FLastFolder = GetExeFolder();
-    splitMain->SetPosition(IniReadInteger(settings, "General", "MainSplit", splitMain->Position()));
-    splitBrowser->SetPosition(
+    // The remembered positions are the user's choice, so they are the ones the bars return
+    // to after the window's first resizes (not the layout's 300 and 250).
+    splitMain->SetPositionPreferred(
+        IniReadInteger(settings, "General", "MainSplit", splitMain->Position()));
+    splitBrowser->SetPositionPreferred(
         IniReadInteger(settings, "General", "BrowserSplit", splitBrowser->Position()));
     // The window opens in the normal state whatever state it was closed in.
     if (!RestoreFormPositionEx(this, "frmJIBMain", true, false, false))
