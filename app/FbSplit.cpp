@@ -3,12 +3,13 @@
 #include "app/FbSplitCursors.h"
 #include "app/FbSplitOutline.h"
 
-#include <QEvent>
-#include <QPaintEvent>
-#include <QPainter>
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
 
 namespace {
 
@@ -115,8 +116,7 @@ int TFbSplitter::ClampPosition(int position) const {
     // The upper limit comes last, so a splitter too small for both margins ends there;
     // but never before the edge, where the upper-left pane would get a negative size.
     position = std::max(position, FMarginMin);
-    const std::int64_t limit =
-        static_cast<std::int64_t>(Size()) - FMarginMax - FSplitterWidth;
+    const std::int64_t limit = static_cast<std::int64_t>(Size()) - FMarginMax - FSplitterWidth;
     if (position > limit)
         position = static_cast<int>(std::max<std::int64_t>(limit, INT_MIN));
     return std::max(position, 0);
@@ -234,8 +234,8 @@ void TFbSplitter::UpdateBarCursor() {
     if (FLockBar)
         FBar->unsetCursor();
     else
-        FBar->setCursor(LoadSplitCursor(FOrientation == orHorizontal ? "FBSPLIT_HORZ"
-                                                                      : "FBSPLIT_VERT"));
+        FBar->setCursor(
+            LoadSplitCursor(FOrientation == orHorizontal ? "FBSPLIT_HORZ" : "FBSPLIT_VERT"));
 }
 
 void TFbSplitter::SetOrientation(TOrientation orientation) {

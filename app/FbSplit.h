@@ -6,11 +6,11 @@
 // brings the bar back to that position, never beyond it.
 #pragma once
 
-#include <QColor>
-#include <QWidget>
-
 #include <cstdint>
 #include <functional>
+
+#include <QColor>
+#include <QWidget>
 
 class TFbSplitter;
 class TFbSplitterOutline;

@@ -1,10 +1,11 @@
 #include "app/FbSplitCursors.h"
 
+#include <cstring>
+
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
-#include <cstring>
 
 namespace {
 
@@ -13,30 +14,71 @@ namespace {
 // the bar.
 QPolygon HorizontalArrowShape() {
     return QPolygon({
-        {3, 16},   {9, 10},   {9, 14},  {13, 14}, {13, 7},  {19, 7},  {19, 14}, {23, 14},
-        {23, 10},  {29, 16},  {23, 22}, {23, 18}, {19, 18}, {19, 25}, {13, 25}, {13, 18},
-        {9, 18},   {9, 22},
+        {3, 16},
+        {9, 10},
+        {9, 14},
+        {13, 14},
+        {13, 7},
+        {19, 7},
+        {19, 14},
+        {23, 14},
+        {23, 10},
+        {29, 16},
+        {23, 22},
+        {23, 18},
+        {19, 18},
+        {19, 25},
+        {13, 25},
+        {13, 18},
+        {9, 18},
+        {9, 22},
     });
 }
 
-QImage DrawSplitCursor(bool stacked) {
+// A one-pixel white rim around every black pixel keeps the cursor visible on dark panes.
+void AddWhiteRim(QImage& image) {
+    const QImage shape = image.copy();
+    const auto black = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < shape.width() && y < shape.height() &&
+               qAlpha(shape.pixel(x, y)) != 0;
+    };
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (black(x, y))
+                continue;
+            bool touches = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    touches = touches || black(x + dx, y + dy);
+            if (touches)
+                image.setPixel(x, y, 0xFFFFFFFFu);
+        }
+}
+
+QImage DrawSideBySideCursor() {
     QImage image(kSplitCursorSize, kSplitCursorSize, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    // Stacked panes use the same drawing mirrored across the diagonal, which keeps the
-    // hot spot where it is.
-    if (stacked)
-        painter.setTransform(QTransform(0, 1, 1, 0, 0, 0));
-    const QPolygon shape = HorizontalArrowShape();
-    painter.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    painter.setBrush(Qt::white);
-    painter.drawPolygon(shape);
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::black);
-    painter.drawPolygon(shape);
-    // The gap in the middle of the bar, so it reads as a splitter rather than a cross.
-    painter.fillRect(QRect(15, 9, 2, 14), Qt::white);
+    painter.drawPolygon(HorizontalArrowShape());
+    painter.end();
+    AddWhiteRim(image);
+    // The white gap down the middle of the bar makes it read as a splitter, not a cross.
+    for (int y = 10; y < 22; ++y)
+        for (int x = 15; x < 17; ++x)
+            image.setPixel(x, y, 0xFFFFFFFFu);
     return image;
+}
+
+// Stacked panes use the same drawing mirrored across the diagonal, which keeps the hot
+// spot where it is.
+QImage Transposed(const QImage& image) {
+    QImage result(image.height(), image.width(), image.format());
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            result.setPixel(y, x, image.pixel(x, y));
+    return result;
 }
 
 } // namespace
@@ -45,6 +87,7 @@ QCursor LoadSplitCursor(const char* name) {
     const bool horizontal = std::strcmp(name, "FBSPLIT_HORZ") == 0;
     if (!horizontal && std::strcmp(name, "FBSPLIT_VERT") != 0)
         return QCursor(Qt::ArrowCursor);
-    return QCursor(QPixmap::fromImage(DrawSplitCursor(!horizontal)), kSplitCursorHotSpot,
-                   kSplitCursorHotSpot);
+    const QImage sideBySide = DrawSideBySideCursor();
+    return QCursor(QPixmap::fromImage(horizontal ? sideBySide : Transposed(sideBySide)),
+                   kSplitCursorHotSpot, kSplitCursorHotSpot);
 }

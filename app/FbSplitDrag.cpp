@@ -1,7 +1,6 @@
 // Dragging the bar: live (the panes follow the mouse) or with an outline that shows where
 // the bar will go when the button is released.
 #include "app/FbSplit.h"
-
 #include "app/FbSplitOutline.h"
 
 #include <QKeyEvent>

@@ -143,6 +143,41 @@ TEST_F(MainFormTest, StoredSplitterPositionsAreReadBackIncludingHex) {
     EXPECT_EQ(form->splitBrowser->Position(), 250);
 }
 
+// Gives the window's client area (below the menu bar) the given width and waits until
+// the window's layout has handed it to the splitter.
+void SetClientWidth(TfrmJIBMain& form, int width) {
+    form.resize(width, form.height());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.centralWidget()->width() == width; }))
+        << "client width " << form.centralWidget()->width() << ", wanted " << width;
+}
+
+TEST_F(MainFormTest, TheMainBarGivesWayToANarrowWindowAndComesBackAfter) {
+    auto form = Open();
+    EXPECT_TRUE(form->splitMain->RealTimeDrag());
+    EXPECT_FALSE(form->splitBrowser->RealTimeDrag());
+    SetClientWidth(*form, 200);
+    EXPECT_EQ(form->splitMain->Position(), 196);
+    SetClientWidth(*form, 792);
+    EXPECT_EQ(form->splitMain->Position(), 300);
+    EXPECT_EQ(form->pnlPreview->size(), QSize(488, 550));
+}
+
+TEST_F(MainFormTest, RememberedSplitterPositionsOutlastTheFirstResizes) {
+    IniWriteString(Settings(), "General", "MainSplit", "200");
+    IniWriteString(Settings(), "General", "BrowserSplit", "120");
+    auto form = Open();
+    EXPECT_EQ(form->splitMain->Position(), 200);
+    EXPECT_EQ(form->splitBrowser->Position(), 120);
+    EXPECT_EQ(form->rstFiles->height(), 120);
+    SetClientWidth(*form, 700);
+    SetClientWidth(*form, 900);
+    EXPECT_EQ(form->splitMain->Position(), 200);
+    EXPECT_EQ(form->splitBrowser->Position(), 120);
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "MainSplit", ""), "200");
+    EXPECT_EQ(IniReadString(Settings(), "General", "BrowserSplit", ""), "120");
+}
+
 TEST_F(MainFormTest, TheLastFolderIsKeptOnlyWhileItExists) {
     TempDir dir;
     const std::string folder = dir.MakeDir("My JIBs") + "/";
