@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -36,19 +37,6 @@ int RoundHalfEven(std::int64_t numerator, std::int64_t denominator) {
 bool PaneHidden(const QWidget* pane) {
     return pane->testAttribute(Qt::WA_WState_ExplicitShowHide) && pane->isHidden();
 }
-
-// Clears a flag on every way out of the scope that set it.
-class TFlagGuard {
-public:
-    explicit TFlagGuard(bool& flag) : FFlag(flag), FWas(flag) { FFlag = true; }
-    ~TFlagGuard() { FFlag = FWas; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-    bool& FFlag;
-    bool FWas;
-};
 
 } // namespace
 
@@ -185,7 +173,7 @@ void TFbSplitter::SetPercent(int percent) {
 }
 
 void TFbSplitter::Refit() {
-    TFlagGuard resizing(FResizing);
+    const QScopedValueRollback<bool> resizing(FResizing, true);
     if (FUsePercent) {
         const int span = std::max(SpanForPercent(), 0);
         FMarginMin = PositionForPercent(std::clamp(FPercentMin, 0, 100));
