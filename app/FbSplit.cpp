@@ -48,7 +48,9 @@ bool TFbSplitterPane::event(QEvent* event) {
     const bool handled = QWidget::event(event);
     // One visible pane takes the whole splitter; both visible share it again at the
     // position, fitted to the room there is now.
-    if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
+    const bool shownOrHidden =
+        event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent;
+    if (shownOrHidden && FSplitter)
         FSplitter->RefitIfLoaded();
     return handled;
 }
@@ -63,7 +65,12 @@ TFbSplitter::TFbSplitter(TOrientation orientation, QWidget* parent)
     LayoutPanes();
 }
 
-TFbSplitter::~TFbSplitter() = default;
+TFbSplitter::~TFbSplitter() {
+    // The panes outlive this part of the splitter while Qt deletes its children; nothing
+    // they see then may reach back into it.
+    FUpperLeft->FSplitter = nullptr;
+    FLowerRight->FSplitter = nullptr;
+}
 
 void TFbSplitter::BeginLoading() {
     FLoading = true;

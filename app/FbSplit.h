@@ -26,6 +26,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    friend class TFbSplitter;
     TFbSplitter* FSplitter;
 };
 

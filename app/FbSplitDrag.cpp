@@ -77,21 +77,19 @@ void TFbSplitter::EndDrag() {
     FDragging = false;
     releaseKeyboard();
     releaseMouse();
-    if (!FRealTimeDrag) {
-        HideOutline();
+    HideOutline();
+    if (!FRealTimeDrag)
         SetPositionPreferred(FLastDragPosition);
-    }
 }
 
 void TFbSplitter::CancelDrag() {
     FDragging = false;
     releaseKeyboard();
     releaseMouse();
+    HideOutline();
     // A live drag has already moved the bar step by step; it stays where it got to.
-    if (!FRealTimeDrag) {
-        HideOutline();
+    if (!FRealTimeDrag)
         FPreferredPosition = FPosition;
-    }
 }
 
 void TFbSplitter::ShowOutlineAt(int position) {
