@@ -1,0 +1,195 @@
+#include "shell/FbChangeHandlerThread.h"
+#include "shell/FbShellTypes.h"
+#include "tests/common/TempDir.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::FILE_NOTIFY_CHANGE_DIR_NAME;
+using platform::FILE_NOTIFY_CHANGE_FILE_NAME;
+
+// Stands for a control's window: records the slot of every change event it receives.
+class TEventSink : public QObject {
+public:
+    std::vector<int> received;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() != kChangeNotifyEvent)
+            return QObject::event(e);
+        received.push_back(static_cast<TFbChangeNotifyEvent*>(e)->Slot());
+        return true;
+    }
+};
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// Proves that the thread has handled everything that happened before: a change in a
+// folder watched last arrives after every event posted for earlier changes, since the
+// thread drains its handles in one pass per wake-up and posts in order.
+void Settle(TChangeHandlerThread& thread, TEventSink& sink) {
+    TempDir probe;
+    int slot = -1;
+    ASSERT_TRUE(thread.AddWatch(probe.Path(), FILE_NOTIFY_CHANGE_FILE_NAME, false, slot));
+    probe.Write("probe", "x");
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty() && sink.received.back() == slot; }));
+    sink.received.pop_back();
+    thread.RemoveWatch(slot);
+}
+
+TEST(ChangeHandlerThread, PostsOneEventWithTheSlotOfTheFolderThatChanged) {
+    TempDir first;
+    TempDir second;
+    TEventSink sink;
+    TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
+    int slotA = -1;
+    int slotB = -1;
+    ASSERT_TRUE(thread.AddWatch(first.Path(), 0x3, false, slotA));
+    ASSERT_TRUE(thread.AddWatch(second.Path(), 0x3, false, slotB));
+    EXPECT_EQ(slotA, 0);
+    EXPECT_EQ(slotB, 1);
+
+    second.Write("b.jib", "b");
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }));
+    Settle(thread, sink);
+    EXPECT_EQ(sink.received, std::vector<int>{slotB});
+
+    // A change of a kind the filter leaves out posts nothing.
+    sink.received.clear();
+    int dirsOnly = -1;
+    TempDir third;
+    ASSERT_TRUE(thread.AddWatch(third.Path(), FILE_NOTIFY_CHANGE_DIR_NAME, false, dirsOnly));
+    third.Write("file", "x");
+    Settle(thread, sink);
+    EXPECT_TRUE(sink.received.empty());
+}
+
+TEST(ChangeHandlerThread, ASixtyFourthWatchFailsAndTheEarlierOnesKeepReporting) {
+    TempDir root;
+    TEventSink sink;
+    TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
+    for (int i = 0; i < TChangeHandlerThread::kSlotCount; ++i) {
+        int slot = -1;
+        ASSERT_TRUE(thread.AddWatch(root.MakeDir("d" + std::to_string(i)), 0x3, false, slot));
+        ASSERT_EQ(slot, i);
+    }
+    int slot = 99;
+    EXPECT_FALSE(thread.AddWatch(root.MakeDir("extra"), 0x3, false, slot));
+    EXPECT_EQ(slot, -1);
+    root.Write("d0/a", "x");
+    root.Write("d62/a", "x");
+    ASSERT_TRUE(WaitFor([&] { return sink.received.size() >= 2; }));
+    std::sort(sink.received.begin(), sink.received.end());
+    EXPECT_EQ(sink.received, (std::vector<int>{0, 62}));
+
+    // Freeing one slot makes room again.
+    thread.RemoveWatch(5);
+    EXPECT_TRUE(thread.AddWatch(root.Path() + "/extra", 0x3, false, slot));
+    EXPECT_EQ(slot, 5);
+}
+
+TEST(ChangeHandlerThread, WatchesThatCannotBeMadeFail) {
+    TEventSink sink;
+    TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
+    TempDir dir;
+    int slot = 7;
+    EXPECT_FALSE(thread.AddWatch("", 0x3, false, slot));
+    EXPECT_EQ(slot, -1);
+    EXPECT_FALSE(thread.AddWatch(dir.File("missing"), 0x3, false, slot));
+    EXPECT_TRUE(thread.AddWatch(dir.Path(), 0x3, false, slot)) << "the thread goes on";
+}
+
+TEST(ChangeHandlerThread, RemoveAllWatchesStopsTheReports) {
+    TempDir watched;
+    TEventSink sink;
+    TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
+    int slot = -1;
+    ASSERT_TRUE(thread.AddWatch(watched.Path(), 0x3, false, slot));
+    thread.RemoveAllWatches();
+    watched.Write("a.jib", "a");
+    Settle(thread, sink);
+    EXPECT_TRUE(sink.received.empty());
+    // The received are free again: the next watch takes the first.
+    ASSERT_TRUE(thread.AddWatch(watched.Path(), 0x3, false, slot));
+    EXPECT_EQ(slot, 0);
+}
+
+TEST(ChangeHandlerThread, ASubtreeWatchReportsNamedSubfoldersButNotDeeperOnes) {
+    TempDir root;
+    root.MakeDir("shown/deeper");
+    TEventSink sink;
+    TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
+    int slot = -1;
+    platform::TChangeNotificationPtr handle;
+    ASSERT_TRUE(thread.AddWatch(root.Path(), FILE_NOTIFY_CHANGE_DIR_NAME, true, slot, &handle));
+    ASSERT_TRUE(handle);
+    handle->SetWatchedSubfolders({root.File("shown/")});
+
+    root.MakeDir("shown/deeper/new");
+    Settle(thread, sink);
+    EXPECT_TRUE(sink.received.empty());
+    root.MakeDir("shown/new");
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }));
+    EXPECT_EQ(sink.received.front(), slot);
+}
+
+TEST(ChangeHandlerThread, AWatchedFolderThatGoesAwayIsReportedOnceAndDropped) {
+    TempDir root;
+    const std::string folder = root.MakeDir("gone");
+    TempDir other;
+    TEventSink sink;
+    TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
+    int slot = -1;
+    int otherSlot = -1;
+    ASSERT_TRUE(thread.AddWatch(folder, 0x3, false, slot));
+    ASSERT_TRUE(thread.AddWatch(other.Path(), 0x3, false, otherSlot));
+    fs::remove(folder);
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }));
+    // A later change elsewhere comes after anything more the dead watch could have said.
+    other.Write("a", "x");
+    ASSERT_TRUE(WaitFor([&] { return sink.received.back() == otherSlot; }));
+    EXPECT_EQ(sink.received, (std::vector<int>{slot, otherSlot}));
+    // Its slot is free again.
+    int next = -1;
+    ASSERT_TRUE(thread.AddWatch(root.Path(), 0x3, false, next));
+    EXPECT_EQ(next, slot);
+}
+
+TEST(ChangeHandlerThread, DestroyingItWhileItWaitsReturnsPromptlyAndPostsNothingLater) {
+    TempDir watched;
+    auto sink = std::make_unique<TEventSink>();
+    auto thread = std::make_unique<TChangeHandlerThread>(sink.get(), kChangeNotifyEvent);
+    int slot = -1;
+    ASSERT_TRUE(thread->AddWatch(watched.Path(), 0x3, false, slot));
+    const auto start = std::chrono::steady_clock::now();
+    thread.reset();
+    // Far below the 30-second bound: the exit command wakes the wait at once.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    watched.Write("late", "x");
+    sink.reset();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
