@@ -4,11 +4,10 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <vector>
-
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <vector>
 
 #include <QCoreApplication>
 
@@ -79,13 +78,15 @@ bool TChangeHandlerThread::WaitAcknowledged(int timeoutMs) {
     return true;
 }
 
-bool TChangeHandlerThread::SendCommand(TCommand command) {
+bool TChangeHandlerThread::Ready() {
     if (!FThread.joinable())
         return false;
     // An earlier command the thread did not answer in time still owns the fields; they
     // are free again only once its answer has come.
-    if (FUnanswered && !WaitAcknowledged(0))
-        return false;
+    return !FUnanswered || WaitAcknowledged(0);
+}
+
+bool TChangeHandlerThread::SendCommand(TCommand command) {
     Reset(FAcknowledgeEvent);
     FCommand.store(command, std::memory_order_release);
     Signal(FWakeEvent);
@@ -95,7 +96,7 @@ bool TChangeHandlerThread::SendCommand(TCommand command) {
 bool TChangeHandlerThread::AddWatch(const std::string& path, std::uint32_t filter, bool subtree,
                                     int& slot, platform::TChangeNotificationPtr* handle) {
     slot = -1;
-    if (path.empty() || FUnanswered)
+    if (path.empty() || !Ready())
         return false;
     platform::TChangeNotificationPtr notification =
         TChangeNotification::Create(path, filter, subtree);
@@ -105,19 +106,22 @@ bool TChangeHandlerThread::AddWatch(const std::string& path, std::uint32_t filte
     if (!SendCommand(cmdAdd))
         return false;
     slot = FResultSlot.load(std::memory_order_acquire);
-    if (slot < 0)
+    if (slot < 0) {
+        FPendingHandle.reset(); // answered: the field is ours again
         return false;
+    }
     if (handle != nullptr)
         *handle = std::move(notification);
     return true;
 }
 
 void TChangeHandlerThread::RemoveAllWatches() {
-    SendCommand(cmdRemoveAll);
+    if (Ready())
+        SendCommand(cmdRemoveAll);
 }
 
 void TChangeHandlerThread::RemoveWatch(int slot) {
-    if (slot < 0 || slot >= kSlotCount || FUnanswered)
+    if (slot < 0 || slot >= kSlotCount || !Ready())
         return;
     FSlotArgument = slot;
     SendCommand(cmdRemoveOne);
@@ -139,7 +143,7 @@ bool TChangeHandlerThread::CarryOutCommand() {
                 break;
             }
         }
-        // With every slot taken the handle stays pending; the next add replaces it.
+        // With every slot taken the handle stays pending; the caller drops it.
         break;
     case cmdRemoveOne:
         if (FSlotArgument >= 0 && FSlotArgument < kSlotCount)

@@ -46,6 +46,7 @@ private:
     enum TCommand : int { cmdAdd = 0, cmdRemoveOne = 1, cmdRemoveAll = 2, cmdExit = 3 };
 
     void Execute();
+    bool Ready(); // the thread runs and has answered every command so far
     bool SendCommand(TCommand command);
     bool WaitAcknowledged(int timeoutMs);
     bool CarryOutCommand(); // false for exit

@@ -4,7 +4,6 @@
 #include "platform/shellns/Volumes.h"
 
 #include <algorithm>
-
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -125,7 +125,8 @@ void TFbCustomShellTree::QueueWatchShownFolders() {
     if (FWatchUpdateQueued || FWatches.empty())
         return;
     FWatchUpdateQueued = true;
-    QMetaObject::invokeMethod(this, [this] { WatchShownFolders(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { WatchShownFolders(); }, Qt::QueuedConnection);
 }
 
 std::vector<std::string> TFbCustomShellTree::WatchedFolders() const {

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -30,9 +29,8 @@ bool IsBelow(const std::string& path, const std::string& root) {
 
 } // namespace
 
-std::shared_ptr<TChangeNotification> TChangeNotification::Create(const std::string& path,
-                                                                 std::uint32_t filter,
-                                                                 bool subtree) {
+std::shared_ptr<TChangeNotification>
+TChangeNotification::Create(const std::string& path, std::uint32_t filter, bool subtree) {
     if (path.empty() || path.front() != '/')
         return nullptr;
     const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -48,7 +46,8 @@ std::shared_ptr<TChangeNotification> TChangeNotification::Create(const std::stri
 
 TChangeNotification::TChangeNotification(int fd, std::string root, std::uint32_t filter,
                                          bool subtree)
-    : FFd(fd), FRoot(std::move(root)), FFilter(filter), FSubtree(subtree) {}
+    : FFd(fd), FRoot(std::move(root)), FFilter(filter), FSubtree(subtree) {
+}
 
 TChangeNotification::~TChangeNotification() {
     ::close(FFd); // drops every watch on it

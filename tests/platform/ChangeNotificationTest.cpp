@@ -1,10 +1,10 @@
 #include "platform/changenotify/ChangeNotification.h"
+
 #include "platform/changenotify/VolumeChanges.h"
 #include "tests/common/TempDir.h"
 
 #include <cstdio>
 #include <filesystem>
-
 #include <poll.h>
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #include "shell/FbChangeHandlerThread.h"
+
 #include "shell/FbShellTypes.h"
 #include "tests/common/TempDir.h"
 

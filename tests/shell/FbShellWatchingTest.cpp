@@ -91,7 +91,9 @@ TEST_F(FbShellWatchingTest, AFileCopiedIntoTheListedFolderAppearsAndTheSelection
     FTree.Write("Photos/b.jib", "b");
     FTree.Write("Photos/notes.txt", "not listed");
     EXPECT_TRUE(WaitFor(
-        [&] { return Captions(browser.list) == std::vector<std::string>{"a.jib", "b.jib"}; },
+        [&] {
+            return Captions(browser.list) == std::vector<std::string>{"a.jib", "b.jib"};
+        },
         kTimeoutMs));
     ASSERT_NE(browser.list.Selected(), nullptr);
     EXPECT_EQ(browser.list.Selected()->Caption(), "a.jib");
@@ -205,8 +207,7 @@ TEST_F(FbShellWatchingTest, WithDynamicRefreshOffNothingFollowsTheDisk) {
 std::vector<std::string> gCalls;
 
 void RecordingHandler(QObject* control, const TFbDeviceChangeEvent& message) {
-    gCalls.push_back(control->objectName().toStdString() + ":" +
-                     std::to_string(message.WParam()));
+    gCalls.push_back(control->objectName().toStdString() + ":" + std::to_string(message.WParam()));
 }
 
 void ThrowingHandler(QObject* control, const TFbDeviceChangeEvent&) {
@@ -238,8 +239,7 @@ TEST(DeviceChangeHandler, CallsEveryHandlerInOrderAndReportsOneThatThrowsOnce) {
         TRegistered third("third", &RecordingHandler);
         EXPECT_TRUE(DeviceChangeHandler().Active());
         PostDeviceEvent(platform::DBT_DEVICEARRIVAL);
-        EXPECT_EQ(gCalls,
-                  (std::vector<std::string>{"first:32768", "second:threw", "third:32768"}));
+        EXPECT_EQ(gCalls, (std::vector<std::string>{"first:32768", "second:threw", "third:32768"}));
         EXPECT_EQ(capture.Texts(), std::vector<std::string>{"The drive list could not be read."});
 
         gCalls.clear();
@@ -263,8 +263,8 @@ TEST(DeviceChangeHandler, AMountTableChangeBecomesArrivalAndRemoval) {
     const auto real = sh::CurrentMountTable();
     sh::SetMountTableSource([real] {
         auto mounts = real;
-        mounts.push_back({"/media/me/STICK", "vfat", "/dev/sdz1", 8, 250,
-                          platform::MountKind::Removable});
+        mounts.push_back(
+            {"/media/me/STICK", "vfat", "/dev/sdz1", 8, 250, platform::MountKind::Removable});
         return mounts;
     });
     DeviceChangeHandler().MountTableChanged();
