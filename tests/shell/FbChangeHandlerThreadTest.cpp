@@ -1,7 +1,7 @@
 #include "shell/FbChangeHandlerThread.h"
 
 #include "shell/FbShellTypes.h"
-#include "tests/common/TempDir.h"
+#include "tests/shell/BrowserTest.h"
 
 #include <algorithm>
 #include <chrono>
@@ -10,12 +10,11 @@
 #include <vector>
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QObject>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
+namespace shellns_test {
 namespace {
 
 namespace fs = std::filesystem;
@@ -36,31 +35,28 @@ protected:
     }
 };
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 10000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
+class ChangeHandlerThreadTest : public BrowserTest {
+protected:
+    static constexpr int kTimeoutMs = 10000; // CI runs under ASan on two loaded cores
+    // Proves that the thread has handled everything that happened before: a change in a
+    // folder watched last arrives after every event posted for earlier changes, since the
+    // thread drains its handles in slot order and the probe takes a slot above every
+    // watch in use.
+    static void Settle(TChangeHandlerThread& thread, TEventSink& sink);
+};
 
-// Proves that the thread has handled everything that happened before: a change in a
-// folder watched last arrives after every event posted for earlier changes, since the
-// thread drains its handles in one pass per wake-up and posts in order.
-void Settle(TChangeHandlerThread& thread, TEventSink& sink) {
+void ChangeHandlerThreadTest::Settle(TChangeHandlerThread& thread, TEventSink& sink) {
     TempDir probe;
     int slot = -1;
     ASSERT_TRUE(thread.AddWatch(probe.Path(), FILE_NOTIFY_CHANGE_FILE_NAME, false, slot));
     probe.Write("probe", "x");
-    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty() && sink.received.back() == slot; }));
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty() && sink.received.back() == slot; },
+                        kTimeoutMs));
     sink.received.pop_back();
     thread.RemoveWatch(slot);
 }
 
-TEST(ChangeHandlerThread, PostsOneEventWithTheSlotOfTheFolderThatChanged) {
+TEST_F(ChangeHandlerThreadTest, PostsOneEventWithTheSlotOfTheFolderThatChanged) {
     TempDir first;
     TempDir second;
     TEventSink sink;
@@ -73,7 +69,7 @@ TEST(ChangeHandlerThread, PostsOneEventWithTheSlotOfTheFolderThatChanged) {
     EXPECT_EQ(slotB, 1);
 
     second.Write("b.jib", "b");
-    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }, kTimeoutMs));
     Settle(thread, sink);
     EXPECT_EQ(sink.received, std::vector<int>{slotB});
 
@@ -87,7 +83,7 @@ TEST(ChangeHandlerThread, PostsOneEventWithTheSlotOfTheFolderThatChanged) {
     EXPECT_TRUE(sink.received.empty());
 }
 
-TEST(ChangeHandlerThread, ASixtyFourthWatchFailsAndTheEarlierOnesKeepReporting) {
+TEST_F(ChangeHandlerThreadTest, ASixtyFourthWatchFailsAndTheEarlierOnesKeepReporting) {
     TempDir root;
     TEventSink sink;
     TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
@@ -101,7 +97,7 @@ TEST(ChangeHandlerThread, ASixtyFourthWatchFailsAndTheEarlierOnesKeepReporting) 
     EXPECT_EQ(slot, -1);
     root.Write("d0/a", "x");
     root.Write("d62/a", "x");
-    ASSERT_TRUE(WaitFor([&] { return sink.received.size() >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return sink.received.size() >= 2; }, kTimeoutMs));
     std::sort(sink.received.begin(), sink.received.end());
     EXPECT_EQ(sink.received, (std::vector<int>{0, 62}));
 
@@ -111,7 +107,7 @@ TEST(ChangeHandlerThread, ASixtyFourthWatchFailsAndTheEarlierOnesKeepReporting) 
     EXPECT_EQ(slot, 5);
 }
 
-TEST(ChangeHandlerThread, WatchesThatCannotBeMadeFail) {
+TEST_F(ChangeHandlerThreadTest, WatchesThatCannotBeMadeFail) {
     TEventSink sink;
     TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
     TempDir dir;
@@ -122,7 +118,7 @@ TEST(ChangeHandlerThread, WatchesThatCannotBeMadeFail) {
     EXPECT_TRUE(thread.AddWatch(dir.Path(), 0x3, false, slot)) << "the thread goes on";
 }
 
-TEST(ChangeHandlerThread, RemoveAllWatchesStopsTheReports) {
+TEST_F(ChangeHandlerThreadTest, RemoveAllWatchesStopsTheReports) {
     TempDir watched;
     TEventSink sink;
     TChangeHandlerThread thread(&sink, kChangeNotifyEvent);
@@ -137,7 +133,7 @@ TEST(ChangeHandlerThread, RemoveAllWatchesStopsTheReports) {
     EXPECT_EQ(slot, 0);
 }
 
-TEST(ChangeHandlerThread, ASubtreeWatchReportsNamedSubfoldersButNotDeeperOnes) {
+TEST_F(ChangeHandlerThreadTest, ASubtreeWatchReportsNamedSubfoldersButNotDeeperOnes) {
     TempDir root;
     root.MakeDir("shown/deeper");
     TEventSink sink;
@@ -152,11 +148,11 @@ TEST(ChangeHandlerThread, ASubtreeWatchReportsNamedSubfoldersButNotDeeperOnes) {
     Settle(thread, sink);
     EXPECT_TRUE(sink.received.empty());
     root.MakeDir("shown/new");
-    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }, kTimeoutMs));
     EXPECT_EQ(sink.received.front(), slot);
 }
 
-TEST(ChangeHandlerThread, AWatchedFolderThatGoesAwayIsReportedOnceAndDropped) {
+TEST_F(ChangeHandlerThreadTest, AWatchedFolderThatGoesAwayIsReportedOnceAndDropped) {
     TempDir root;
     const std::string folder = root.MakeDir("gone");
     TempDir other;
@@ -167,10 +163,10 @@ TEST(ChangeHandlerThread, AWatchedFolderThatGoesAwayIsReportedOnceAndDropped) {
     ASSERT_TRUE(thread.AddWatch(folder, 0x3, false, slot));
     ASSERT_TRUE(thread.AddWatch(other.Path(), 0x3, false, otherSlot));
     fs::remove(folder);
-    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }));
+    ASSERT_TRUE(WaitFor([&] { return !sink.received.empty(); }, kTimeoutMs));
     // A later change elsewhere comes after anything more the dead watch could have said.
     other.Write("a", "x");
-    ASSERT_TRUE(WaitFor([&] { return sink.received.back() == otherSlot; }));
+    ASSERT_TRUE(WaitFor([&] { return sink.received.back() == otherSlot; }, kTimeoutMs));
     EXPECT_EQ(sink.received, (std::vector<int>{slot, otherSlot}));
     // Its slot is free again.
     int next = -1;
@@ -178,7 +174,7 @@ TEST(ChangeHandlerThread, AWatchedFolderThatGoesAwayIsReportedOnceAndDropped) {
     EXPECT_EQ(next, slot);
 }
 
-TEST(ChangeHandlerThread, DestroyingItWhileItWaitsReturnsPromptlyAndPostsNothingLater) {
+TEST_F(ChangeHandlerThreadTest, DestroyingItWhileItWaitsReturnsPromptlyAndPostsNothingLater) {
     TempDir watched;
     auto sink = std::make_unique<TEventSink>();
     auto thread = std::make_unique<TChangeHandlerThread>(sink.get(), kChangeNotifyEvent);
@@ -194,3 +190,4 @@ TEST(ChangeHandlerThread, DestroyingItWhileItWaitsReturnsPromptlyAndPostsNothing
 }
 
 } // namespace
+} // namespace shellns_test

@@ -55,11 +55,7 @@ struct TWatchingBrowser {
         QCoreApplication::processEvents();
     }
     void Open(const std::string& path) {
-        tree.SetShellList(&list);
-        tree.SetOptions(tree.Options() | stoAutoFill);
-        list.SetOptions(list.Options() | sloAutoFill);
-        tree.CurrentFolder()->SetFolderPath(path);
-        tree.RefreshTree();
+        BrowserTest::OpenLinked(tree, list, path);
         QCoreApplication::processEvents(); // the tree names the folders it has expanded
     }
     void Focus(QWidget& control) {
