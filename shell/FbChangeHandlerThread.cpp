@@ -41,6 +41,18 @@ bool WaitFor(int eventFd, int timeoutMs) {
     }
 }
 
+// A change event that lowers its slot's "posted" flag when Qt is done with it, delivered or
+// dropped with its receiver. The flag is shared, so it outlives whichever side ends first.
+class TPostedChangeEvent : public TFbChangeNotifyEvent {
+public:
+    TPostedChangeEvent(int slot, QEvent::Type type, std::shared_ptr<std::atomic<bool>> posted)
+        : TFbChangeNotifyEvent(slot, type), FPosted(std::move(posted)) {}
+    ~TPostedChangeEvent() override { FPosted->store(false, std::memory_order_release); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> FPosted;
+};
+
 } // namespace
 
 TChangeHandlerThread::TChangeHandlerThread(QObject* target, int messageNumber)
@@ -129,6 +141,18 @@ void TChangeHandlerThread::RemoveWatch(int slot) {
 
 void TChangeHandlerThread::FreeSlot(int slot) {
     FSlots[slot].reset();
+    FPosted[slot].reset();
+}
+
+// One change often arrives as several events that the kernel queues one after another (a
+// rename is "moved from", "moved to" and "moved self"), and a reader may wake between
+// them. While the event for a slot still waits in the control's queue, the control has
+// not yet started its delay, so another event would add nothing: it is not posted.
+void TChangeHandlerThread::Post(int slot) {
+    if (FTarget == nullptr || FPosted[slot]->exchange(true, std::memory_order_acq_rel))
+        return;
+    QCoreApplication::postEvent(
+        FTarget, new TPostedChangeEvent(slot, static_cast<QEvent::Type>(FMessage), FPosted[slot]));
 }
 
 bool TChangeHandlerThread::CarryOutCommand() {
@@ -139,6 +163,7 @@ bool TChangeHandlerThread::CarryOutCommand() {
         for (int i = 0; i < kSlotCount; ++i) {
             if (!FSlots[i]) {
                 FSlots[i] = std::move(FPendingHandle);
+                FPosted[i] = std::make_shared<std::atomic<bool>>(false);
                 result = i;
                 break;
             }
@@ -194,9 +219,8 @@ void TChangeHandlerThread::Execute() {
             if ((waits[w].revents & POLLIN) == 0)
                 continue;
             const TChangeNotification::TRearm state = FSlots[slot]->Rearm();
-            if (state != TChangeNotification::TRearm::Quiet && FTarget != nullptr)
-                QCoreApplication::postEvent(
-                    FTarget, new TFbChangeNotifyEvent(slot, static_cast<QEvent::Type>(FMessage)));
+            if (state != TChangeNotification::TRearm::Quiet)
+                Post(slot);
             if (state == TChangeNotification::TRearm::Dead)
                 FreeSlot(slot); // cannot be re-armed: dropped without a word
         }

@@ -1,7 +1,7 @@
 // The watcher thread of one folder-browser control: it waits on up to 63 directory change
 // notifications and posts kChangeNotifyEvent (with the watch's slot index) to the control
-// for each change it sees. It never touches the control otherwise; the refresh runs on the
-// GUI thread.
+// when a watched folder changes, at most one waiting in the control's queue per watch. It never
+// touches the control otherwise; the refresh runs on the GUI thread.
 //
 // The GUI thread talks to it by one command at a time: it writes the command fields,
 // signals the wake event and waits for the acknowledge event. That handshake is the only
@@ -13,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -51,6 +52,7 @@ private:
     bool WaitAcknowledged(int timeoutMs);
     bool CarryOutCommand(); // false for exit
     void FreeSlot(int slot);
+    void Post(int slot);
 
     QObject* const FTarget;
     const int FMessage;
@@ -64,6 +66,8 @@ private:
     std::atomic<int> FResultSlot{-1};
     // The thread's own; the GUI thread reads them only after the thread has ended.
     std::array<platform::TChangeNotificationPtr, kSlotCount> FSlots;
+    // Per slot: an event for it waits in the target's queue (lowered by the event).
+    std::array<std::shared_ptr<std::atomic<bool>>, kSlotCount> FPosted;
     // GUI thread only: a command went unanswered, so the fields are still the thread's.
     bool FUnanswered = false;
     std::thread FThread;
