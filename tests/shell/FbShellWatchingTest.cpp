@@ -58,6 +58,13 @@ struct TWatchingBrowser {
         BrowserTest::OpenLinked(tree, list, path);
         QCoreApplication::processEvents(); // the tree names the folders it has expanded
     }
+    // Rooted at `base`, the tree shows (and so watches) nothing outside the test's own
+    // folder: other programs creating files in shared folders such as /tmp would
+    // otherwise bring refreshes a test that counts them does not expect.
+    void OpenInside(const std::string& base, const std::string& path) {
+        tree.BaseFolder()->SetFolderPath(base);
+        Open(path);
+    }
     void Focus(QWidget& control) {
         QApplication::setActiveWindow(&control);
         control.setFocus();
@@ -79,7 +86,7 @@ using FbShellWatchingTest = BrowserTest;
 TEST_F(FbShellWatchingTest, AFileCopiedIntoTheListedFolderAppearsAndTheSelectionStays) {
     FTree.Write("Photos/a.jib", "a");
     TWatchingBrowser browser;
-    browser.Open(TreeFolder("Photos"));
+    browser.OpenInside(TreeFolder(), TreeFolder("Photos"));
     ASSERT_EQ(Captions(browser.list), std::vector<std::string>{"a.jib"});
     browser.list.SelectItem(ItemCaptioned(browser.list, "a.jib"), true);
     browser.Focus(browser.list);
@@ -101,7 +108,7 @@ TEST_F(FbShellWatchingTest, DeletingTheSelectedFolderOutsideSelectsItsParentAndT
     FTree.MakeDir("Kept");
     FTree.Write("top.jib", "t");
     TWatchingBrowser browser;
-    browser.Open(TreeFolder("Doomed"));
+    browser.OpenInside(TreeFolder(), TreeFolder("Doomed"));
     ASSERT_EQ(SelectedPath(browser.tree), TreeFolder("Doomed"));
     browser.Focus(browser.tree);
 
@@ -116,7 +123,7 @@ TEST_F(FbShellWatchingTest, DeletingTheSelectedFolderOutsideSelectsItsParentAndT
 TEST_F(FbShellWatchingTest, AFolderMadeInAnExpandedFolderAppearsButNotOneDeeperDown) {
     FTree.MakeDir("Shown/Collapsed/Below");
     TWatchingBrowser browser;
-    browser.Open(TreeFolder("Shown"));
+    browser.OpenInside(TreeFolder(), TreeFolder("Shown"));
     browser.Focus(browser.tree);
     const std::vector<std::string> watched = browser.tree.WatchedFolders();
     EXPECT_NE(std::find(watched.begin(), watched.end(), TreeFolder("Shown")), watched.end());
@@ -145,7 +152,7 @@ TEST_F(FbShellWatchingTest, AFolderMadeInAnExpandedFolderAppearsButNotOneDeeperD
 TEST_F(FbShellWatchingTest, RenamingAFolderInTheTreeCausesNoSecondRefresh) {
     FTree.MakeDir("Old");
     TWatchingBrowser browser;
-    browser.Open(TreeFolder("Old"));
+    browser.OpenInside(TreeFolder(), TreeFolder("Old"));
     browser.Focus(browser.tree);
     MessageCapture capture;
     const int changesBefore = browser.treeChanges.count;
@@ -179,7 +186,7 @@ TEST_F(FbShellWatchingTest, RenamingAFolderInTheTreeCausesNoSecondRefresh) {
 TEST_F(FbShellWatchingTest, WithDynamicRefreshOffNothingFollowsTheDisk) {
     FTree.Write("Photos/a.jib", "a");
     TWatchingBrowser browser;
-    browser.Open(TreeFolder("Photos"));
+    browser.OpenInside(TreeFolder(), TreeFolder("Photos"));
     browser.tree.SetOptions(browser.tree.Options() & ~TFbShellTreeOptions(stoDynamicRefresh));
     browser.list.SetOptions(browser.list.Options() & ~TFbShellListOptions(sloDynamicRefresh));
 
