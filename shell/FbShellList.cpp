@@ -4,6 +4,7 @@
 #include "gui/MessageBox.h"
 #include "gui/SystemImageList.h"
 #include "platform/shellns/Volumes.h"
+#include "shell/FbDeviceChangeHandler.h"
 #include "shell/FbIdListArray.h"
 #include "shell/FbShellCommands.h"
 #include "shell/FbShellTree.h"
@@ -18,9 +19,14 @@ TFbCustomShellList::TFbCustomShellList(QWidget* parent) : TFbCustomListView(pare
     FFolder.OnChange = [this](TFbShellLocator*) {
         FolderChanged();
     };
+    DeviceChangeHandler().RegisterHandler(&TFbCustomShellList::DeviceChanged, this);
 }
 
 TFbCustomShellList::~TFbCustomShellList() {
+    // The watcher goes first: once it has ended, nothing more is posted to this list, and
+    // what it posted before is dropped by QObject with the list.
+    FChangeThread.reset();
+    DeviceChangeHandler().UnregisterHandler(&TFbCustomShellList::DeviceChanged, this);
     FRefreshTimer.stop();
     SaveColumnWidths();
     {
@@ -55,20 +61,18 @@ void TFbCustomShellList::SetOptions(TFbShellListOptions options) {
     FOptions = options;
     if (!FWindowCreated)
         return;
-    if (changed.testFlag(sloDynamicRefresh) && FOptions.testFlag(sloDynamicRefresh))
-        StartWatching();
+    if (changed.testFlag(sloDynamicRefresh)) {
+        if (FOptions.testFlag(sloDynamicRefresh))
+            StartWatching();
+        else
+            StopWatching();
+    }
     // Which folders are admitted is decided when an item is added; a merge keeps the
     // items it already has, so only a fill can take folders out.
     if (changed.testFlag(sloHideFoldersWhenLinkedToTree))
         FillList();
     else if (changed.testFlag(sloShowHidden))
         RefreshList();
-}
-
-// Watching the folder is the change watcher's work, which posts kChangeNotifyEvent for
-// every change it sees; the refresh that follows is already handled here
-// (ChangeNotified). Until the watcher is built there is nothing to start.
-void TFbCustomShellList::StartWatching() {
 }
 
 void TFbCustomShellList::FolderChanged() {

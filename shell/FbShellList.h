@@ -4,6 +4,7 @@
 // there and moves the tree's selection along when it changes folder itself.
 #pragma once
 
+#include "shell/FbChangeHandlerThread.h"
 #include "shell/FbControlSupport.h"
 #include "shell/FbFileMasks.h"
 #include "shell/FbListVw.h"
@@ -16,6 +17,7 @@
 #include <QTimer>
 
 class TFbCustomShellTree;
+class TFbDeviceChangeEvent;
 
 class TFbCustomShellList : public TFbCustomListView {
     Q_OBJECT
@@ -63,7 +65,8 @@ public:
     void OpenSelected();
     void GoUp(int levels);
     void FlushPendingChange(bool flushTree);
-    // Starts watching the folder for changes; see the comment at its definition.
+    // Watches the folder of the last fill for names that come, go or move, replacing the
+    // watch before; a folder without a file-system path is not watched.
     void StartWatching();
     void Sort();
 
@@ -123,6 +126,8 @@ private:
     void SetTreeLink(TFbCustomShellTree* tree) { FTree = tree; }
     void TreeDestroyed() { FTree = nullptr; }
     void TreeNodeSelected(PCItemIDList list);
+    void StopWatching();
+    static void DeviceChanged(QObject* control, const TFbDeviceChangeEvent& message);
 
     TFbShellLocator FFolder;
     std::string FFileFilter;
@@ -141,6 +146,9 @@ private:
     bool FSkipNextChange = false;
     bool FWindowCreated = false;
     QTimer FRefreshTimer;
+    // Made on the first StartWatching; destroyed first in the destructor, so the thread
+    // has ended before anything it posts to is gone.
+    std::unique_ptr<TChangeHandlerThread> FChangeThread;
 };
 
 class TFbShellList : public TFbCustomShellList {

@@ -4,6 +4,7 @@
 #include "gui/MessageBox.h"
 #include "gui/SystemImageList.h"
 #include "platform/shellns/ItemIdList.h"
+#include "shell/FbDeviceChangeHandler.h"
 #include "shell/FbShellCommands.h"
 #include "shell/FbShellList.h"
 
@@ -37,9 +38,14 @@ TFbCustomShellTree::TFbCustomShellTree(QWidget* parent) : TFbCustomTreeView(pare
     FCurrentFolder.OnChange = [this](TFbShellLocator*) {
         CurrentFolderChanged();
     };
+    DeviceChangeHandler().RegisterHandler(&TFbCustomShellTree::DeviceChanged, this);
 }
 
 TFbCustomShellTree::~TFbCustomShellTree() {
+    // The watcher goes first: once it has ended, nothing more is posted to this tree, and
+    // what it posted before is dropped by QObject with the tree.
+    FChangeThread.reset();
+    DeviceChangeHandler().UnregisterHandler(&TFbCustomShellTree::DeviceChanged, this);
     FDelayTimer.stop();
     {
         TFbCounterGuard updating(FUpdating);
@@ -67,14 +73,12 @@ void TFbCustomShellTree::SetShellList(TFbCustomShellList* list) {
 void TFbCustomShellTree::SetOptions(TFbShellTreeOptions options) {
     const TFbShellTreeOptions changed = FOptions ^ options;
     FOptions = options;
-    if (changed.testFlag(stoDynamicRefresh) && FOptions.testFlag(stoDynamicRefresh))
-        StartWatching();
-}
-
-// Watching the drives is the change watcher's work, which posts kChangeNotifyEvent for
-// every change it sees; the refresh that follows is already handled here
-// (ChangeNotified). Until the watcher is built there is nothing to start.
-void TFbCustomShellTree::StartWatching() {
+    if (changed.testFlag(stoDynamicRefresh)) {
+        if (FOptions.testFlag(stoDynamicRefresh))
+            StartWatching();
+        else
+            StopWatching();
+    }
 }
 
 void TFbCustomShellTree::BaseFolderChanged() {

@@ -4,15 +4,19 @@
 // list, which then always shows the folder selected here.
 #pragma once
 
+#include "shell/FbChangeHandlerThread.h"
 #include "shell/FbControlSupport.h"
 #include "shell/FbShellLocator.h"
 #include "shell/FbShellTreeData.h"
 #include "shell/FbShellTypes.h"
 #include "shell/FbTreeVw.h"
 
+#include <memory>
+
 #include <QTimer>
 
 class TFbCustomShellList;
+class TFbDeviceChangeEvent;
 
 class TFbCustomShellTree : public TFbCustomTreeView {
     Q_OBJECT
@@ -54,8 +58,11 @@ public:
     void GoUp(int levels);
     // Runs a pending delayed action now (and the list's too when `flushList`).
     void FlushPendingChange(bool flushList);
-    // Starts watching the drives for changes; see the comment at its definition.
+    // Watches every fixed, in-memory and network volume for changes, and within them the
+    // folders the tree shows, replacing the watches before.
     void StartWatching();
+    // The folders below the volume roots whose changes are reported now, "/" at the end.
+    std::vector<std::string> WatchedFolders() const;
 
     bool Dragging() const { return FDragging; }
     bool RefreshPending() const { return FRefreshPending; }
@@ -110,6 +117,10 @@ private:
     void BaseFolderChanged();
     void CurrentFolderChanged();
     void ShellListDestroyed() { FShellList = nullptr; }
+    void StopWatching();
+    void WatchShownFolders();
+    void QueueWatchShownFolders();
+    static void DeviceChanged(QObject* control, const TFbDeviceChangeEvent& message);
 
     TFbShellLocator FBaseFolder;
     TFbShellLocator FCurrentFolder;
@@ -124,6 +135,11 @@ private:
     bool FRefreshPending = false;
     bool FSkipNextChange = false;
     bool FWindowCreated = false;
+    // Made on the first StartWatching; destroyed first in the destructor, so the thread
+    // has ended before anything it posts to is gone.
+    std::unique_ptr<TChangeHandlerThread> FChangeThread;
+    std::vector<platform::TChangeNotificationPtr> FWatches; // one per watched volume
+    bool FWatchUpdateQueued = false;
 };
 
 class TFbShellTree : public TFbCustomShellTree {

@@ -154,6 +154,7 @@ bool TFbCustomShellTree::CanExpand(TFbTreeNode* node) {
         return true;
     TWaitCursor busy;
     FillNode(data->ItemFolder(), node);
+    QueueWatchShownFolders();
     return true;
 }
 
@@ -245,6 +246,7 @@ void TFbCustomShellTree::RefreshTree() {
         }
         SelectImmediately(remembered);
     }
+    WatchShownFolders();
 }
 
 void TFbCustomShellTree::MergeNode(TFbTreeNode* node, TFbTreeNode*& remembered) {

@@ -69,7 +69,8 @@ inline constexpr QEvent::Type kDeferredFillEvent = static_cast<QEvent::Type>(112
 
 class TFbChangeNotifyEvent : public QEvent {
 public:
-    explicit TFbChangeNotifyEvent(int slot) : QEvent(kChangeNotifyEvent), FSlot(slot) {}
+    explicit TFbChangeNotifyEvent(int slot, QEvent::Type type = kChangeNotifyEvent)
+        : QEvent(type), FSlot(slot) {}
     int Slot() const { return FSlot; }
 
 private:

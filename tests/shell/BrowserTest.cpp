@@ -17,6 +17,15 @@ bool BrowserTest::WaitFor(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+void BrowserTest::OpenLinked(TFbCustomShellTree& tree, TFbCustomShellList& list,
+                             const std::string& path) {
+    tree.SetShellList(&list);
+    tree.SetOptions(tree.Options() | stoAutoFill);
+    list.SetOptions(list.Options() | sloAutoFill);
+    tree.CurrentFolder()->SetFolderPath(path);
+    tree.RefreshTree();
+}
+
 std::vector<std::string> BrowserTest::Captions(TFbCustomListView& list) {
     return ColumnTexts(list, 0);
 }

@@ -13,6 +13,12 @@
 namespace shellns_test {
 
 class BrowserTest : public NamespaceTest {
+public:
+    // What the main window does at its first activation: links the list to the tree,
+    // switches on their filling, and fills the tree at `path`, which fills the list.
+    static void OpenLinked(TFbCustomShellTree& tree, TFbCustomShellList& list,
+                           const std::string& path);
+
 protected:
     // Waits, handling events, until `condition` holds or `timeoutMs` has passed; answers
     // whether it holds.

@@ -42,13 +42,7 @@ struct TBrowser {
         QCoreApplication::processEvents();
     }
     // What the main window does at its first activation.
-    void Open(const std::string& path) {
-        tree.SetShellList(&list);
-        tree.SetOptions(tree.Options() | stoAutoFill);
-        list.SetOptions(list.Options() | sloAutoFill);
-        tree.CurrentFolder()->SetFolderPath(path);
-        tree.RefreshTree();
-    }
+    void Open(const std::string& path) { BrowserTest::OpenLinked(tree, list, path); }
     void Click(TFbTreeNode* node) {
         tree.scrollToItem(node);
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, tree.visualItemRect(node).center());
