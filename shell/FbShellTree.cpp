@@ -39,6 +39,10 @@ TFbCustomShellTree::TFbCustomShellTree(QWidget* parent) : TFbCustomTreeView(pare
         CurrentFolderChanged();
     };
     DeviceChangeHandler().RegisterHandler(&TFbCustomShellTree::DeviceChanged, this);
+    FAutoScroll.OnHover = [this](const QPoint& pos) {
+        HoverExpand(pos);
+    };
+    ApplyDropOption();
 }
 
 TFbCustomShellTree::~TFbCustomShellTree() {
@@ -73,6 +77,8 @@ void TFbCustomShellTree::SetShellList(TFbCustomShellList* list) {
 void TFbCustomShellTree::SetOptions(TFbShellTreeOptions options) {
     const TFbShellTreeOptions changed = FOptions ^ options;
     FOptions = options;
+    if (changed.testFlag(stoOleDrop))
+        ApplyDropOption();
     if (changed.testFlag(stoDynamicRefresh)) {
         if (FOptions.testFlag(stoDynamicRefresh))
             StartWatching();
@@ -200,6 +206,7 @@ void TFbCustomShellTree::mousePressEvent(QMouseEvent* event) {
     // A click selects at once, so the list follows at once; the flag must not outlive
     // the click, or the next key press would skip its delay.
     FImmediate = true;
+    FDragStart.Pressed(event);
     TFbCustomTreeView::mousePressEvent(event);
     FImmediate = false;
 }
@@ -297,6 +304,10 @@ std::string TFbCustomShellTree::NodeHint(TFbTreeNode* node) {
 }
 
 void TFbCustomShellTree::NodeDeleting(TFbTreeNode* node) {
+    if (node == FDropHighlight)
+        FDropHighlight = nullptr;
+    if (node == FDragNode)
+        FDragNode = nullptr;
     if (OnDeleteItem)
         OnDeleteItem(this, node, ShellData(node));
 }

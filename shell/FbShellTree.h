@@ -6,6 +6,8 @@
 
 #include "shell/FbChangeHandlerThread.h"
 #include "shell/FbControlSupport.h"
+#include "shell/FbDragAutoScroll.h"
+#include "shell/FbShellDragDrop.h"
 #include "shell/FbShellLocator.h"
 #include "shell/FbShellTreeData.h"
 #include "shell/FbShellTypes.h"
@@ -66,6 +68,11 @@ public:
 
     bool Dragging() const { return FDragging; }
     bool RefreshPending() const { return FRefreshPending; }
+    // The node drawn as the target of the drag over the tree; null when none is.
+    TFbTreeNode* DropHighlight() const { return FDropHighlight; }
+    // The data a drag of `node` carries (the caller owns it) and the effects it allows;
+    // null for the root and for nodes without a parent folder.
+    QMimeData* MakeNodeDragData(TFbTreeNode* node, std::uint32_t& effects);
     TDelayAction PendingAction() const { return FDelayAction; }
     // The record of the selected node; null when none is selected.
     TFbShellTreeData* SelectedData() const { return ShellData(Selected()); }
@@ -94,9 +101,28 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     friend class TFbCustomShellList;
+    friend class FbShellDragDropTest;
+
+    // Drag and drop.
+    void ApplyDropOption();
+    void StartNodeDrag(TFbTreeNode* node, Qt::MouseButton button);
+    TFbTreeNode* NodeAt(const QPoint& pos) const;
+    std::unique_ptr<platform::shellns::IDropTarget> NodeDropTarget(TFbTreeNode* node);
+    void DragMovedOver(QDropEvent* event);
+    void SetDropHighlight(TFbTreeNode* node);
+    void HoverExpand(const QPoint& pos);
+    void DragEnded();
 
     std::uint32_t EnumFlags() const;
     // Creates the root when `node` is null; answers the node filled.
@@ -140,6 +166,11 @@ private:
     std::unique_ptr<TChangeHandlerThread> FChangeThread;
     std::vector<platform::TChangeNotificationPtr> FWatches; // one per watched volume
     bool FWatchUpdateQueued = false;
+    TFbDragStartTracker FDragStart;
+    TFbShellDropTracker FDrop;
+    TFbDragAutoScroll FAutoScroll{this};
+    TFbTreeNode* FDragNode = nullptr;      // the node this tree is dragging out
+    TFbTreeNode* FDropHighlight = nullptr; // the node drawn as the drop target
 };
 
 class TFbShellTree : public TFbCustomShellTree {
