@@ -137,6 +137,11 @@ void TFbCustomListView::SetSortMark(int column, bool ascending) {
     FHeader->SetSortMark(column, ascending);
 }
 
+TFbListItem* TFbCustomListView::ItemAt(const QPoint& pos) const {
+    const QModelIndex index = indexAt(pos);
+    return index.isValid() ? Item(index.row()) : nullptr;
+}
+
 QModelIndex TFbCustomListView::IndexOf(const TFbListItem* item, int column) const {
     return item != nullptr ? FModel->index(item->Index(), column) : QModelIndex();
 }

@@ -97,6 +97,8 @@ public:
     // Items.
     int ItemCount() const;
     TFbListItem* Item(int index) const;
+    // The item at a point of the viewport; null over empty space.
+    TFbListItem* ItemAt(const QPoint& pos) const;
     // Appends items (one insertion for all of them) in their order.
     void AddItems(std::vector<std::unique_ptr<TFbListItem>> items);
     void DeleteItem(TFbListItem* item);

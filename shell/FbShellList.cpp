@@ -20,6 +20,7 @@ TFbCustomShellList::TFbCustomShellList(QWidget* parent) : TFbCustomListView(pare
         FolderChanged();
     };
     DeviceChangeHandler().RegisterHandler(&TFbCustomShellList::DeviceChanged, this);
+    ApplyDropOption();
 }
 
 TFbCustomShellList::~TFbCustomShellList() {
@@ -59,6 +60,8 @@ void TFbCustomShellList::SetFileFilter(const std::string& filter) {
 void TFbCustomShellList::SetOptions(TFbShellListOptions options) {
     const TFbShellListOptions changed = FOptions ^ options;
     FOptions = options;
+    if (changed.testFlag(sloOleDrop))
+        ApplyDropOption();
     if (!FWindowCreated)
         return;
     if (changed.testFlag(sloDynamicRefresh)) {
@@ -172,6 +175,8 @@ std::string TFbCustomShellList::ItemHint(TFbListItem* item) {
 }
 
 void TFbCustomShellList::ItemDeleting(TFbListItem* item) {
+    if (item == FDropHighlight)
+        FDropHighlight = nullptr;
     if (OnDeleteItem)
         OnDeleteItem(this, item, ListData(item));
 }

@@ -6,7 +6,9 @@
 
 #include "shell/FbChangeHandlerThread.h"
 #include "shell/FbControlSupport.h"
+#include "shell/FbDragAutoScroll.h"
 #include "shell/FbFileMasks.h"
+#include "shell/FbShellDragDrop.h"
 #include "shell/FbListVw.h"
 #include "shell/FbShellListData.h"
 #include "shell/FbShellLocator.h"
@@ -72,6 +74,11 @@ public:
 
     bool Dragging() const { return FDragging; }
     bool RefreshPending() const { return FRefreshPending; }
+    // The item drawn as the target of the drag over the list; null when none is.
+    TFbListItem* DropHighlight() const { return FDropHighlight; }
+    // The data a drag of the selected items carries (the caller owns it) and the effects
+    // they allow; null when nothing is selected.
+    QMimeData* MakeSelectionDragData(std::uint32_t& effects);
 
     TFbShAddItemEvent OnAddItem;
     TFbShListDeleteItemEvent OnDeleteItem;
@@ -101,9 +108,30 @@ protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     friend class TFbCustomShellTree;
+
+    // Drag and drop.
+    void ApplyDropOption();
+    void StartSelectionDrag(Qt::MouseButton button);
+    // Where a drag at `pos` goes: the folder item under the cursor (`item`), else the
+    // folder itself (`item` null); null target when neither takes drops.
+    std::unique_ptr<platform::shellns::IDropTarget> DropTargetAt(const QPoint& pos,
+                                                                 TFbListItem*& item);
+    std::unique_ptr<platform::shellns::IDropTarget> ItemDropTarget(TFbListItem* item);
+    std::uint32_t DragOverAt(QDropEvent* event, TFbListItem*& item);
+    void SetDropHighlight(TFbListItem* item);
+    void DragEnded();
 
     std::uint32_t EnumFlags() const;
     // Whether the fill of `folder` filters its files: only a folder with a file-system
@@ -146,6 +174,10 @@ private:
     bool FSkipNextChange = false;
     bool FWindowCreated = false;
     QTimer FRefreshTimer;
+    TFbDragStartTracker FDragStart;
+    TFbShellDropTracker FDrop;
+    TFbDragAutoScroll FAutoScroll{this};
+    TFbListItem* FDropHighlight = nullptr;
     // Made on the first StartWatching; destroyed first in the destructor, so the thread
     // has ended before anything it posts to is gone.
     std::unique_ptr<TChangeHandlerThread> FChangeThread;
