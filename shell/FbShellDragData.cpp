@@ -85,8 +85,9 @@ QByteArray BuildIdListArray(PCItemIDList parent, const std::vector<PCItemIDList>
     return block;
 }
 
-std::string ParseIdListArray(const QByteArray& bytes, TFbIdListArrayContent& content) {
-    content = {};
+std::string ParseIdListArray(const QByteArray& bytes, TFbIdListArrayContent& result) {
+    result = {};
+    TFbIdListArrayContent content; // handed over only whole
     const auto size = static_cast<std::size_t>(bytes.size());
     if (size < kIdArrayCountSize + kIdArrayOffsetSize)
         return Format("an item-list array of at least %zu bytes, found %zu",
@@ -112,6 +113,7 @@ std::string ParseIdListArray(const QByteArray& bytes, TFbIdListArrayContent& con
         else
             content.items.push_back(std::move(list));
     }
+    result = std::move(content);
     return {};
 }
 

@@ -106,17 +106,18 @@ void TFbShellDropTracker::LeaveTarget() {
 
 std::uint32_t TFbShellDropTracker::Drop(const void* key, const TTargetFactory& make,
                                         std::uint32_t keyState) {
+    const std::uint32_t allowed = FAllowed;
     std::uint32_t effect = Over(key, make, keyState);
     if (effect != sh::DROPEFFECT_NONE && FTarget) {
         TWaitCursor busy;
         effect = FAllowed;
         std::unique_ptr<sh::IDropTarget> target = std::move(FTarget);
         FHasTarget = false;
-        if (sh::Failed(target->Drop(FPaths, keyState, effect)) || (effect & FAllowed) == 0)
+        if (sh::Failed(target->Drop(FPaths, keyState, effect)))
             effect = sh::DROPEFFECT_NONE;
     }
     End();
-    return effect & FAllowed;
+    return effect & allowed;
 }
 
 void TFbShellDropTracker::End() {

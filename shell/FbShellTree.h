@@ -70,6 +70,8 @@ public:
     bool RefreshPending() const { return FRefreshPending; }
     // The node drawn as the target of the drag over the tree; null when none is.
     TFbTreeNode* DropHighlight() const { return FDropHighlight; }
+    // The scrolling and hover expansion of a drag over the tree.
+    TFbDragAutoScroll& AutoScroll() { return FAutoScroll; }
     // The data a drag of `node` carries (the caller owns it) and the effects it allows;
     // null for the root and for nodes without a parent folder.
     QMimeData* MakeNodeDragData(TFbTreeNode* node, std::uint32_t& effects);
@@ -112,7 +114,6 @@ protected:
 
 private:
     friend class TFbCustomShellList;
-    friend class FbShellDragDropTest;
 
     // Drag and drop.
     void ApplyDropOption();
