@@ -220,6 +220,42 @@ TEST_F(PreviewTest, DroppingThreeFilesShowsTheThirdInItsFolder) {
     EXPECT_FALSE(TemporaryCopyExists());
 }
 
+TEST_F(PreviewTest, FilesDroppedOnTheBrowserGoIntoItsFolderInsteadOfBeingPreviewed) {
+    const std::string other = FFiles.MakeDir("other") + "/";
+    MakeJib(FFiles, "other/Third.jib", {{"preview.png", Fixture("preview-64x48.png")}});
+    MakeJib(FFiles, "other/Fourth.jib", {{"preview.png", Fixture("preview-64x48.png")}});
+    Open();
+    const std::string shown = FForm->rstFiles->CurrentFolder()->FolderPath();
+    const auto dropOn = [](QWidget* viewport, const QPoint& at, const std::string& file) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(viewport, &move);
+        QDropEvent drop(QPointF(at), offered, &data, Qt::NoButton, Qt::ControlModifier);
+        QApplication::sendEvent(viewport, &drop);
+        return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+    };
+
+    QWidget* list = FForm->rslFiles->viewport();
+    EXPECT_TRUE(dropOn(list, QPoint(10, list->height() - 4), other + "Third.jib"));
+    EXPECT_TRUE(FileExists(FFiles.File("Third.jib")));
+    EXPECT_TRUE(FileExists(other + "Third.jib"));
+    EXPECT_EQ(FForm->rstFiles->CurrentFolder()->FolderPath(), shown) << "nothing navigated";
+    EXPECT_NE(FForm->rslFiles->ItemCount(), 0);
+
+    TFbTreeNode* node = FForm->rstFiles->Selected();
+    ASSERT_NE(node, nullptr);
+    FForm->rstFiles->scrollToItem(node);
+    EXPECT_TRUE(dropOn(FForm->rstFiles->viewport(),
+                       FForm->rstFiles->visualItemRect(node).center(), other + "Fourth.jib"));
+    EXPECT_TRUE(FileExists(FFiles.File("Fourth.jib")));
+    EXPECT_EQ(FForm->rstFiles->CurrentFolder()->FolderPath(), shown);
+    EXPECT_FALSE(TemporaryCopyExists());
+}
+
 TEST_F(PreviewTest, ARequestMadeDuringAnExtractionWinsWithoutANestedRun) {
     Open();
     // The archive component lets events run while it extracts; this one arrives then.
