@@ -55,6 +55,9 @@ void TFbCustomShellList::StartSelectionDrag(Qt::MouseButton button) {
         return;
     const bool dropped = ExecShellDrag(this, data, effects, button, FDragging);
     SetDropHighlight(nullptr);
+    // The press that started the drag never saw its release: the view must not go on
+    // selecting as if the button were still down.
+    setState(NoState);
     if (dropped || FRefreshPending) {
         RefreshList();
         Sort();

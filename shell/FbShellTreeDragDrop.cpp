@@ -62,6 +62,9 @@ void TFbCustomShellTree::StartNodeDrag(TFbTreeNode* node, Qt::MouseButton button
     const bool dropped = ExecShellDrag(this, data, effects, button, FDragging);
     FDragNode = nullptr;
     SetDropHighlight(nullptr);
+    // The press that started the drag never saw its release: the view must not go on
+    // selecting as if the button were still down.
+    setState(NoState);
     if (dropped || FRefreshPending)
         RefreshTree();
 }
