@@ -1,9 +1,9 @@
 #include "shell/FbDragAutoScroll.h"
 
+#include <cstdlib>
+
 #include <QAbstractItemView>
 #include <QScrollBar>
-
-#include <cstdlib>
 
 namespace {
 
@@ -63,9 +63,8 @@ void TFbDragAutoScroll::RestartHover(const QPoint& pos) {
 
 bool TFbDragAutoScroll::ScrollStep(const QPoint& pos) {
     const QSize size = FView->viewport()->size();
-    const bool horizontal =
-        StepBar(FView->horizontalScrollBar(),
-                EdgeDirection(pos.x(), size.width(), kHorizontalScrollMargin));
+    const bool horizontal = StepBar(FView->horizontalScrollBar(),
+                                    EdgeDirection(pos.x(), size.width(), kHorizontalScrollMargin));
     const bool vertical = StepBar(FView->verticalScrollBar(),
                                   EdgeDirection(pos.y(), size.height(), kVerticalScrollMargin));
     return horizontal || vertical;

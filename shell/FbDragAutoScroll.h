@@ -4,10 +4,10 @@
 // keeps scrolling without any event from the drag.
 #pragma once
 
+#include <functional>
+
 #include <QPoint>
 #include <QTimer>
-
-#include <functional>
 
 class QAbstractItemView;
 

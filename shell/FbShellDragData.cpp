@@ -3,11 +3,11 @@
 #include "platform/StrFormat.h"
 #include "platform/shellns/ShellTypes.h"
 
-#include <QMimeData>
-#include <QUrl>
-
 #include <cstring>
 #include <limits>
+
+#include <QMimeData>
+#include <QUrl>
 
 namespace sh = platform::shellns;
 
@@ -31,8 +31,9 @@ std::size_t ListLengthAt(const QByteArray& block, std::size_t start) {
     const auto size = static_cast<std::size_t>(block.size());
     std::size_t at = start;
     while (at + sh::kTerminatorSize <= size) {
-        const std::size_t itemSize = static_cast<std::uint8_t>(block[at]) |
-                                     (static_cast<std::size_t>(static_cast<std::uint8_t>(block[at + 1])) << 8);
+        const std::size_t itemSize =
+            static_cast<std::uint8_t>(block[at]) |
+            (static_cast<std::size_t>(static_cast<std::uint8_t>(block[at + 1])) << 8);
         if (itemSize == 0)
             return at + sh::kTerminatorSize - start;
         if (itemSize < sh::kMinItemSize || itemSize > size - at)
@@ -47,8 +48,8 @@ std::string TakeListAt(const QByteArray& block, std::size_t offset, const char* 
                        sh::UniqueIdList& list) {
     const std::size_t length = ListLengthAt(block, offset);
     if (length == 0)
-        return Format("the %s at offset %zu does not end inside the %lld-byte block", what,
-                      offset, static_cast<long long>(block.size()));
+        return Format("the %s at offset %zu does not end inside the %lld-byte block", what, offset,
+                      static_cast<long long>(block.size()));
     const char* start = block.constData() + offset;
     if (std::string problem = sh::ValidateIdListBytes(start, length); !problem.empty())
         return Format("the %s at offset %zu: %s", what, offset, problem.c_str());
@@ -122,8 +123,8 @@ std::uint32_t CommonItemEffects(const ShellFolderPtr& folder,
     if (!folder || items.empty())
         return kAllDropEffects;
     std::uint32_t attributes = sh::SFGAO_CANCOPY | sh::SFGAO_CANMOVE | sh::SFGAO_CANLINK;
-    if (sh::Failed(folder->GetAttributesOf(static_cast<int>(items.size()), items.data(),
-                                           attributes)))
+    if (sh::Failed(
+            folder->GetAttributesOf(static_cast<int>(items.size()), items.data(), attributes)))
         return kAllDropEffects;
     // The attribute bits and the effect bits are the same three bits.
     return attributes & kAllDropEffects;

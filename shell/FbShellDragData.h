@@ -7,13 +7,13 @@
 #include "platform/shellns/ItemIdList.h"
 #include "shell/ItemLists.h"
 
-#include <QByteArray>
-#include <Qt>
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QByteArray>
+#include <Qt>
 
 class QMimeData;
 

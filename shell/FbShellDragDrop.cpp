@@ -34,8 +34,8 @@ Qt::MouseButton TFbDragStartTracker::DragButtonAt(const QMouseEvent* event) {
     return button;
 }
 
-bool ExecShellDrag(QWidget* source, QMimeData* data, std::uint32_t effects,
-                   Qt::MouseButton button, bool& dragging) {
+bool ExecShellDrag(QWidget* source, QMimeData* data, std::uint32_t effects, Qt::MouseButton button,
+                   bool& dragging) {
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
     dragging = true;

@@ -5,14 +5,14 @@
 
 #include "platform/shellns/ShellFolder.h"
 
-#include <QPoint>
-#include <Qt>
-
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QPoint>
+#include <Qt>
 
 class QDropEvent;
 class QMimeData;
@@ -36,8 +36,8 @@ private:
 
 // Runs the modal drag of `data` (taken over) with the allowed `effects`; `dragging` is set
 // meanwhile. Answers whether a drop happened.
-bool ExecShellDrag(QWidget* source, QMimeData* data, std::uint32_t effects,
-                   Qt::MouseButton button, bool& dragging);
+bool ExecShellDrag(QWidget* source, QMimeData* data, std::uint32_t effects, Qt::MouseButton button,
+                   bool& dragging);
 // The button of the drag this process runs now; Qt::NoButton when it runs none.
 Qt::MouseButton ActiveDragButton();
 

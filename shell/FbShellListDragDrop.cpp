@@ -1,9 +1,8 @@
 // The file list as a drag source (its selected items) and as a drop target (a folder item
 // under the cursor, else the folder the list shows).
+#include "platform/shellns/ShellTypes.h"
 #include "shell/FbShellDragData.h"
 #include "shell/FbShellList.h"
-
-#include "platform/shellns/ShellTypes.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -67,9 +66,8 @@ void TFbCustomShellList::StartSelectionDrag(Qt::MouseButton button) {
 std::unique_ptr<sh::IDropTarget> TFbCustomShellList::ItemDropTarget(TFbListItem* item) {
     std::unique_ptr<sh::IDropTarget> target;
     TFbShellListData* data = item != nullptr ? ListData(item) : nullptr;
-    if (!FShellFolder ||
-        sh::Failed(FShellFolder->GetDropTarget(data != nullptr ? data->RelativeItem() : nullptr,
-                                               target)))
+    if (!FShellFolder || sh::Failed(FShellFolder->GetDropTarget(
+                             data != nullptr ? data->RelativeItem() : nullptr, target)))
         target.reset();
     return target;
 }

@@ -1,10 +1,9 @@
 // The folder tree as a drag source (a node, never the root) and as a drop target (the
 // node under the cursor, through its parent folder's drop handling).
+#include "platform/shellns/ShellTypes.h"
 #include "shell/FbShellDragData.h"
 #include "shell/FbShellList.h"
 #include "shell/FbShellTree.h"
-
-#include "platform/shellns/ShellTypes.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

@@ -249,8 +249,8 @@ TEST_F(PreviewTest, FilesDroppedOnTheBrowserGoIntoItsFolderInsteadOfBeingPreview
     TFbTreeNode* node = FForm->rstFiles->Selected();
     ASSERT_NE(node, nullptr);
     FForm->rstFiles->scrollToItem(node);
-    EXPECT_TRUE(dropOn(FForm->rstFiles->viewport(),
-                       FForm->rstFiles->visualItemRect(node).center(), other + "Fourth.jib"));
+    EXPECT_TRUE(dropOn(FForm->rstFiles->viewport(), FForm->rstFiles->visualItemRect(node).center(),
+                       other + "Fourth.jib"));
     EXPECT_TRUE(FileExists(FFiles.File("Fourth.jib")));
     EXPECT_EQ(FForm->rstFiles->CurrentFolder()->FolderPath(), shown);
     EXPECT_FALSE(TemporaryCopyExists());

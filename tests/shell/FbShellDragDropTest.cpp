@@ -3,13 +3,13 @@
 #include "shell/FbShellDragData.h"
 #include "tests/shell/BrowserTest.h"
 
+#include <cstring>
+
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
-
-#include <cstring>
 
 namespace shellns_test {
 namespace {
@@ -249,8 +249,7 @@ TEST_F(FbShellDragDropTest, FilesDroppedOnATreeNodeAreCopiedOrMovedIntoItsFolder
     EXPECT_TRUE(over.accepted);
     EXPECT_EQ(over.action, Qt::CopyAction);
     EXPECT_EQ(tree.DropHighlight(), target);
-    const TAnswer dropped =
-        DropAt(tree, NodePoint(tree, target), data.get(), Qt::ControlModifier);
+    const TAnswer dropped = DropAt(tree, NodePoint(tree, target), data.get(), Qt::ControlModifier);
     EXPECT_TRUE(dropped.accepted);
     EXPECT_EQ(dropped.action, Qt::CopyAction);
     EXPECT_EQ(ReadFileText(FTree.File("Target/copied.jib")), "copied bytes");
@@ -370,8 +369,8 @@ TEST_F(FbShellDragDropTest, WithoutTheDropOptionNeitherControlTakesDrops) {
     EXPECT_FALSE(list.viewport()->acceptDrops());
 
     std::unique_ptr<QMimeData> data(UriData({file}));
-    EXPECT_FALSE(DragTo(tree, NodePoint(tree, NodeOf(tree, TreeFolder("Target"))), data.get())
-                     .accepted);
+    EXPECT_FALSE(
+        DragTo(tree, NodePoint(tree, NodeOf(tree, TreeFolder("Target"))), data.get()).accepted);
     EXPECT_FALSE(DragTo(list, EmptyPoint(list), data.get()).accepted);
     EXPECT_TRUE(FileExists(file));
 }
