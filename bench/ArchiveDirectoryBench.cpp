@@ -83,9 +83,7 @@ void PrintRatios(const TRatioReporter::TTimes& times) {
     const double ours = TimeOf(times, "BM_ReadDirectory");
     const double peer = TimeOf(times, "BM_ZipInfoList");
     if (ours > 0 && peer > 0)
-        std::printf("
-ReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster
-",
+        std::printf("\nReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster\n",
                     kEntries, ours, peer, peer / ours);
 }
 

@@ -164,13 +164,11 @@ BENCHMARK(BM_TreeExpand)->Unit(benchmark::kMillisecond);
 
 void PrintRatios(const TRatioReporter::TTimes& times) {
     if (TimeOf(times, "BM_ListEnumeration") > 0)
-        std::printf("BM_ListFill / BM_ListEnumeration = %.2fx (goal: at most 2x)
-",
+        std::printf("BM_ListFill / BM_ListEnumeration = %.2fx (goal: at most 2x)\n",
                     TimeOf(times, "BM_ListFill") / TimeOf(times, "BM_ListEnumeration"));
     if (TimeOf(times, "BM_TreeEnumeration") > 0)
         std::printf("BM_TreeExpand / BM_TreeEnumeration = %.2fx; BM_TreeExpand = %.0f ms "
-                    "(budget: %.0f ms)
-",
+                    "(budget: %.0f ms)\n",
                     TimeOf(times, "BM_TreeExpand") / TimeOf(times, "BM_TreeEnumeration"),
                     TimeOf(times, "BM_TreeExpand"), kFreezeBudgetMs);
 }

@@ -155,8 +155,7 @@ void PrintRatios(const TRatioReporter::TTimes& times) {
     const double engine = TimeOf(times, "BM_Engine");
     const double unzip = TimeOf(times, "BM_InfoZipUnzip");
     if (engine > 0 && unzip > 0)
-        std::printf("engine / unzip time: %.2f (target: at most 1.00)
-", engine / unzip);
+        std::printf("engine / unzip time: %.2f (target: at most 1.00)\n", engine / unzip);
 }
 
 } // namespace

@@ -121,8 +121,7 @@ void PrintRatios(const TRatioReporter::TTimes& times) {
     const double peer = TimeOf(times, "BM_ReaddirLstat");
     for (const auto& [name, time] : times) {
         if (name != "BM_ReaddirLstat" && peer > 0)
-            std::printf("%s / BM_ReaddirLstat = %.2fx
-", name.c_str(), time / peer);
+            std::printf("%s / BM_ReaddirLstat = %.2fx\n", name.c_str(), time / peer);
     }
 }
 

@@ -2,7 +2,7 @@
 # One entry for building, running and testing the viewer on Debian 12.
 #
 #   tools/dev.sh run        install what is missing, build, start the viewer
-#   tools/dev.sh test       install what is missing, build, run every test headless
+#   tools/dev.sh test       install what is missing, build (benchmarks too), run every test headless
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
 #   tools/dev.sh fuzz       build the libFuzzer harnesses with clang, run each FUZZ_SECONDS (60)
@@ -13,7 +13,9 @@ cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
 TEST_PACKAGES=(zip unzip util-linux)
-BENCH_PACKAGES=(libbenchmark-dev libpng-dev imagemagick)
+# The benchmarks are built (not run) with the tests, so their libraries come with the tests.
+BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
+BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 ensure_packages() {
@@ -57,8 +59,8 @@ case "${1:-}" in
     exec build/bin/jibview
     ;;
   test)
-    ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
-    build build
+    ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_BUILD_PACKAGES[@]}"
+    build build -DJIB_BENCH=ON
     run_tests build
     ;;
   sanitize)
@@ -72,6 +74,7 @@ case "${1:-}" in
   bench)
     ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
     build build-bench -DJIB_BENCH=ON -DJIB_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+    cmake --build build-bench --target bench_png_inputs
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
   fuzz)
