@@ -308,6 +308,7 @@ private:
         std::int64_t LogicalEnd = 0; // the end of the end record's comment
         std::int64_t EndRecordPos = -1;
         zip::EndRecord End;
+        zip::DirectoryLocation Directory;
     };
 
     TSFXSettings& SFX() { return FSFXSlave ? FSFXSlave->Settings() : FSFX; }
@@ -355,6 +356,15 @@ private:
     // of the volume.
     void AcceptEndRecord(std::int64_t position, const std::uint8_t* bytes, std::size_t count);
     [[noreturn]] void RaiseNoEndRecord();
+    // Fills FVolume.Directory from the end record, or from the ZIP64 end record when the
+    // archive has a valid one; raises 10201 when the end record sends the reader to a
+    // ZIP64 record that is not there.
+    void LocateDirectory();
+    // Answers the ZIP64 end record's position (its first 56 bytes in `record`), or -1.
+    std::int64_t FindZip64EndRecord(const std::uint8_t* locator, std::int64_t locatorPos,
+                                    std::uint8_t* record);
+    // Reads exactly `count` bytes at `position` of the current volume.
+    bool ReadVolumeAt(std::int64_t position, std::uint8_t* buffer, std::size_t count);
     void ReadDirectoryOnce();
     void ReadCentralRecords(std::int64_t start);
     // Reads the next central record's fixed part and its name, across volume ends.

@@ -230,7 +230,9 @@ int TZipExtractor::LocateLastVolumeOrRaise(const std::string& path, bool allowMi
     }
     for (;;) {
         if (OpenEndRecord(EndRecordMode::Quiet)) {
-            const int thisDisk = FVolume.End.ThisDisk();
+            if (FVolume.Directory.ThisDisk > zip::kMaxDiskNumber)
+                throw EZipExtractor::CreateMsg(zm::DirectoryPastLastVolume, true);
+            const auto thisDisk = static_cast<int>(FVolume.Directory.ThisDisk);
             if (searched) {
                 if (!FVolume.SpanMarkerSeen && thisDisk == 0 && numberedVolumes > 1)
                     throw EZipExtractor::CreateMsg(zm::NoEntries, true);

@@ -28,6 +28,7 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 struct MessageEvent {
     int code;
     std::string text;
+    int id; // the component's ErrCode as the event arrived: the ID of its own reports
 };
 class MessageLog {
 public:
@@ -35,7 +36,7 @@ public:
     const std::vector<MessageEvent>& Events() const { return FEvents; }
     std::vector<int> Codes() const;
     // The IDs reported, whichever routine reported them (ReportError passes 0 as the
-    // code, so the ID is read from the text).
+    // code, but has set ErrCode to the ID by then).
     std::vector<int> Ids() const;
 
 private:

@@ -188,7 +188,9 @@ TEST(EndRecord, TrailingBytesWarnUnlessTheyAreBlockPadding) {
         {"zeros to a block", padded + std::string(300, '\0'), false},
         {"0xFF to a block", padded + std::string(300, '\xFF'), true},
         {"zeros, not to a block", padded + std::string(301, '\0'), true},
-        {"a whole block of zeros", padded + std::string(812, '\0'), true},
+        // Padding to bsdtar's 10,240-byte records: longer than a block, still padding.
+        {"zeros past a whole block", padded + std::string(10240 - 212, '\0'), false},
+        {"zeros but for one byte", padded + std::string(811, '\0') + "\x01", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
