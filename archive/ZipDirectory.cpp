@@ -60,6 +60,7 @@ void TZipExtractor::ReadDirectoryOnce() {
     FArchiveIsSpanned = false;
     FSkippedDirCount = 0;
     FErrCode = 0;
+    FDirectoryFailure.reset();
     const auto finish = [this] {
         CloseVolume();
         if (OnDirUpdate)
@@ -76,12 +77,15 @@ void TZipExtractor::ReadDirectoryOnce() {
     } catch (const EZipExtractor& e) {
         CloseVolume(); // without its end record the volume is of no further use
         ReportException(e);
+        NoteDirectoryFailure();
     } catch (const std::bad_alloc&) {
         CloseVolume();
         ReportError(zm::OutOfMemory);
+        NoteDirectoryFailure();
     } catch (const std::exception& e) {
         CloseVolume();
         ReportError(zm::DirectoryFailed, e.what());
+        NoteDirectoryFailure();
     }
     if (!FVolume.Reader)
         return finish();
@@ -136,6 +140,11 @@ void TZipExtractor::FailDirectoryRead() {
     if (!FRereadPending)
         FZipFileName.clear();
     FArchiveStart = 0;
+    NoteDirectoryFailure();
+}
+
+void TZipExtractor::NoteDirectoryFailure() {
+    FDirectoryFailure = TReportedFailure{FErrCode, FLastMessage};
 }
 
 void TZipExtractor::ReadCentralHeader(std::uint8_t* record, std::string& name) {

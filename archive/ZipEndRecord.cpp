@@ -240,9 +240,10 @@ void TZipExtractor::RaiseNoEndRecord() {
     }
     if (!FVolume.SpanMarkerSeen && disk > 0)
         throw EZipExtractor::CreateMsgNumber(zm::NoEndRecordDiskN, disk);
+    // The file is named: a user who dropped several files learns which one it was.
     if (!FVolume.SpanMarkerSeen)
-        throw EZipExtractor::CreateMsg(zm::NoEndRecord, true);
+        throw EZipExtractor::CreateMsgText(zm::NoEndRecord, FVolume.Path);
     if (disk == 1)
-        throw EZipExtractor::CreateMsg(zm::NoEndRecordFirstDisk, true);
-    throw EZipExtractor::CreateMsg(zm::NoEndRecordSpanned, true);
+        throw EZipExtractor::CreateMsgText(zm::NoEndRecordFirstDisk, FVolume.Path);
+    throw EZipExtractor::CreateMsgText(zm::NoEndRecordSpanned, FVolume.Path);
 }

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -371,6 +372,12 @@ private:
     void ReadCentralHeader(std::uint8_t* record, std::string& name);
     void ResetReaderState();
     void FailDirectoryRead();
+    // Remembers the failure the directory read has just reported, so that Extract does
+    // not report the same archive's trouble a second time.
+    void NoteDirectoryFailure();
+    // Answers whether the last directory read reported why the archive cannot be read;
+    // if so, ErrCode and LastMessage say it again (without a box or an event).
+    bool RecallDirectoryFailure();
 
     // Joining.
     std::string MakeJoinedName(const std::string& outPath, std::string& createdPath);
@@ -435,7 +442,13 @@ private:
     TSFXSettings FSFX;
     std::unique_ptr<TZipSFX> FSFXSlave;
 
+    struct TReportedFailure {
+        int Id = 0;
+        std::string Text;
+    };
+
     std::vector<ZipDirEntry> FEntries;
+    std::optional<TReportedFailure> FDirectoryFailure;
     int FSkippedDirCount = 0;
     int FErrCode = 0;
     int FRawErrCode = 0;

@@ -11,6 +11,17 @@
 
 #include <gtest/gtest.h>
 
+std::string MessageText(int id) {
+    return ZipResourceString(id);
+}
+
+LinkedTexts::LinkedTexts(TZipStringTable table) : FPrevious(LinkZipStrings(std::move(table))) {
+}
+
+LinkedTexts::~LinkedTexts() {
+    LinkZipStrings(std::move(FPrevious));
+}
+
 std::string FallbackText(int id) {
     return kMissingTextFallback + std::to_string(id);
 }
