@@ -12,8 +12,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
-# Fixtures come from independent tools: Info-ZIP, bsdtar (libarchive-tools), Python's zipfile.
-TEST_PACKAGES=(zip unzip util-linux libarchive-tools python3)
+# Fixtures come from independent tools: Info-ZIP, bsdtar (libarchive-tools), 7-Zip
+# (p7zip-full), Python's zipfile.
+TEST_PACKAGES=(zip unzip util-linux libarchive-tools p7zip-full python3)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)

@@ -189,6 +189,31 @@ TEST_F(PreviewTest, AThumbnailStoredInAnotherCaseIsShownAndNothingIsLeftBehind) 
     EXPECT_TRUE(capture.Shown().empty());
 }
 
+TEST_F(PreviewTest, ThumbnailsCompressedByMethodsTheEngineLacksGiveThePlaceholderQuietly) {
+    // 7-Zip can store a member with BZip2, LZMA, PPMd or Deflate64; the engine inflates
+    // stored and deflated members only.
+    const std::string staging = FFiles.MakeDir("methods");
+    FFiles.Write("methods/preview.png", ReadFileText(Fixture("preview-800x600.png")));
+    const char* methods[] = {"BZip2", "LZMA", "PPMd", "Deflate64"};
+    for (const char* method : methods) {
+        const std::string command = "cd '" + staging + "' && 7z a -tzip -mm=" + method + " " +
+                                    method + ".jib preview.png >/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    MessageCapture capture;
+    Open();
+    for (const char* method : methods) {
+        SCOPED_TRACE(method);
+        FForm->ShowPreview(FFiles.File("Harbour.jib"));
+        ASSERT_TRUE(PreviewShown());
+        FForm->ShowPreview(staging + "/" + method + ".jib");
+        EXPECT_FALSE(PreviewShown());
+        EXPECT_EQ(Caption(), "Preview Not Available");
+        EXPECT_TRUE(std::filesystem::is_empty(GetTempFolder()));
+    }
+    EXPECT_TRUE(capture.Shown().empty());
+}
+
 TEST_F(PreviewTest, ADamagedThumbnailIsReportedAndThePaneKeepsWhatItShowed) {
     FFiles.Write("garbage.png", "\x89PNG\r\n\x1a\n but nothing after the signature");
     MakeJib(FFiles, "Damaged.jib", {{"preview.png", FFiles.File("garbage.png")}});
