@@ -36,8 +36,9 @@ TThumbnailerRun RunProcess(const std::vector<std::string>& command,
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        const int null = open("/dev/null", O_RDONLY);
+        const int null = open("/dev/null", O_RDWR);
         dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
         execv(argv[0], argv.data());
         _exit(127);

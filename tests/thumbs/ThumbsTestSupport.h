@@ -20,8 +20,8 @@ struct TThumbnailerRun {
 // jibview-thumbnailer, built beside the test binary.
 std::string ThumbnailerPath();
 
-// Runs `command` (a program and its arguments, without a shell) with no standard input,
-// and kills it once `timeout` has passed.
+// Runs `command` (a program and its arguments, without a shell) with standard input and
+// output on /dev/null, and kills it once `timeout` has passed.
 TThumbnailerRun RunProcess(const std::vector<std::string>& command,
                            std::chrono::milliseconds timeout = std::chrono::seconds(30));
 // RunProcess of jibview-thumbnailer with `arguments`.
