@@ -13,7 +13,17 @@ namespace thumbs {
 
 using TPngTexts = std::vector<std::pair<std::string, std::string>>;
 
+enum class TPngEffort {
+    // For a file read once, at once: the thumbnailer's output, which file managers decode
+    // and store in their own cache. A third smaller than raw pixels at a fraction of the
+    // time the small form takes.
+    peFast,
+    // For files that are kept, such as a thumbnail cache's.
+    peSmall,
+};
+
 // Keywords are 1 to 79 Latin-1 characters; raises std::invalid_argument otherwise.
-std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPngTexts& texts = {});
+std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPngTexts& texts = {},
+                                             TPngEffort effort = TPngEffort::peSmall);
 
 } // namespace thumbs

@@ -221,19 +221,21 @@ TEST(ThumbnailPng, WritesRgbOrRgbaWithItsTextsAndReadsBackTheSame) {
     });
     TRgbaImage translucent = opaque;
     translucent.Pixels[3] = 17;
-    for (const TRgbaImage* image : {&opaque, const_cast<const TRgbaImage*>(&translucent)}) {
-        const std::vector<std::uint8_t> png = EncodeThumbnailPng(
-            *image, {{"Thumb::URI", "file:///home/a/b.jib"}, {"Thumb::MTime", "1700000000"}});
-        TPngGraphic graphic;
-        LoadBytes(graphic, png);
-        EXPECT_EQ(graphic.Header().ColorType(),
-                  image == &opaque ? png::COLOR_RGB : png::COLOR_RGBALPHA);
-        EXPECT_EQ(DecodedRgba(graphic), image->Pixels);
-        const auto* text = graphic.Chunks().FindChunk<TChunktEXt>();
-        ASSERT_NE(text, nullptr);
-        EXPECT_EQ(text->Keyword, "Thumb::URI");
-        EXPECT_EQ(text->Text, "file:///home/a/b.jib");
-    }
+    for (const TRgbaImage* image : {&opaque, const_cast<const TRgbaImage*>(&translucent)})
+        for (const TPngEffort effort : {TPngEffort::peFast, TPngEffort::peSmall}) {
+            const std::vector<std::uint8_t> png = EncodeThumbnailPng(
+                *image, {{"Thumb::URI", "file:///home/a/b.jib"}, {"Thumb::MTime", "1700000000"}},
+                effort);
+            TPngGraphic graphic;
+            LoadBytes(graphic, png);
+            EXPECT_EQ(graphic.Header().ColorType(),
+                      image == &opaque ? png::COLOR_RGB : png::COLOR_RGBALPHA);
+            EXPECT_EQ(DecodedRgba(graphic), image->Pixels);
+            const auto* text = graphic.Chunks().FindChunk<TChunktEXt>();
+            ASSERT_NE(text, nullptr);
+            EXPECT_EQ(text->Keyword, "Thumb::URI");
+            EXPECT_EQ(text->Text, "file:///home/a/b.jib");
+        }
     EXPECT_THROW(EncodeThumbnailPng(opaque, {{"", "x"}}), std::invalid_argument);
 }
 
