@@ -12,7 +12,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
-TEST_PACKAGES=(zip unzip util-linux)
+# bubblewrap runs the thumbnailer in the sandbox file managers give it; python3 writes JIBs
+# with Python's zipfile.
+TEST_PACKAGES=(zip unzip util-linux bubblewrap python3)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)

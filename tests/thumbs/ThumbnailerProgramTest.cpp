@@ -5,6 +5,7 @@
 #include "tests/thumbs/ThumbsTestSupport.h"
 
 #include <filesystem>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -106,6 +107,32 @@ TEST_F(ThumbnailerProgram, AFileNameWithALineBreakStillFailsOnOneLine) {
     EXPECT_EQ(run.ExitCode, 4);
     EXPECT_EQ(std::count(run.Stderr.begin(), run.Stderr.end(), '\n'), 1) << run.Stderr;
     EXPECT_NE(run.Stderr.find("two?lines.jib"), std::string::npos) << run.Stderr;
+}
+
+// The entry file managers read (packaging/jibview.thumbnailer), its Exec line expanded
+// as they expand it: %s the size, %u the input's URI, %o the output path.
+TEST_F(ThumbnailerProgram, TheThumbnailerEntryRunsAsFileManagersRunIt) {
+    const std::string entry = ReadAll(ThumbsFixture("../../../packaging/jibview.thumbnailer"));
+    ASSERT_EQ(entry.rfind("[Thumbnailer Entry]\n", 0), 0u) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-jib;\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nTryExec=jibview-thumbnailer\n"), std::string::npos);
+    const std::size_t exec = entry.find("\nExec=");
+    ASSERT_NE(exec, std::string::npos);
+    std::istringstream words(entry.substr(exec + 6, entry.find('\n', exec + 1) - exec - 6));
+    std::vector<std::string> command;
+    for (std::string word; words >> word;) {
+        if (word == "%s")
+            word = "128";
+        else if (word == "%u")
+            word = "file://" + Jib;
+        else if (word == "%o")
+            word = Box.File("entry.png");
+        command.push_back(word);
+    }
+    ASSERT_EQ(command.at(0), "jibview-thumbnailer");
+    command[0] = ThumbnailerPath();
+    EXPECT_EQ(RunProcess(command).ExitCode, 0);
+    EXPECT_EQ(DecodePng(ReadAll(Box.File("entry.png"))).Width, 128);
 }
 
 // The sandbox of GNOME's thumbnail factory, as bwrap builds it: the system read-only, the
