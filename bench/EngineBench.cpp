@@ -2,7 +2,6 @@
 // run and unloaded per extraction, as the archive component does) beside Info-ZIP
 // `unzip -o -d` doing the same. The archive is made once by Info-ZIP zip into
 // bench-cache/ in the build folder and reused by later runs.
-#include "bench/RatioReporter.h"
 #include "engine/UnzEngineAbi.h"
 
 #include <cstdio>
@@ -15,6 +14,8 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+
+#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 

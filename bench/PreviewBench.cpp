@@ -10,9 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <png.h>
-#include <random>
 #include <string>
 #include <vector>
 

@@ -29,8 +29,12 @@ TThumbnail FromArchive(const unz::TArchiveFile& file, const TThumbnailRequest& r
     if (!member)
         return Failed(TThumbnailFailure::tfNoThumbnail, "the archive holds no preview.png");
     budget.Check();
-    const std::vector<std::uint8_t> bytes = ReadPreviewMember(file, *member, budget);
-    const TPreviewImage preview(bytes, budget);
+    // The member's bytes go as soon as they are decoded: the peak is the larger of the two,
+    // not their sum.
+    const TPreviewImage preview = [&] {
+        const std::vector<std::uint8_t> bytes = ReadPreviewMember(file, *member, budget);
+        return TPreviewImage(bytes, budget);
+    }();
     budget.Check();
 
     // Scaled photographs stay sharp with Lanczos; where its ringing would show (edges
