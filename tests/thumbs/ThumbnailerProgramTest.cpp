@@ -99,6 +99,15 @@ TEST_F(ThumbnailerProgram, TheOutputIsReplacedWholeForTheUserAloneOrNotWrittenAt
         EXPECT_EQ(DecodePng(ReadAll(out)).Width, 32);
     }
     EXPECT_FALSE(fs::exists(Box.File("missing")));
+
+    // A link in the output's place is replaced, never written through: in a shared folder
+    // another user could have planted it.
+    const std::string target = Box.Write("elsewhere.txt", "keep me");
+    const std::string link = Box.File("link.png");
+    fs::create_symlink(target, link);
+    ASSERT_EQ(RunThumbnailer({"-s", "32", Jib, link}).ExitCode, 0);
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(ReadAll(target), "keep me");
 }
 
 TEST_F(ThumbnailerProgram, AFileNameWithALineBreakStillFailsOnOneLine) {
