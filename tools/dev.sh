@@ -13,8 +13,9 @@ cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
 # Fixtures come from independent tools: Info-ZIP, bsdtar (libarchive-tools), 7-Zip
-# (p7zip-full), Python's zipfile.
-TEST_PACKAGES=(zip unzip util-linux libarchive-tools p7zip-full python3)
+# (p7zip-full), Python's zipfile (python3). bubblewrap runs the thumbnailer in the sandbox
+# file managers give it.
+TEST_PACKAGES=(zip unzip util-linux libarchive-tools p7zip-full bubblewrap python3)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)
