@@ -136,6 +136,10 @@ void TfrmJIBMain::plkDragFromShell1ShellDragDrop(TplkDragFromShell*, const std::
                                                  const std::string&,
                                                  const std::string& FullFileName, int, int,
                                                  TPoint&) {
+    ShowDroppedFile(FullFileName);
+}
+
+void TfrmJIBMain::ShowDroppedFile(const std::string& FullFileName) {
     rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(FullFileName));
     // Let the tree and the list show that folder (the tree's change clears the pane)
     // before the preview is built.

@@ -1,20 +1,12 @@
 #include "app/JibAboutForm.h"
 
+#include "app/ProgramInfo.h"
 #include "gui/Application.h"
 #include "platform/StrFormat.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-
-// The logo is compiled into a static library, whose resources must be registered by hand.
-static void RegisterAboutResources() {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(jibview);
-        return true;
-    }();
-    (void)registered;
-}
 
 namespace {
 
@@ -37,7 +29,7 @@ TfrmJibAbout::TfrmJibAbout(QWidget* owner) : QDialog(owner) {
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFont(TahomaPixels(11, false));
 
-    RegisterAboutResources();
+    RegisterProgramResources();
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     const QPixmap logo(":/jibview/logo.png");
@@ -56,10 +48,9 @@ TfrmJibAbout::TfrmJibAbout(QWidget* owner) : QDialog(owner) {
     btnOK->setGeometry(505, 254, 75, 25);
     btnOK->setDefault(true);
     btnOK->setAutoDefault(true);
-    btnOK->setStyleSheet(
-        "QPushButton { background-color: #F4F4F0; border: 1px solid #6A8DF4; }"
-        "QPushButton:hover { background-color: #FFC73C; }"
-        "QPushButton:focus { border: 2px solid #6A8DF4; }");
+    btnOK->setStyleSheet("QPushButton { background-color: #F4F4F0; border: 1px solid #6A8DF4; }"
+                         "QPushButton:hover { background-color: #FFC73C; }"
+                         "QPushButton:focus { border: 2px solid #6A8DF4; }");
     btnOK->setFocus();
     connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
 
