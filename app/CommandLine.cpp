@@ -38,14 +38,10 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args,
     std::vector<std::string> paths;
     bool options = true;
     for (const std::string& arg : args) {
-        if (options && (arg == "--help" || arg == "-h")) {
-            line.Action = TCommandLine::clHelp;
-            return line;
-        }
-        if (options && arg == "--version") {
-            line.Action = TCommandLine::clVersion;
-            return line;
-        }
+        if (options && (arg == "--help" || arg == "-h"))
+            return {TCommandLine::clHelp, "", ""};
+        if (options && arg == "--version")
+            return {TCommandLine::clVersion, "", ""};
         if (options && arg == "--") {
             options = false;
         } else if (options && arg.size() > 1 && arg.front() == '-') {

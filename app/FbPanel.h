@@ -2,9 +2,9 @@
 // placeholder text.
 #pragma once
 
-#include <QWidget>
-
 #include <functional>
+
+#include <QWidget>
 
 class TFbPanel : public QWidget {
     Q_OBJECT
