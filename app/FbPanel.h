@@ -2,9 +2,9 @@
 // placeholder text.
 #pragma once
 
-#include <functional>
-
 #include <QWidget>
+
+#include <functional>
 
 class TFbPanel : public QWidget {
     Q_OBJECT

@@ -16,15 +16,14 @@
 #include "util/plkIni.h"
 #include "util/plkStrings.h"
 
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 

@@ -2,12 +2,12 @@
 // settings it restores at creation and saves at close.
 #pragma once
 
+#include <QMainWindow>
+
 #include "platform/Geometry.h"
 
 #include <optional>
 #include <string>
-
-#include <QMainWindow>
 
 class QAction;
 class QMenu;

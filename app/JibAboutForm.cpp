@@ -48,9 +48,10 @@ TfrmJibAbout::TfrmJibAbout(QWidget* owner) : QDialog(owner) {
     btnOK->setGeometry(505, 254, 75, 25);
     btnOK->setDefault(true);
     btnOK->setAutoDefault(true);
-    btnOK->setStyleSheet("QPushButton { background-color: #F4F4F0; border: 1px solid #6A8DF4; }"
-                         "QPushButton:hover { background-color: #FFC73C; }"
-                         "QPushButton:focus { border: 2px solid #6A8DF4; }");
+    btnOK->setStyleSheet(
+        "QPushButton { background-color: #F4F4F0; border: 1px solid #6A8DF4; }"
+        "QPushButton:hover { background-color: #FFC73C; }"
+        "QPushButton:focus { border: 2px solid #6A8DF4; }");
     btnOK->setFocus();
     connect(btnOK, &QPushButton::clicked, this, [this] { btnOKClick(); });
 

@@ -1,12 +1,11 @@
-#include "app/JIBMainForm.h"
 #include "app/JibAboutForm.h"
+#include "app/JIBMainForm.h"
 #include "gui/Application.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +68,6 @@ TEST(AboutForm, TheLogoCarriesAnAlphaChannel) {
     const QImage logo(":/jibview/logo.png");
     ASSERT_FALSE(logo.isNull());
     EXPECT_TRUE(logo.hasAlphaChannel());
-    EXPECT_EQ(logo.pixelColor(0, 0).alpha(), 0); // the card's rounded corner
+    EXPECT_EQ(logo.pixelColor(0, 0).alpha(), 0);     // the card's rounded corner
     EXPECT_EQ(logo.pixelColor(300, 150).alpha(), 255);
 }

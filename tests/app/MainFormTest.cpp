@@ -2,18 +2,14 @@
 #include "app/FbSplit.h"
 #include "app/JIBMainForm.h"
 #include "app/ProgramInfo.h"
-#include "gui/Application.h"
 #include "gui/Image.h"
+#include "gui/Application.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
-
-#include <cstdlib>
-#include <memory>
-#include <sys/stat.h>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -22,8 +18,11 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
-
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -114,13 +113,12 @@ TEST_F(MainFormTest, ClosingWritesTheGeneralKeysInOrderThenThePlacement) {
     auto form = Open();
     const QRect frame(form->pos(), form->size());
     Close(form);
-    const std::string expected = "[General]\nLastFolder=" + ExeFolder() +
-                                 "\nMainSplit=300\nBrowserSplit=250\n\n"
-                                 "[frmJIBMainPosition]\nState=0\nTop=" +
-                                 std::to_string(frame.top()) +
-                                 "\nLeft=" + std::to_string(frame.left()) +
-                                 "\nRight=" + std::to_string(frame.left() + frame.width()) +
-                                 "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
+    const std::string expected =
+        "[General]\nLastFolder=" + ExeFolder() + "\nMainSplit=300\nBrowserSplit=250\n\n"
+        "[frmJIBMainPosition]\nState=0\nTop=" + std::to_string(frame.top()) +
+        "\nLeft=" + std::to_string(frame.left()) +
+        "\nRight=" + std::to_string(frame.left() + frame.width()) +
+        "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
     EXPECT_EQ(ReadFileText(Settings()), expected);
 }
 
@@ -248,9 +246,7 @@ TEST_F(MainFormTest, TheFirstActivationOpensTheLastFolderWithItsJibFilesSorted) 
 
     // Later activations change nothing.
     int listFills = 0;
-    form->rslFiles->OnFillStart = [&](QObject*) {
-        ++listFills;
-    };
+    form->rslFiles->OnFillStart = [&](QObject*) { ++listFills; };
     form->FormActivate();
     EXPECT_EQ(listFills, 0);
     EXPECT_TRUE(capture.Shown().empty());
@@ -290,7 +286,8 @@ namespace {
 // given status, so the web commands can be followed without starting a browser.
 class FakeLauncher {
 public:
-    explicit FakeLauncher(int exitStatus) : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
+    explicit FakeLauncher(int exitStatus)
+        : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
         FDir.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + FDir.File("called") +
                                    "\"\nexit " + std::to_string(exitStatus) + "\n");
         ::chmod(FDir.File("xdg-open").c_str(), 0755);

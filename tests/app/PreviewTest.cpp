@@ -12,18 +12,17 @@
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
 
-#include <cstdlib>
-#include <memory>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
-
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -81,7 +80,9 @@ protected:
     bool PreviewShown() const { return FForm->imgPreview->isVisibleTo(FForm->pnlPreview); }
     QRect PreviewBounds() const { return FForm->imgPreview->geometry(); }
     std::string Caption() const { return FForm->pnlPreview->Caption().toStdString(); }
-    bool TemporaryCopyExists() const { return FileExists(GetTempFolder() + "preview.png"); }
+    bool TemporaryCopyExists() const {
+        return FileExists(GetTempFolder() + "preview.png");
+    }
 
     TempDir FTemp;
     ScopedEnv FTmp;
