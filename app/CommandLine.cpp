@@ -1,36 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ProgramInfo.h"
-
-namespace {
-
-// `path` made absolute against `base`, resolved lexically: "." goes, ".." takes the
-// component before it away (never above "/"). This is the folder the user meant as a
-// shell shows it; links are left for the file system to follow.
-std::string AbsolutePath(const std::string& path, const std::string& base) {
-    const std::string whole = !path.empty() && path.front() == '/' ? path : base + "/" + path;
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= whole.size()) {
-        std::size_t end = whole.find('/', start);
-        if (end == std::string::npos)
-            end = whole.size();
-        const std::string part = whole.substr(start, end - start);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        start = end + 1;
-    }
-    std::string result;
-    for (const std::string& part : parts)
-        result += "/" + part;
-    return result.empty() ? "/" : result;
-}
-
-} // namespace
+#include "platform/shellns/NameText.h"
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& args,
                               const std::string& currentFolder) {
@@ -59,8 +30,15 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args,
         line.Action = TCommandLine::clUsageError;
         return line;
     }
-    if (!paths.empty())
-        line.Path = AbsolutePath(paths.front(), currentFolder);
+    if (paths.empty())
+        return line;
+    // Made absolute against the current folder and resolved lexically: "." goes, ".."
+    // takes the component before it away. This is the folder the user meant as a shell
+    // shows it; links are left for the file system to follow.
+    const std::string& path = paths.front();
+    if (!platform::shellns::NormalizeAbsolutePath(
+            path.front() == '/' ? path : currentFolder + "/" + path, line.Path))
+        return {TCommandLine::clUsageError, "", "the path is too long"};
     return line;
 }
 

@@ -55,6 +55,7 @@ TEST(CommandLine, ArgumentsAreReadAsAUserMeansThem) {
         {{"--verbose"}, A::clUsageError, "", "unknown option '--verbose'"},
         {{"a.jib", "b.jib"}, A::clUsageError, "", "more than one path given ('b.jib')"},
         {{""}, A::clUsageError, "", "an empty path"},
+        {{std::string(5000, 'a')}, A::clUsageError, "", "the path is too long"},
     };
     for (const auto& c : cases) {
         std::string shown;
