@@ -240,7 +240,7 @@ void TfrmJIBMain::InitBrowser() {
     rstFiles->RefreshTree();
 
     if (start.Kind == TStartTarget::File)
-        ShowDroppedFile(FStartPath);
+        PreviewDroppedFile(FStartPath);
     else if (start.Kind == TStartTarget::Missing)
         ShowMessageBox("Cannot open \"" + FStartPath + "\":\n" + std::strerror(start.Error) + ".",
                        Application().Title(), MB_OK | MB_ICONWARNING, this);

@@ -70,9 +70,10 @@ public:
     void CenterPreviewImage();
     void rslFilesSelectItem(QObject* Sender, TFbListItem* Item, bool Selected);
     void pnlPreviewResize(QObject* Sender);
-    // What a drop of one file on the window does: its folder opens and the file is
-    // previewed. The command line's file goes the same way.
-    void ShowDroppedFile(const std::string& FullFileName);
+    // Shows a file handed in from outside as a dropped one is shown: the tree opens its
+    // folder and the pane shows its thumbnail (or the placeholder). A drop on the window
+    // and a file on the command line both come here.
+    void PreviewDroppedFile(const std::string& fullFileName);
     void plkDragFromShell1ShellDragDrop(TplkDragFromShell* Sender, const std::string& Folder,
                                         const std::string& Filename,
                                         const std::string& FullFileName, int FileIndex,
