@@ -2,20 +2,21 @@
 #
 # The programs and the unzip engine live together in a private folder, because the
 # program finds the engine (and, for a copy of its own, its settings) beside its own
-# executable; bin/ only holds relative links to them, which /proc/self/exe resolves back
-# to the private folder. Desktop data goes to the standard folders under share/, where
+# executable; bin/ holds a relative link to each program, which /proc/self/exe resolves
+# back to the private folder. Desktop data goes to the standard folders under share/, where
 # the desktop's databases and Debian's dpkg triggers find it.
 #
 # Adding to an installed copy is one line:
 #   jib_install_program(<executable target>)          # in the target's CMakeLists.txt
 #   jib_install_data(<file in packaging/> <folder under share/> [<installed name>])
-# and one line in the expected file list of tests/packaging/install-test.sh.
+# plus the files it installs in the expected list of tests/packaging/install-test.sh.
 include(GNUInstallDirs)
 
 # The one id the desktop knows the program by: the desktop entry's file name, the
 # AppStream component, the icon and the window's desktop file name.
 set(JIB_APP_ID com.quillbrew.jibview)
 set(JIB_INSTALL_PRIVATEDIR "${CMAKE_INSTALL_LIBDIR}/jibview")
+set(JIB_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
 
 # jib_install_program(<target>): installs the executable into the private folder and a
 # link bin/<target> to it.
@@ -47,4 +48,3 @@ function(jib_install_data file folder)
   install(FILES "${JIB_PACKAGING_DIR}/${file}" DESTINATION "${CMAKE_INSTALL_DATADIR}/${folder}"
           ${rename})
 endfunction()
-set(JIB_PACKAGING_DIR "${CMAKE_CURRENT_LIST_DIR}")
