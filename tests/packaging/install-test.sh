@@ -25,8 +25,11 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 # the desktop data; nothing else of the build.
 expected=$(sort <<LIST
 $bindir/jibview
+$bindir/jibview-thumbnailer
 $privatedir/jibview
+$privatedir/jibview-thumbnailer
 $privatedir/libunzengine.so
+$datadir/thumbnailers/jibview.thumbnailer
 $datadir/applications/$id.desktop
 $datadir/metainfo/$id.metainfo.xml
 $datadir/mime/packages/$id.xml
@@ -46,10 +49,12 @@ diff <(echo "$expected") <(echo "$installed") >&2 || fail "installed files (<) e
 # bin/jibview is a relative link, so the tree can move as a whole (DESTDIR, a package).
 link=$(readlink "$root/$bindir/jibview" || true)
 [[ -n $link && $link != /* ]] || fail "bin/jibview is not a relative link: '$link'"
-[ "$(readlink -f "$root/$bindir/jibview")" = "$root/$privatedir/jibview" ] ||
-  fail "bin/jibview does not lead to the private folder"
-for f in "$privatedir/jibview:755" "$privatedir/libunzengine.so:644" \
-  "$datadir/applications/$id.desktop:644"; do
+for program in jibview jibview-thumbnailer; do
+  [ "$(readlink -f "$root/$bindir/$program")" = "$root/$privatedir/$program" ] ||
+    fail "bin/$program does not lead to the private folder"
+done
+for f in "$privatedir/jibview:755" "$privatedir/jibview-thumbnailer:755" \
+  "$privatedir/libunzengine.so:644" "$datadir/applications/$id.desktop:644"; do
   mode=$(stat -c %a "$root/${f%:*}")
   [ "$mode" = "${f##*:}" ] || fail "${f%:*} has mode $mode, not ${f##*:}"
 done
