@@ -166,9 +166,13 @@ void TfrmJIBMain::plkDragFromShell1ShellDragDrop(TplkDragFromShell*, const std::
                                                  const std::string&,
                                                  const std::string& FullFileName, int, int,
                                                  TPoint&) {
-    rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(FullFileName));
+    PreviewDroppedFile(FullFileName);
+}
+
+void TfrmJIBMain::PreviewDroppedFile(const std::string& fullFileName) {
+    rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(fullFileName));
     // Let the tree and the list show that folder (the tree's change clears the pane)
     // before the preview is built.
     Application().ProcessMessages();
-    ShowPreview(FullFileName);
+    ShowPreview(fullFileName);
 }
