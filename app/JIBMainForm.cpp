@@ -12,11 +12,12 @@
 #include "util/plkFormUtils.h"
 #include "util/plkIni.h"
 
+#include <sys/stat.h>
+
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <sys/stat.h>
 
 namespace {
 
@@ -95,7 +96,9 @@ void TfrmJIBMain::CreateComponents() {
     pnlPreview->setPalette(palette);
     pnlPreview->setFont(TahomaPixels(16, true));
     pnlPreview->SetCaption(kPreviewPlaceholder);
-    pnlPreview->OnResize = [this](TFbPanel* sender) { pnlPreviewResize(sender); };
+    pnlPreview->OnResize = [this](TFbPanel* sender) {
+        pnlPreviewResize(sender);
+    };
 
     // Sized by its picture; the preview code only ever places it.
     imgPreview = new TImage(pnlPreview);
@@ -137,6 +140,9 @@ void TfrmJIBMain::CreateBrowser() {
     rslFiles->SetHideSelection(false);
     rslFiles->OnSelectItem = [this](QObject* sender, TFbListItem* item, bool selected) {
         rslFilesSelectItem(sender, item, selected);
+    };
+    rslFiles->OnDeleteItem = [this](QObject*, TFbListItem*, TFbShellListData* data) {
+        rslFilesDeleteItem(data);
     };
 }
 
@@ -198,7 +204,14 @@ void TfrmJIBMain::InitBrowser() {
     rstFiles->RefreshTree();
 }
 
-void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode*) {
+void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode* Node) {
+    // Every refresh of the tree selects its folder anew (and folders come and go all day
+    // in the home folder and /tmp); only another folder makes the preview stale.
+    TFbShellTreeData* data = ShellData(Node);
+    PCItemIDList folder = data != nullptr ? data->AbsoluteItemList() : nullptr;
+    if (folder != nullptr && FTreeFolder && CompareItemLists(folder, FTreeFolder.get()) == 0)
+        return;
+    FTreeFolder.reset(folder != nullptr ? CopyItemList(folder) : nullptr);
     // A preview still being built belongs to the folder left behind.
     FPreviewRequest.reset();
     ++FPreviewGeneration;
