@@ -22,6 +22,9 @@
 namespace {
 
 constexpr int kClientWidth = 792;
+// What the preview pane and the file list keep when the window is too small for the
+// remembered splitter positions: room for a thumbnail, a header and a few rows.
+constexpr int kUsablePaneSize = 100;
 constexpr int kClientHeight = 550;
 constexpr const char* kSupportUrl = "https://www.quillbrew.com/support/";
 constexpr const char* kLumenpixUrl = "https://www.quillbrew.com/lumenpix/";
@@ -75,6 +78,7 @@ void TfrmJIBMain::CreateComponents() {
     splitMain->SetPosition(300);
     splitMain->SetPercent(38);
     splitMain->SetRealTimeDrag(true);
+    splitMain->SetMinPaneSize(kUsablePaneSize);
     splitMain->Loaded();
 
     splitBrowser = new TFbSplitter(TFbSplitter::orVertical, splitMain->UpperLeft());
@@ -84,6 +88,7 @@ void TfrmJIBMain::CreateComponents() {
     splitBrowser->SetPosition(250);
     splitBrowser->SetPercent(46);
     splitBrowser->SetRealTimeDrag(false);
+    splitBrowser->SetMinPaneSize(kUsablePaneSize);
     splitBrowser->Loaded();
 
     CreateBrowser();
@@ -224,8 +229,10 @@ void TfrmJIBMain::FormClose() {
     // would have opened is still the one to remember.
     IniWriteString(settings, "General", "LastFolder",
                    FActivated ? rstFiles->CurrentFolder()->FolderPath() : FLastFolder);
-    IniWriteInteger(settings, "General", "MainSplit", splitMain->Position());
-    IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->Position());
+    // The user's choice, not what a small window left of it: it comes back next time
+    // there is room.
+    IniWriteInteger(settings, "General", "MainSplit", splitMain->PreferredPosition());
+    IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->PreferredPosition());
     SaveFormPosition(this);
 }
 
