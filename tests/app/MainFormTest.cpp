@@ -339,8 +339,8 @@ TEST_F(MainFormTest, TheWebCommandsOpenTheirPagesAndReportFailures) {
         form->miBuy->trigger();
     }
     EXPECT_EQ(capture.Texts(),
-              std::vector<std::string>{"Unable to execute file:\n\nThere is no application "
-                                       "associated with the given filename extension."});
+              std::vector<std::string>{"Unable to execute file:\n\nNo application is set up to "
+                                       "open https://www.quillbrew.com/lumenpix/."});
 }
 
 // Run by the app_readonly_settings test from a folder the process may not write.

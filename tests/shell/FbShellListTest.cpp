@@ -2,6 +2,8 @@
 #include "platform/shellns/FileVerbs.h"
 #include "shell/FbSortHeader.h"
 #include "tests/common/MessageCapture.h"
+#include "tests/common/ScopedEnv.h"
+#include "tests/common/TempDir.h"
 #include "tests/shell/BrowserTest.h"
 
 #include <algorithm>
@@ -435,6 +437,23 @@ TEST_F(FbShellListTest, EnterOpensFoldersLinksAndFilesBackspaceGoesUp) {
     open("sub");
     EXPECT_EQ(ListFolder(list), TreeFolder());
     sh::SetOpenHandler(nullptr);
+}
+
+TEST_F(FbShellListTest, AFileNoProgramOpensSaysSoInPlainWords) {
+    FTree.Write("Harbour.jib", "h");
+    // xdg-open's answer when nothing is set up for the file's type.
+    TempDir bin;
+    bin.Write("xdg-open", "#!/bin/sh\nexit 3\n");
+    ::chmod(bin.File("xdg-open").c_str(), 0755);
+    const ScopedEnv path("PATH", bin.Path() + ":" + std::getenv("PATH"));
+    TFbShellList list;
+    Open(list, TreeFolder());
+    list.setFocus();
+    list.SelectItem(ItemCaptioned(list, "Harbour.jib"), true);
+    MessageCapture capture;
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>{
+                                   "No application is set up to open \u201CHarbour.jib\u201D."});
 }
 
 TEST_F(FbShellListTest, KeysSelectAllDeleteToTheTrashAndRename) {
