@@ -45,6 +45,51 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     return length;
 }
 
+// The code point of the valid sequence of `length` bytes at text[i].
+char32_t CodePointAt(std::string_view text, std::size_t i, std::size_t length) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (length == 1)
+        return c;
+    char32_t value = c & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k)
+        value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return value;
+}
+
+// The Control Pictures block has a symbol for each C0 control and for DEL; the line and
+// paragraph separators, which also break a row's text, show as the newline symbol.
+constexpr char32_t kControlPictures = 0x2400;
+constexpr char32_t kSymbolForDelete = 0x2421;
+constexpr char32_t kSymbolForNewline = 0x2424;
+
+char32_t VisibleSymbolFor(char32_t c) {
+    if (c < 0x20)
+        return kControlPictures + c;
+    if (c == 0x7F)
+        return kSymbolForDelete;
+    if (c == 0x2028 || c == 0x2029)
+        return kSymbolForNewline;
+    return 0;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
 } // namespace
 
 int CompareNamesNaturally(std::string_view a, std::string_view b) {
@@ -140,6 +185,38 @@ std::string ToDisplayUtf8(std::string_view text) {
             out.append(text.substr(i, length));
             i += length;
         }
+    }
+    return out;
+}
+
+bool IsVisibleName(std::string_view name) {
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = SequenceLength(name, i);
+        if (length == 0 || VisibleSymbolFor(CodePointAt(name, i, length)) != 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string ToVisibleName(std::string_view name) {
+    if (IsVisibleName(name))
+        return std::string(name);
+    std::string out;
+    out.reserve(name.size() + 8);
+    for (std::size_t i = 0; i < name.size();) {
+        const std::size_t length = SequenceLength(name, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+            continue;
+        }
+        const char32_t c = CodePointAt(name, i, length);
+        if (const char32_t symbol = VisibleSymbolFor(c))
+            AppendUtf8(out, symbol);
+        else
+            out.append(name.substr(i, length));
+        i += length;
     }
     return out;
 }

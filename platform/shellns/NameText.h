@@ -19,5 +19,11 @@ bool NormalizeAbsolutePath(std::string_view path, std::string& out);
 bool IsValidUtf8(std::string_view text);
 // `text` with every byte that is not part of a valid UTF-8 sequence replaced by U+FFFD.
 std::string ToDisplayUtf8(std::string_view text);
+// A name as a list or tree shows it: ToDisplayUtf8, and control characters (a line break
+// cuts a row's text short, a tab or escape shows nothing) replaced by their visible
+// symbols, "new\nline" showing as "new␊line". For display only: the name on disk is
+// the item's own bytes.
+bool IsVisibleName(std::string_view name);
+std::string ToVisibleName(std::string_view name);
 
 } // namespace platform::shellns

@@ -439,6 +439,17 @@ TEST_F(FbShellListTest, EnterOpensFoldersLinksAndFilesBackspaceGoesUp) {
     sh::SetOpenHandler(nullptr);
 }
 
+TEST_F(FbShellListTest, NamesWithLineBreaksShowTheirControlCharactersAsSymbols) {
+    FTree.Write("new\nline.jib", "n");
+    FTree.Write("tab\tbed.jib", "t");
+    TFbShellList list;
+    Open(list, TreeFolder());
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"new\u240Aline.jib", "tab\u2409bed.jib"}));
+    // The bytes on disk are the item's own: its path, and so its preview, are untouched.
+    EXPECT_EQ(ItemCaptioned(list, "new\u240Aline.jib")->Index(), 0);
+    EXPECT_EQ(TFbShellList::ListData(list.Item(0))->FullPath(), FTree.File("new\nline.jib"));
+}
+
 TEST_F(FbShellListTest, AFileNoProgramOpensSaysSoInPlainWords) {
     FTree.Write("Harbour.jib", "h");
     // xdg-open's answer when nothing is set up for the file's type.

@@ -23,6 +23,22 @@ TEST(NameText, NamesOrderTheWayAFileManagerShowsThem) {
         EXPECT_EQ(sh::CompareNamesNaturally(c.a, c.b), c.order) << c.a << " vs " << c.b;
 }
 
+TEST(NameText, ControlCharactersShowAsTheirSymbols) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"plain name.jib", "plain name.jib"},
+        {"new\nline.jib", "new\u240Aline.jib"},
+        {"tab\there\r", "tab\u2409here\u240D"},
+        {"\x1B[31mred\x7F", "\u241B[31mred\u2421"},
+        {"para\u2029graph", "para\u2424graph"},
+        {"caf\xE9\n", "caf\uFFFD\u240A"},
+        {"caf\u00E9", "caf\u00E9"},
+    };
+    for (const auto& [name, shown] : cases) {
+        EXPECT_EQ(sh::ToVisibleName(name), shown) << name;
+        EXPECT_EQ(sh::IsVisibleName(name), std::string(name) == shown) << name;
+    }
+}
+
 TEST(NameText, InvalidUtf8IsShownWithReplacementCharacters) {
     EXPECT_TRUE(sh::IsValidUtf8("caf\xC3\xA9"));
     EXPECT_FALSE(sh::IsValidUtf8("caf\xE9"));
