@@ -3,6 +3,7 @@
 #include "platform/TextCase.h"
 
 #include <climits>
+#include <cwchar>
 #include <vector>
 
 namespace platform::shellns {
@@ -90,41 +91,89 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+// Wide text for the C library's collation: the name's code points, its stray bytes kept
+// apart from every character as U+DC80..U+DCFF. ASCII letters are lowered first, so the
+// order ignores their case in every locale, the plain "C" one included.
+void WidenForCollation(std::string_view text, std::wstring& out) {
+    constexpr wchar_t kStrayByteBase = 0xDC00;
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            out.push_back(
+                static_cast<wchar_t>(kStrayByteBase + static_cast<unsigned char>(text[i])));
+            ++i;
+            continue;
+        }
+        const char32_t c = CodePointAt(text, i, length);
+        out.push_back(static_cast<wchar_t>(c < 0x80 ? ToLowerAscii(static_cast<char>(c)) : c));
+        i += length;
+    }
+}
+
+// The user's collation (LC_COLLATE, which the application takes from the environment at
+// start) of two pieces of text without digits.
+int Collate(std::string_view a, std::string_view b) {
+    thread_local std::wstring wa;
+    thread_local std::wstring wb;
+    WidenForCollation(a, wa);
+    WidenForCollation(b, wb);
+    if (wa == wb)
+        return 0;
+    const int order = std::wcscoll(wa.c_str(), wb.c_str());
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+std::size_t TextRunEnd(std::string_view text, std::size_t i) {
+    while (i < text.size() && !IsDigit(text[i]))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 int CompareNamesNaturally(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
-        if (IsDigit(a[i]) && IsDigit(b[j])) {
-            // Compare the runs by value: skip leading zeros, then the longer run is larger,
-            // then the first differing digit decides.
-            std::size_t ei = i, ej = j;
-            while (ei < a.size() && IsDigit(a[ei]))
-                ++ei;
-            while (ej < b.size() && IsDigit(b[ej]))
-                ++ej;
-            std::size_t si = i, sj = j;
-            while (si + 1 < ei && a[si] == '0')
-                ++si;
-            while (sj + 1 < ej && b[sj] == '0')
-                ++sj;
-            if (ei - si != ej - sj)
-                return ei - si < ej - sj ? -1 : 1;
-            for (; si < ei; ++si, ++sj) {
-                if (a[si] != b[sj])
-                    return a[si] < b[sj] ? -1 : 1;
+        if (!IsDigit(a[i]) || !IsDigit(b[j])) {
+            // Text (on one side it may be empty, a number starting there) is ordered by
+            // the locale; when it differs, the character after it takes part, as it would
+            // in a comparison of whole names ("a1" against "a-"), without letting the
+            // digits decide what their numeric value must ("file2" against "file10").
+            const std::size_t ei = TextRunEnd(a, i);
+            const std::size_t ej = TextRunEnd(b, j);
+            const std::string_view ta = a.substr(i, ei - i);
+            const std::string_view tb = b.substr(j, ej - j);
+            if (const int order = Collate(ta, tb); order != 0) {
+                const int refined = Collate(a.substr(i, ei - i + (ei < a.size() ? 1 : 0)),
+                                            b.substr(j, ej - j + (ej < b.size() ? 1 : 0)));
+                return refined != 0 ? refined : order;
             }
             i = ei;
             j = ej;
             continue;
         }
-        const auto ca = static_cast<unsigned char>(ToLowerAscii(a[i]));
-        const auto cb = static_cast<unsigned char>(ToLowerAscii(b[j]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        ++i;
-        ++j;
+        // Numbers by value: leading zeros skipped, the longer run is larger, then the
+        // first differing digit decides.
+        std::size_t ei = i, ej = j;
+        while (ei < a.size() && IsDigit(a[ei]))
+            ++ei;
+        while (ej < b.size() && IsDigit(b[ej]))
+            ++ej;
+        std::size_t si = i, sj = j;
+        while (si + 1 < ei && a[si] == '0')
+            ++si;
+        while (sj + 1 < ej && b[sj] == '0')
+            ++sj;
+        if (ei - si != ej - sj)
+            return ei - si < ej - sj ? -1 : 1;
+        for (; si < ei; ++si, ++sj) {
+            if (a[si] != b[sj])
+                return a[si] < b[sj] ? -1 : 1;
+        }
+        i = ei;
+        j = ej;
     }
     if (i < a.size() || j < b.size())
         return i < a.size() ? 1 : -1;

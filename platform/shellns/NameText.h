@@ -7,8 +7,10 @@
 
 namespace platform::shellns {
 
-// Negative, 0 or positive. Digit runs compare by value, letters without regard to ASCII
-// case; names that still tie are ordered by their bytes, so only identical names are 0.
+// Negative, 0 or positive. Digit runs compare by value, the text between them by the
+// user's collation (LC_COLLATE) with ASCII case ignored, so "é café" sorts among the e's
+// where the locale says so; names that still tie are ordered by their bytes, so only
+// identical names are 0.
 int CompareNamesNaturally(std::string_view a, std::string_view b);
 
 // `path` made clean: "//" and "." dropped, ".." taken back lexically, no trailing "/"

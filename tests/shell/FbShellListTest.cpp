@@ -2,6 +2,7 @@
 #include "platform/shellns/FileVerbs.h"
 #include "shell/FbSortHeader.h"
 #include "tests/common/MessageCapture.h"
+#include "tests/common/ScopedCollation.h"
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "tests/shell/BrowserTest.h"
@@ -437,6 +438,18 @@ TEST_F(FbShellListTest, EnterOpensFoldersLinksAndFilesBackspaceGoesUp) {
     open("sub");
     EXPECT_EQ(ListFolder(list), TreeFolder());
     sh::SetOpenHandler(nullptr);
+}
+
+TEST_F(FbShellListTest, NamesSortByTheUsersCollationWithNumbersInOrder) {
+    for (const char* name :
+         {"zz-last.jib", "\u00E9 caf\u00E9.jib", "file10.jib", "File2.jib", "apple.jib"})
+        FTree.Write(name, name);
+    const ScopedCollation collation("en_US.UTF-8");
+    ASSERT_TRUE(collation.Active());
+    TFbShellList list;
+    Open(list, TreeFolder());
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"apple.jib", "\u00E9 caf\u00E9.jib",
+                                                        "File2.jib", "file10.jib", "zz-last.jib"}));
 }
 
 TEST_F(FbShellListTest, NamesWithLineBreaksShowTheirControlCharactersAsSymbols) {
