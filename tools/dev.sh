@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
-TEST_PACKAGES=(zip unzip util-linux locales)
+TEST_PACKAGES=(zip unzip util-linux locales xvfb openbox x11-utils)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)
