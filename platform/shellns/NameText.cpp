@@ -210,18 +210,23 @@ bool NormalizeAbsolutePath(std::string_view path, std::string& out) {
     return true;
 }
 
-bool IsValidUtf8(std::string_view text) {
+namespace {
+
+// Whether `text` needs no cleaning: valid UTF-8 and, when `controls` are to be shown,
+// without control characters.
+bool IsClean(std::string_view text, bool controls) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = SequenceLength(text, i);
-        if (length == 0)
+        if (length == 0 || (controls && VisibleSymbolFor(CodePointAt(text, i, length)) != 0))
             return false;
         i += length;
     }
     return true;
 }
 
-std::string ToDisplayUtf8(std::string_view text) {
-    if (IsValidUtf8(text))
+// Stray bytes become U+FFFD; with `controls`, control characters their symbols.
+std::string Cleaned(std::string_view text, bool controls) {
+    if (IsClean(text, controls))
         return std::string(text);
     std::string out;
     out.reserve(text.size() + 8);
@@ -230,44 +235,34 @@ std::string ToDisplayUtf8(std::string_view text) {
         if (length == 0) {
             out += "\xEF\xBF\xBD";
             ++i;
-        } else {
-            out.append(text.substr(i, length));
-            i += length;
+            continue;
         }
+        const char32_t symbol = controls ? VisibleSymbolFor(CodePointAt(text, i, length)) : 0;
+        if (symbol != 0)
+            AppendUtf8(out, symbol);
+        else
+            out.append(text.substr(i, length));
+        i += length;
     }
     return out;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    return IsClean(text, false);
+}
+
+std::string ToDisplayUtf8(std::string_view text) {
+    return Cleaned(text, false);
 }
 
 bool IsVisibleName(std::string_view name) {
-    for (std::size_t i = 0; i < name.size();) {
-        const std::size_t length = SequenceLength(name, i);
-        if (length == 0 || VisibleSymbolFor(CodePointAt(name, i, length)) != 0)
-            return false;
-        i += length;
-    }
-    return true;
+    return IsClean(name, true);
 }
 
 std::string ToVisibleName(std::string_view name) {
-    if (IsVisibleName(name))
-        return std::string(name);
-    std::string out;
-    out.reserve(name.size() + 8);
-    for (std::size_t i = 0; i < name.size();) {
-        const std::size_t length = SequenceLength(name, i);
-        if (length == 0) {
-            out += "\xEF\xBF\xBD";
-            ++i;
-            continue;
-        }
-        const char32_t c = CodePointAt(name, i, length);
-        if (const char32_t symbol = VisibleSymbolFor(c))
-            AppendUtf8(out, symbol);
-        else
-            out.append(name.substr(i, length));
-        i += length;
-    }
-    return out;
+    return Cleaned(name, true);
 }
 
 } // namespace platform::shellns
