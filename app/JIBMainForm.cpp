@@ -63,6 +63,12 @@ TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
 }
 
+TfrmJIBMain::~TfrmJIBMain() {
+    // The list empties itself as Qt destroys it, after this window's own part is gone:
+    // nothing it reports then may reach back into the window.
+    rslFiles->OnDeleteItem = nullptr;
+}
+
 std::string TfrmJIBMain::SettingsFileName() {
     return GetExeFolder() + "JibSettings.ini";
 }

@@ -31,6 +31,7 @@ class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmJIBMain(QWidget* parent = nullptr);
+    ~TfrmJIBMain() override;
 
     // Components, named as the rest of the program refers to them.
     TFbSplitter* splitMain = nullptr;
