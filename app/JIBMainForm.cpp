@@ -3,21 +3,27 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JibAboutForm.h"
+#include "app/ProgramInfo.h"
+#include "app/SettingsFile.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
+#include "gui/MessageBox.h"
 #include "shell/FbFrameController.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkDragFromShell.h"
 #include "util/plkFiles.h"
 #include "util/plkFormUtils.h"
 #include "util/plkIni.h"
-
-#include <sys/stat.h>
+#include "util/plkStrings.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -41,6 +47,25 @@ bool FolderExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// What the command line's path is on disk when the browser opens. Anything that is not a
+// folder (a device, a pipe) goes the way of a dropped file, which previews JIB files only.
+struct TStartTarget {
+    enum { None, Folder, File, Missing } Kind = None;
+    int Error = 0;
+};
+
+TStartTarget ClassifyStartPath(const std::string& path) {
+    TStartTarget target;
+    struct stat st;
+    if (path.empty())
+        target.Kind = TStartTarget::None;
+    else if (::stat(path.c_str(), &st) != 0)
+        target = {TStartTarget::Missing, errno};
+    else
+        target.Kind = S_ISDIR(st.st_mode) ? TStartTarget::Folder : TStartTarget::File;
+    return target;
+}
+
 // The pane's one control fills it, following every move of the bar.
 void FillPane(QWidget* pane, QWidget* child) {
     auto* layout = new QVBoxLayout(pane);
@@ -54,6 +79,7 @@ void FillPane(QWidget* pane, QWidget* child) {
 TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmJIBMain");
     setWindowTitle("Quillbrew Free JIB Viewer");
+    setWindowIcon(ProgramIcon());
     setFont(TahomaPixels(11, false));
     CreateComponents();
     CreateMenus();
@@ -70,7 +96,7 @@ TfrmJIBMain::~TfrmJIBMain() {
 }
 
 std::string TfrmJIBMain::SettingsFileName() {
-    return GetExeFolder() + "JibSettings.ini";
+    return SettingsFileToWrite();
 }
 
 void TfrmJIBMain::CreateComponents() {
@@ -184,11 +210,12 @@ void TfrmJIBMain::CreateMenus() {
 }
 
 void TfrmJIBMain::FormCreate() {
-    const std::string settings = SettingsFileName();
+    const std::string settings = SettingsFileToRead();
     FormInfoFileName() = settings;
-    FLastFolder = IniReadString(settings, "General", "LastFolder", GetExeFolder());
+    const std::string defaultFolder = DefaultStartFolder();
+    FLastFolder = IniReadString(settings, "General", "LastFolder", defaultFolder);
     if (!FolderExists(FLastFolder))
-        FLastFolder = GetExeFolder();
+        FLastFolder = defaultFolder;
     // The remembered positions are the user's choice, so they are the ones the bars return
     // to after the window's first resizes (not the layout's 300 and 250).
     splitMain->SetPositionPreferred(
@@ -211,8 +238,26 @@ void TfrmJIBMain::InitBrowser() {
     rstFiles->SetShellList(rslFiles);
     rstFiles->SetOptions(rstFiles->Options() | stoAutoFill);
     rslFiles->SetOptions(rslFiles->Options() | sloAutoFill);
-    rstFiles->CurrentFolder()->SetFolderPath(FLastFolder);
+    // A folder or file from the command line decides the folder the tree first fills
+    // with, so the remembered one is never listed on the way.
+    const TStartTarget start = ClassifyStartPath(FStartPath);
+    switch (start.Kind) {
+    case TStartTarget::Folder:
+        rstFiles->CurrentFolder()->SetFolderPath(IncludeTrailingPathDelimiter(FStartPath));
+        break;
+    case TStartTarget::File:
+        rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(FStartPath));
+        break;
+    default:
+        rstFiles->CurrentFolder()->SetFolderPath(FLastFolder);
+    }
     rstFiles->RefreshTree();
+
+    if (start.Kind == TStartTarget::File)
+        PreviewDroppedFile(FStartPath);
+    else if (start.Kind == TStartTarget::Missing)
+        ShowMessageBox("Cannot open \"" + FStartPath + "\":\n" + std::strerror(start.Error) + ".",
+                       Application().Title(), MB_OK | MB_ICONWARNING, this);
 }
 
 void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode* Node) {
@@ -230,7 +275,9 @@ void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode* Node) {
 }
 
 void TfrmJIBMain::FormClose() {
-    const std::string settings = SettingsFileName();
+    const std::string settings = SettingsFileToWrite();
+    PrepareSettingsFolder(settings);
+    FormInfoFileName() = settings;
     // A window closed before its first activation never opened a folder: the one it
     // would have opened is still the one to remember.
     IniWriteString(settings, "General", "LastFolder",

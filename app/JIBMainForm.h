@@ -52,8 +52,13 @@ public:
     // The folder opened at the first activation.
     const std::string& LastFolder() const { return FLastFolder; }
     bool Activated() const { return FActivated; }
-    // The settings file: "JibSettings.ini" beside the executable.
+    // The settings file the window writes: "JibSettings.ini" beside the executable, or
+    // the per-user one when the executable's folder is not writable (app/SettingsFile.h).
     static std::string SettingsFileName();
+    // A file or folder named on the command line (absolute; empty for none). The first
+    // activation opens it instead of the remembered folder: a folder is opened, a file
+    // is shown as a drop of it is, and a path that does not exist is reported.
+    void SetStartPath(const std::string& path) { FStartPath = path; }
 
     void FormActivate();
     void miExitClick();
@@ -70,6 +75,7 @@ public:
     void pnlPreviewResize(QObject* Sender);
     // Shows a file handed in from outside as a dropped one is shown: the tree opens its
     // folder, the list selects it, and the pane shows its thumbnail (or the placeholder).
+    // A drop on the window and a file on the command line both come here.
     void PreviewDroppedFile(const std::string& fullFileName);
     // The file whose thumbnail the pane shows; empty while the placeholder shows.
     const std::string& PreviewShown() const { return FPreviewShown; }
@@ -99,6 +105,7 @@ private:
 
     bool FActivated = false;
     std::string FLastFolder;
+    std::string FStartPath;
     // The preview asked for most recently and not yet taken up, and a counter that every
     // request (and every clearing of the pane) moves on. Extraction lets events run, so a
     // newer request can arrive while a preview is being built; the run in progress then

@@ -1,5 +1,6 @@
 #include "app/JibAboutForm.h"
 
+#include "app/ProgramInfo.h"
 #include "gui/Application.h"
 #include "platform/StrFormat.h"
 
@@ -9,15 +10,6 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-
-// The logo is compiled into a static library, whose resources must be registered by hand.
-static void RegisterAboutResources() {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(jibview);
-        return true;
-    }();
-    (void)registered;
-}
 
 namespace {
 
@@ -55,7 +47,7 @@ TfrmJibAbout::TfrmJibAbout(QWidget* owner) : QDialog(owner) {
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFont(TahomaPixels(11, false));
 
-    RegisterAboutResources();
+    RegisterProgramResources();
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     const QPixmap logo(":/jibview/logo.png");

@@ -1,6 +1,7 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JIBMainForm.h"
+#include "app/ProgramInfo.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -343,19 +345,26 @@ TEST_F(MainFormTest, TheWebCommandsOpenTheirPagesAndReportFailures) {
                                        "open https://www.quillbrew.com/lumenpix/."});
 }
 
-// Run by the app_readonly_settings test from a folder the process may not write.
-TEST(ReadOnlySettings, AnUnwritableSettingsFileShowsNoError) {
-    if (::access(GetExeFolder().c_str(), W_OK) == 0)
-        GTEST_SKIP() << "the executable's folder is writable; run through run-readonly.sh";
-    MessageCapture capture;
-    {
-        TfrmJIBMain form;
-        Application().SetMainForm(&form);
-        form.show();
-        QApplication::processEvents();
-        form.close();
-        Application().SetMainForm(nullptr);
+TEST_F(MainFormTest, TheWindowAndTheDesktopKnowTheProgramByItsIcon) {
+    auto form = Open();
+    const std::string icons = std::string(std::getenv("JIB_TEST_DATA")) + "/../../packaging/icons/";
+    for (const int size : {16, 24, 48, 256}) {
+        const std::string edge = std::to_string(size);
+        const QImage expected(
+            QString::fromStdString(icons + edge + "x" + edge + "/apps/com.quillbrew.jibview.png"));
+        ASSERT_FALSE(expected.isNull()) << size;
+        // Compared premultiplied, the form a pixmap keeps: edge pixels of a straight-alpha
+        // image do not come back bit for bit from it.
+        EXPECT_EQ(form->windowIcon()
+                      .pixmap(QSize(size, size))
+                      .toImage()
+                      .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  expected.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+            << size;
     }
-    EXPECT_TRUE(capture.Shown().empty());
-    EXPECT_FALSE(FileExists(Settings()));
+    // The entry names the application after the desktop entry it is installed with, so a
+    // Wayland compositor finds the entry's name and icon for the window.
+    ApplyProgramIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "com.quillbrew.jibview");
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "jibview");
 }

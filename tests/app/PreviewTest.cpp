@@ -5,6 +5,7 @@
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
@@ -26,25 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::string Fixture(const std::string& name) {
-    return std::string(std::getenv("JIB_TEST_DATA")) + "/app/" + name;
-}
-
-// Packs `members` (path in the archive → file to store) into `archive` with Info-ZIP zip,
-// storing each under its own name at the archive's root.
-void MakeJib(const TempDir& dir, const std::string& archive,
-             const std::vector<std::pair<std::string, std::string>>& members) {
-    const std::string staging = dir.MakeDir("staging-" + archive);
-    std::string names;
-    for (const auto& [name, source] : members) {
-        dir.Write("staging-" + archive + "/" + name, ReadFileText(source));
-        names += " '" + name + "'";
-    }
-    const std::string command =
-        "cd '" + staging + "' && zip -q -X '" + dir.File(archive) + "'" + names;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
 
 class PreviewTest : public ::testing::Test {
 protected:
