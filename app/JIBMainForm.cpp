@@ -28,6 +28,9 @@
 namespace {
 
 constexpr int kClientWidth = 792;
+// What the preview pane and the file list keep when the window is too small for the
+// remembered splitter positions: room for a thumbnail, a header and a few rows.
+constexpr int kUsablePaneSize = 100;
 constexpr int kClientHeight = 550;
 constexpr const char* kSupportUrl = "https://www.quillbrew.com/support/";
 constexpr const char* kLumenpixUrl = "https://www.quillbrew.com/lumenpix/";
@@ -86,6 +89,12 @@ TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
 }
 
+TfrmJIBMain::~TfrmJIBMain() {
+    // The list empties itself as Qt destroys it, after this window's own part is gone:
+    // nothing it reports then may reach back into the window.
+    rslFiles->OnDeleteItem = nullptr;
+}
+
 std::string TfrmJIBMain::SettingsFileName() {
     return SettingsFileToWrite();
 }
@@ -101,6 +110,7 @@ void TfrmJIBMain::CreateComponents() {
     splitMain->SetPosition(300);
     splitMain->SetPercent(38);
     splitMain->SetRealTimeDrag(true);
+    splitMain->SetMinPaneSize(kUsablePaneSize);
     splitMain->Loaded();
 
     splitBrowser = new TFbSplitter(TFbSplitter::orVertical, splitMain->UpperLeft());
@@ -110,6 +120,7 @@ void TfrmJIBMain::CreateComponents() {
     splitBrowser->SetPosition(250);
     splitBrowser->SetPercent(46);
     splitBrowser->SetRealTimeDrag(false);
+    splitBrowser->SetMinPaneSize(kUsablePaneSize);
     splitBrowser->Loaded();
 
     CreateBrowser();
@@ -166,6 +177,9 @@ void TfrmJIBMain::CreateBrowser() {
     rslFiles->SetHideSelection(false);
     rslFiles->OnSelectItem = [this](QObject* sender, TFbListItem* item, bool selected) {
         rslFilesSelectItem(sender, item, selected);
+    };
+    rslFiles->OnDeleteItem = [this](QObject*, TFbListItem*, TFbShellListData* data) {
+        rslFilesDeleteItem(data);
     };
 }
 
@@ -246,7 +260,14 @@ void TfrmJIBMain::InitBrowser() {
                        Application().Title(), MB_OK | MB_ICONWARNING, this);
 }
 
-void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode*) {
+void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode* Node) {
+    // Every refresh of the tree selects its folder anew (and folders come and go all day
+    // in the home folder and /tmp); only another folder makes the preview stale.
+    TFbShellTreeData* data = ShellData(Node);
+    PCItemIDList folder = data != nullptr ? data->AbsoluteItemList() : nullptr;
+    if (folder != nullptr && FTreeFolder && CompareItemLists(folder, FTreeFolder.get()) == 0)
+        return;
+    FTreeFolder.reset(folder != nullptr ? CopyItemList(folder) : nullptr);
     // A preview still being built belongs to the folder left behind.
     FPreviewRequest.reset();
     ++FPreviewGeneration;
@@ -261,8 +282,10 @@ void TfrmJIBMain::FormClose() {
     // would have opened is still the one to remember.
     IniWriteString(settings, "General", "LastFolder",
                    FActivated ? rstFiles->CurrentFolder()->FolderPath() : FLastFolder);
-    IniWriteInteger(settings, "General", "MainSplit", splitMain->Position());
-    IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->Position());
+    // The user's choice, not what a small window left of it: it comes back next time
+    // there is room.
+    IniWriteInteger(settings, "General", "MainSplit", splitMain->PreferredPosition());
+    IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->PreferredPosition());
     SaveFormPosition(this);
 }
 

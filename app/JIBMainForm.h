@@ -2,12 +2,13 @@
 // settings it restores at creation and saves at close.
 #pragma once
 
-#include <QMainWindow>
-
 #include "platform/Geometry.h"
+#include "platform/shellns/ItemIdList.h"
 
 #include <optional>
 #include <string>
+
+#include <QMainWindow>
 
 class QAction;
 class QMenu;
@@ -15,6 +16,7 @@ class QObject;
 class TFbFrameController;
 class TFbPanel;
 class TFbShellList;
+class TFbShellListData;
 class TFbShellTree;
 class TFbSplitter;
 class TFbListItem;
@@ -29,6 +31,7 @@ class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmJIBMain(QWidget* parent = nullptr);
+    ~TfrmJIBMain() override;
 
     // Components, named as the rest of the program refers to them.
     TFbSplitter* splitMain = nullptr;
@@ -71,9 +74,11 @@ public:
     void rslFilesSelectItem(QObject* Sender, TFbListItem* Item, bool Selected);
     void pnlPreviewResize(QObject* Sender);
     // Shows a file handed in from outside as a dropped one is shown: the tree opens its
-    // folder and the pane shows its thumbnail (or the placeholder). A drop on the window
-    // and a file on the command line both come here.
+    // folder, the list selects it, and the pane shows its thumbnail (or the placeholder).
+    // A drop on the window and a file on the command line both come here.
     void PreviewDroppedFile(const std::string& fullFileName);
+    // The file whose thumbnail the pane shows; empty while the placeholder shows.
+    const std::string& PreviewShown() const { return FPreviewShown; }
     void plkDragFromShell1ShellDragDrop(TplkDragFromShell* Sender, const std::string& Folder,
                                         const std::string& Filename,
                                         const std::string& FullFileName, int FileIndex,
@@ -94,6 +99,9 @@ private:
     void InitBrowser();
     void ShowPlaceholder();
     void RunPreview(const std::string& path, unsigned generation);
+    void rslFilesDeleteItem(TFbShellListData* data);
+    void PlaceholderUnlessPreviewListed();
+    TFbListItem* ListItemOf(const std::string& path) const;
 
     bool FActivated = false;
     std::string FLastFolder;
@@ -106,4 +114,8 @@ private:
     std::optional<std::string> FPreviewRequest;
     unsigned FPreviewGeneration = 0;
     bool FPreviewRunning = false;
+    std::string FPreviewShown;
+    // The folder the tree reported last: a refresh that selects it again leaves the pane.
+    platform::shellns::UniqueIdList FTreeFolder;
+    bool FPreviewCheckQueued = false;
 };

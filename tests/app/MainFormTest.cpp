@@ -2,14 +2,18 @@
 #include "app/FbSplit.h"
 #include "app/JIBMainForm.h"
 #include "app/ProgramInfo.h"
-#include "gui/Image.h"
 #include "gui/Application.h"
+#include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
+
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -18,11 +22,8 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -113,12 +114,13 @@ TEST_F(MainFormTest, ClosingWritesTheGeneralKeysInOrderThenThePlacement) {
     auto form = Open();
     const QRect frame(form->pos(), form->size());
     Close(form);
-    const std::string expected =
-        "[General]\nLastFolder=" + ExeFolder() + "\nMainSplit=300\nBrowserSplit=250\n\n"
-        "[frmJIBMainPosition]\nState=0\nTop=" + std::to_string(frame.top()) +
-        "\nLeft=" + std::to_string(frame.left()) +
-        "\nRight=" + std::to_string(frame.left() + frame.width()) +
-        "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
+    const std::string expected = "[General]\nLastFolder=" + ExeFolder() +
+                                 "\nMainSplit=300\nBrowserSplit=250\n\n"
+                                 "[frmJIBMainPosition]\nState=0\nTop=" +
+                                 std::to_string(frame.top()) +
+                                 "\nLeft=" + std::to_string(frame.left()) +
+                                 "\nRight=" + std::to_string(frame.left() + frame.width()) +
+                                 "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
     EXPECT_EQ(ReadFileText(Settings()), expected);
 }
 
@@ -157,11 +159,29 @@ TEST_F(MainFormTest, TheMainBarGivesWayToANarrowWindowAndComesBackAfter) {
     auto form = Open();
     EXPECT_TRUE(form->splitMain->RealTimeDrag());
     EXPECT_FALSE(form->splitBrowser->RealTimeDrag());
+    // Both panes keep room in a narrow window: half of it each here.
     SetClientWidth(*form, 200);
-    EXPECT_EQ(form->splitMain->Position(), 196);
+    EXPECT_EQ(form->splitMain->Position(), 98);
     SetClientWidth(*form, 792);
     EXPECT_EQ(form->splitMain->Position(), 300);
     EXPECT_EQ(form->pnlPreview->size(), QSize(488, 550));
+}
+
+TEST_F(MainFormTest, RememberedPositionsTooWideForTheWindowLeaveEveryPaneUsableAndAreKept) {
+    IniWriteString(Settings(), "General", "MainSplit", "1500");
+    IniWriteString(Settings(), "General", "BrowserSplit", "900");
+    auto form = Open();
+    EXPECT_EQ(form->splitMain->Position(), 792 - 4 - 100);
+    EXPECT_EQ(form->pnlPreview->width(), 100);
+    EXPECT_EQ(form->rslFiles->height(), 100);
+    EXPECT_TRUE(form->rslFiles->isVisible());
+    // A wider window gives the remembered positions back.
+    SetClientWidth(*form, 1700);
+    EXPECT_EQ(form->splitMain->Position(), 1500);
+    SetClientWidth(*form, 792);
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "MainSplit", ""), "1500");
+    EXPECT_EQ(IniReadString(Settings(), "General", "BrowserSplit", ""), "900");
 }
 
 TEST_F(MainFormTest, RememberedSplitterPositionsOutlastTheFirstResizes) {
@@ -246,7 +266,9 @@ TEST_F(MainFormTest, TheFirstActivationOpensTheLastFolderWithItsJibFilesSorted) 
 
     // Later activations change nothing.
     int listFills = 0;
-    form->rslFiles->OnFillStart = [&](QObject*) { ++listFills; };
+    form->rslFiles->OnFillStart = [&](QObject*) {
+        ++listFills;
+    };
     form->FormActivate();
     EXPECT_EQ(listFills, 0);
     EXPECT_TRUE(capture.Shown().empty());
@@ -286,8 +308,7 @@ namespace {
 // given status, so the web commands can be followed without starting a browser.
 class FakeLauncher {
 public:
-    explicit FakeLauncher(int exitStatus)
-        : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
+    explicit FakeLauncher(int exitStatus) : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
         FDir.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + FDir.File("called") +
                                    "\"\nexit " + std::to_string(exitStatus) + "\n");
         ::chmod(FDir.File("xdg-open").c_str(), 0755);
@@ -320,8 +341,8 @@ TEST_F(MainFormTest, TheWebCommandsOpenTheirPagesAndReportFailures) {
         form->miBuy->trigger();
     }
     EXPECT_EQ(capture.Texts(),
-              std::vector<std::string>{"Unable to execute file:\n\nThere is no application "
-                                       "associated with the given filename extension."});
+              std::vector<std::string>{"Unable to execute file:\n\nNo application is set up to "
+                                       "open https://www.quillbrew.com/lumenpix/."});
 }
 
 TEST_F(MainFormTest, TheWindowAndTheDesktopKnowTheProgramByItsIcon) {
