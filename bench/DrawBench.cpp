@@ -1,19 +1,32 @@
-// What one repaint of the preview costs: the image control makes a raster canvas of its
-// size, fills it with the pane's colour, has the PNG image draw itself and hands the
-// pixels to Qt as a QImage. The peer is QPainter drawing the same pixels (premultiplied,
-// its fastest form) over a filled QImage. Two cases: a 256 x 256 RGBA thumbnail blended at
-// its own size, and the same image without alpha stretched to twice its size.
+// What a repaint of the preview costs.
+//
+// The image control as the window repaints it (BM_RepaintImageControl): a shown TImage in a
+// pane, the 256 x 256 RGBA thumbnail in its picture, repainted through Qt's widget
+// machinery; the peer is a widget of the same size in the same pane whose paint event has
+// QPainter draw the same pixels (premultiplied, its fastest form).
+//
+// The road of one composition (BM_*_Canvas): a raster canvas of the image's size, filled
+// with the pane's colour, the PNG image drawn into it and handed to Qt as a QImage, beside
+// QPainter drawing the same pixels over a filled QImage. Two cases: the RGBA thumbnail
+// blended at its own size, and the same image without alpha stretched to twice its size.
+#include "bench/RatioReporter.h"
 #include "gui/Bitmap.h"
 #include "gui/Canvas.h"
 #include "gui/DibImage.h"
+#include "gui/Image.h"
 #include "platform/gdi/Bitmaps.h"
 #include "png/pnggraphic.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
+#include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -85,11 +98,71 @@ void BM_StretchThumbnail_QPainter(benchmark::State& state) {
     PaintWithQPainter(state, false, 2);
 }
 
+// The peer of the image control: a widget that paints a premultiplied image with QPainter.
+class TPainterImage : public QWidget {
+public:
+    TPainterImage(QWidget* parent, QImage image) : QWidget(parent), FImage(std::move(image)) {
+        resize(FImage.size());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.drawImage(0, 0, FImage);
+    }
+
+private:
+    QImage FImage;
+};
+
+// A pane as the preview's: it paints its own background, which shows through the image.
+std::unique_ptr<QWidget> MakePane() {
+    auto pane = std::make_unique<QWidget>();
+    pane->setAutoFillBackground(true);
+    pane->resize(400, 400);
+    return pane;
+}
+
+void Repaint(benchmark::State& state, QWidget& pane, QWidget& image) {
+    pane.show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        image.repaint();
+}
+
+void BM_RepaintImageControl(benchmark::State& state) {
+    auto pane = MakePane();
+    auto* image = new TImage(pane.get());
+    image->SetAutoSize(true);
+    image->Picture().SetGraphic(&Thumbnail());
+    Repaint(state, *pane, *image);
+}
+void BM_RepaintQPainterWidget(benchmark::State& state) {
+    auto pane = MakePane();
+    auto* image = new TPainterImage(pane.get(), QtThumbnail(true));
+    Repaint(state, *pane, *image);
+}
+
 } // namespace
 
+BENCHMARK(BM_RepaintImageControl)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepaintQPainterWidget)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BlendThumbnail_Canvas)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BlendThumbnail_QPainter)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StretchThumbnail_Canvas)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StretchThumbnail_QPainter)->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    const double ours = TimeOf(times, "BM_RepaintImageControl");
+    const double peer = TimeOf(times, "BM_RepaintQPainterWidget");
+    if (ours > 0 && peer > 0)
+        std::printf("repaint, image control / QPainter widget: %.1f / %.1f us = %.2f (target: "
+                    "at most 2)\n",
+                    ours, peer, ours / peer);
+}
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    return RunWithRatios(argc, argv, PrintRatios);
+}

@@ -11,7 +11,8 @@
 
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
-    // Mean real time per iteration by benchmark name, in each benchmark's own unit.
+    // Mean real (or manual) time per iteration by benchmark name, in each benchmark's own
+    // unit, and each counter as "name:counter".
     using TTimes = std::map<std::string, double>;
     using TSummary = std::function<void(const TTimes&)>;
 
@@ -22,12 +23,17 @@ public:
         for (const auto& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred)
                 continue;
-            // "BM_X/real_time" and "BM_X" name the same benchmark for the summary.
+            // "BM_X/iterations:20/real_time" and "BM_X" name the same benchmark for the
+            // summary.
             std::string name = run.benchmark_name();
-            const auto slash = name.find("/real_time");
-            if (slash != std::string::npos)
-                name.erase(slash);
+            for (const char* suffix : {"/real_time", "/manual_time", "/iterations:"}) {
+                const auto at = name.find(suffix);
+                if (at != std::string::npos)
+                    name.erase(at);
+            }
             FTimes[name] = run.GetAdjustedRealTime();
+            for (const auto& [counter, value] : run.counters)
+                FTimes[name + ":" + counter] = value;
         }
     }
     void Finalize() override {

@@ -3,7 +3,8 @@
 # script): a 4096 x 4096 8-bit RGBA image (a plasma with a radial alpha, the kind of
 # smooth photographic content that makes encoders pick the Paeth and Average filters) and
 # a 1024 x 1024 8-bit palette image of 256 colours; and a 256 x 256 RGBA image of the same
-# kind, the size of a preview thumbnail, for the drawing benchmark.
+# kind, the size of a preview thumbnail, for the drawing benchmark; and a 64 x 64 one, the
+# smallest thumbnail the editor writes.
 set -euo pipefail
 out=${1:-"$(dirname "$0")"}
 mkdir -p "$out"
@@ -19,4 +20,9 @@ if [ ! -s "$out/bench-rgba-256.png" ]; then
   convert -seed 6 -size 256x256 plasma:fractal \( -size 256x256 radial-gradient: \) \
     -alpha off -compose CopyOpacity -composite -define png:color-type=6 -depth 8 \
     "PNG32:$out/bench-rgba-256.png"
+fi
+if [ ! -s "$out/bench-rgba-64.png" ]; then
+  convert -seed 7 -size 64x64 plasma:fractal \( -size 64x64 radial-gradient: \) \
+    -alpha off -compose CopyOpacity -composite -define png:color-type=6 -depth 8 \
+    "PNG32:$out/bench-rgba-64.png"
 fi

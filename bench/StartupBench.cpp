@@ -1,0 +1,227 @@
+// Start-up as a person feels it: from starting the program to its first complete frame
+// (the last frame painted before its event loop first had nothing to do), and the CPU time
+// it took until it was idle. The viewer opens its remembered folder of 200 JIB files; its
+// peers are two small Qt 6 programs built here (bench/startup/PeerWindow.cpp): a main
+// window with the viewer's menus and a list of the same folder's 200 names, and an empty
+// QMainWindow. All three run on Qt's offscreen platform, are started as processes the same
+// way and are timed by the same preloaded probe (bench/startup/FirstFrameProbe.cpp).
+//
+// Wall time is the benchmark's time; CPU time to idle, which other jobs on a shared
+// machine disturb far less, is the counter cpu_ms (user and system time of all threads,
+// from the program's own getrusage once it is idle).
+#include "bench/BenchJib.h"
+#include "bench/BenchProcess.h"
+#include "bench/RatioReporter.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstdlib>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kFolderFiles = 200;
+// The descriptors the probe reads requests from and writes answers to, in the program.
+constexpr int kProbeAnswerFd = 3;
+constexpr int kProbeRequestFd = 4;
+// Idle: the program's threads together ran less than this in the last quiet period.
+constexpr auto kQuietPeriod = std::chrono::milliseconds(250);
+constexpr std::int64_t kQuietNs = 1'000'000;
+constexpr int kAnswerTimeoutMs = 20000;
+
+std::int64_t Now() {
+    timespec t{};
+    ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
+}
+
+fs::path BinFolder() {
+    return fs::canonical("/proc/self/exe").parent_path();
+}
+
+// Where the scene goes: a quiet folder. The viewer's tree watches the folders it shows, and
+// /tmp on a shared machine changes all the time, so a start-up there often refreshes the
+// tree once more before it is idle. JIB_BENCH_STARTUP_PARENT names another.
+fs::path SceneParent() {
+    if (const char* parent = std::getenv("JIB_BENCH_STARTUP_PARENT"))
+        return parent;
+    return fs::is_directory("/var/tmp") ? fs::path("/var/tmp") : fs::temp_directory_path();
+}
+
+// A scratch tree: the viewer's copy with its settings beside it (where an unpacked copy
+// keeps them), a home folder, and the remembered folder.
+struct TStartupScene {
+    fs::path Root, Program, Home, Folder;
+
+    TStartupScene() {
+        std::string pattern = (SceneParent() / "jibbench-startup-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            return;
+        Root = pattern;
+        Home = Root / "home";
+        Folder = Home / "Pictures" / "Lumenpix";
+        fs::create_directories(Folder);
+        fs::create_directories(Root / "viewer");
+        Program = Root / "viewer" / "jibview";
+        fs::copy_file(BinFolder() / "jibview", Program);
+        fs::copy_file(BinFolder() / "libunzengine.so", Root / "viewer" / "libunzengine.so");
+        const fs::path jib = bench::CacheFolder() / "project-64KiB.jib";
+        for (int i = 0; i < kFolderFiles; ++i)
+            fs::copy_file(jib, Folder / ("Project " + std::to_string(1000 + i) + ".jib"));
+        std::ofstream(Root / "viewer" / "JibSettings.ini")
+            << "[General]\nLastFolder=" << Folder.string() << "/\n"
+            << "[frmJIBMain]\nLeft=100\nTop=100\nWidth=800\nHeight=600\n";
+    }
+    ~TStartupScene() {
+        std::error_code ignored;
+        if (!Root.empty())
+            fs::remove_all(Root, ignored);
+    }
+};
+
+TStartupScene& Scene() {
+    static TStartupScene scene;
+    return scene;
+}
+
+// CPU time of all the program's live threads so far, in nanoseconds (scheduler statistics;
+// fine-grained, for telling when it is idle).
+std::int64_t ThreadsRunTime(pid_t pid) {
+    std::int64_t total = 0;
+    std::error_code ec;
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream stat(task.path() / "schedstat");
+        std::int64_t ns = 0;
+        if (stat >> ns)
+            total += ns;
+    }
+    return total;
+}
+
+bool ReadAnswer(int fd, std::int64_t& value) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, kAnswerTimeoutMs) == 1 &&
+           ::read(fd, &value, sizeof value) == static_cast<ssize_t>(sizeof value);
+}
+
+struct TRun {
+    double FirstFrameMs = 0;
+    double CpuMs = 0;
+};
+
+// Starts `args` with the probe, waits for its first frame and for it to go idle, asks it
+// for its CPU time and ends it.
+bool RunOnce(const std::vector<std::string>& args, TRun& run) {
+    int answer[2], request[2];
+    if (::pipe2(answer, O_CLOEXEC) != 0)
+        return false;
+    if (::pipe2(request, O_CLOEXEC) != 0) {
+        ::close(answer[0]);
+        ::close(answer[1]);
+        return false;
+    }
+    bench::TSpawnOptions options;
+    options.Descriptors = {{answer[1], kProbeAnswerFd}, {request[0], kProbeRequestFd}};
+    options.Environment = {
+        "QT_QPA_PLATFORM=offscreen",
+        "LD_PRELOAD=" + (BinFolder() / "libjibbench_probe.so").string(),
+        "JIB_BENCH_PROBE_FDS=" + std::to_string(kProbeRequestFd) + "," +
+            std::to_string(kProbeAnswerFd),
+        "HOME=" + Scene().Home.string(),
+        "XDG_CONFIG_HOME=" + (Scene().Home / ".config").string(),
+    };
+    const std::int64_t start = Now();
+    const pid_t pid = bench::Spawn(args, options);
+    ::close(answer[1]);
+    ::close(request[0]);
+    std::int64_t frame = 0, cpuUs = 0;
+    bool ok = pid > 0 && ReadAnswer(answer[0], frame);
+    if (ok) {
+        for (std::int64_t before = ThreadsRunTime(pid);;) {
+            std::this_thread::sleep_for(kQuietPeriod);
+            const std::int64_t after = ThreadsRunTime(pid);
+            if (after - before < kQuietNs)
+                break;
+            before = after;
+        }
+        const char ask = 'c';
+        ok = ::write(request[1], &ask, 1) == 1 && ReadAnswer(answer[0], cpuUs);
+    }
+    if (pid > 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    ::close(answer[0]);
+    ::close(request[1]);
+    run.FirstFrameMs = static_cast<double>(frame - start) / 1e6;
+    run.CpuMs = static_cast<double>(cpuUs) / 1e3;
+    return ok;
+}
+
+void Startup(benchmark::State& state, const std::vector<std::string>& args) {
+    if (Scene().Root.empty())
+        return state.SkipWithError("cannot make the start-up folder");
+    double cpu = 0;
+    for (auto _ : state) {
+        TRun run;
+        if (!RunOnce(args, run))
+            return state.SkipWithError("the program showed no frame or did not answer");
+        state.SetIterationTime(run.FirstFrameMs / 1e3);
+        cpu += run.CpuMs;
+    }
+    state.counters["cpu_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
+}
+
+void BM_StartupViewer(benchmark::State& state) {
+    Startup(state, {Scene().Program.string()});
+}
+void BM_StartupMenusAndList(benchmark::State& state) {
+    Startup(state, {(BinFolder() / "jibbench-peer-window").string(), Scene().Folder.string()});
+}
+void BM_StartupEmptyWindow(benchmark::State& state) {
+    Startup(state, {(BinFolder() / "jibbench-peer-window").string()});
+}
+
+BENCHMARK(BM_StartupViewer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_StartupMenusAndList)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_StartupEmptyWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    const double viewer = TimeOf(times, "BM_StartupViewer");
+    const double list = TimeOf(times, "BM_StartupMenusAndList");
+    const double empty = TimeOf(times, "BM_StartupEmptyWindow");
+    if (viewer > 0 && list > 0 && empty > 0)
+        std::printf("first frame: viewer / menus and list = %.2f (target: at most 1.2); "
+                    "viewer / empty QMainWindow = %.2f (target: at most 1.6)\n",
+                    viewer / list, viewer / empty);
+    const double viewerCpu = TimeOf(times, "BM_StartupViewer:cpu_ms");
+    const double listCpu = TimeOf(times, "BM_StartupMenusAndList:cpu_ms");
+    if (viewerCpu > 0 && listCpu > 0)
+        std::printf("CPU to idle: viewer %.1f ms / menus and list %.1f ms = %.2f (target: at "
+                    "most 1.2)\n",
+                    viewerCpu, listCpu, viewerCpu / listCpu);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!bench::MakeJib(bench::CacheFolder() / "project-64KiB.jib",
+                        fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png", 64u << 10)) {
+        std::fprintf(stderr, "cannot make the JIB file with zip\n");
+        return 1;
+    }
+    return RunWithRatios(argc, argv, PrintRatios);
+}
