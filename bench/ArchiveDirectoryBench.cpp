@@ -3,6 +3,7 @@
 // small files in nested folders, as a large JIB collection exported as one archive would
 // look; both readers then see the same bytes from the page cache.
 #include "archive/ZipExtractor.h"
+#include "bench/RatioReporter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +15,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -83,8 +82,9 @@ void PrintRatios(const TRatioReporter::TTimes& times) {
     const double ours = TimeOf(times, "BM_ReadDirectory");
     const double peer = TimeOf(times, "BM_ZipInfoList");
     if (ours > 0 && peer > 0)
-        std::printf("\nReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster\n",
-                    kEntries, ours, peer, peer / ours);
+        std::printf(
+            "\nReadDirectory vs zipinfo -1 on %d entries: %.2f ms vs %.2f ms, %.1fx faster\n",
+            kEntries, ours, peer, peer / ours);
 }
 
 } // namespace

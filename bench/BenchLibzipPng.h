@@ -3,10 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <png.h>
 #include <string>
 #include <vector>
-
-#include <png.h>
 #include <zip.h>
 
 namespace bench {

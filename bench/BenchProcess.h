@@ -45,8 +45,8 @@ inline pid_t Spawn(const std::vector<std::string>& args, const TSpawnOptions& op
         const std::string entry = *e;
         bool replaced = false;
         for (const std::string& mine : options.Environment)
-            replaced = replaced || entry.compare(0, mine.find('=') + 1, mine, 0,
-                                                 mine.find('=') + 1) == 0;
+            replaced =
+                replaced || entry.compare(0, mine.find('=') + 1, mine, 0, mine.find('=') + 1) == 0;
         if (!replaced)
             environment.push_back(entry);
     }

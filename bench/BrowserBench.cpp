@@ -10,6 +10,7 @@
 // question is its peer.
 //
 // Both folders are made afresh in a temporary directory and removed at the end.
+#include "bench/RatioReporter.h"
 #include "platform/shellns/FileSystemFolder.h"
 #include "shell/FbShellCtrls.h"
 
@@ -20,8 +21,6 @@
 #include <map>
 
 #include <QApplication>
-
-#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 

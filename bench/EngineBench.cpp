@@ -2,6 +2,7 @@
 // run and unloaded per extraction, as the archive component does) beside Info-ZIP
 // `unzip -o -d` doing the same. The archive is made once by Info-ZIP zip into
 // bench-cache/ in the build folder and reused by later runs.
+#include "bench/RatioReporter.h"
 #include "engine/UnzEngineAbi.h"
 
 #include <cstdio>
@@ -14,8 +15,6 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
-
-#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 

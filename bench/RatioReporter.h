@@ -12,7 +12,7 @@
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
     // Mean real (or manual) time per iteration by benchmark name, in each benchmark's own
-    // unit, and each counter as "name:counter".
+    // unit; the CPU time as "name:cpu", and each counter as "name:counter".
     using TTimes = std::map<std::string, double>;
     using TSummary = std::function<void(const TTimes&)>;
 
@@ -32,6 +32,7 @@ public:
                     name.erase(at);
             }
             FTimes[name] = run.GetAdjustedRealTime();
+            FTimes[name + ":cpu"] = run.GetAdjustedCPUTime();
             for (const auto& [counter, value] : run.counters)
                 FTimes[name + ":" + counter] = value;
         }

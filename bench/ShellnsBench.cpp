@@ -3,6 +3,7 @@
 // a program without a namespace would run over the same folder (readdir plus lstat).
 // The folder is made afresh in a temporary directory: 9,500 files of a few bytes, 400
 // folders (some with a sub-folder) and 100 links, with names like a photo collection's.
+#include "bench/RatioReporter.h"
 #include "platform/shellns/FileSystemFolder.h"
 #include "platform/shellns/ShellFolder.h"
 
@@ -16,8 +17,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include "bench/RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -15,10 +15,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>

@@ -84,8 +84,8 @@ bool RunUnzipConvert(const fs::path& jib, const fs::path& out, int size) {
     const std::string geometry = std::to_string(size) + "x" + std::to_string(size);
     const pid_t unzip =
         bench::Spawn({Tool("unzip"), "-p", jib.string(), "preview.png"}, {.Out = pipeEnds[1]});
-    const pid_t convert =
-        bench::Spawn({Tool("convert"), "-", "-thumbnail", geometry, out.string()}, {.In = pipeEnds[0]});
+    const pid_t convert = bench::Spawn({Tool("convert"), "-", "-thumbnail", geometry, out.string()},
+                                       {.In = pipeEnds[0]});
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     const bool unzipped = bench::Succeeded(unzip);
@@ -147,8 +147,8 @@ void BM_Library(benchmark::State& state) {
 // inflates the member, libpng decodes it to RGBA, QImage scales it smoothly.
 QImage LibzipLibpngQImage(const std::string& jib, int size) {
     bench::TDecoded decoded;
-    if (!bench::DecodeWithLibpng(bench::ReadMemberWithLibzip(jib, "preview.png"),
-                                 PNG_FORMAT_RGBA, decoded))
+    if (!bench::DecodeWithLibpng(bench::ReadMemberWithLibzip(jib, "preview.png"), PNG_FORMAT_RGBA,
+                                 decoded))
         return {};
     const QImage image(decoded.Pixels.data(), decoded.Width, decoded.Height, decoded.Width * 4,
                        QImage::Format_RGBA8888);

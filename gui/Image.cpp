@@ -42,6 +42,7 @@ void TImage::SetCenter(bool value) {
 
 void TImage::PictureChanged() {
     FDrawFailed = false;
+    FComposed = QImage();
     AdjustToPicture();
     update();
 }
@@ -88,33 +89,50 @@ QColor TImage::CoveredBackground() const {
 
 void TImage::paintEvent(QPaintEvent* event) {
     TGraphic* graphic = FPicture->Graphic();
-    // Only the part to be painted gets a canvas: a preview far larger than its pane shows
-    // (and so needs) just the pane's worth of pixels.
     const QRect area = event->rect().intersected(rect());
     if (!graphic || graphic->Empty() || FDrawFailed || area.isEmpty())
         return;
+    const QColor background = CoveredBackground();
+    const TRect dest = DestRect();
+    if (FComposed.isNull() || !FComposedArea.contains(area) ||
+        FComposedBackground != background.rgb() || !(FComposedDest == dest)) {
+        // What shows of the control is composed, not just the part to be painted now, so
+        // the next partial repaint finds it ready; only that: a preview far larger than its
+        // pane needs just the pane's worth of pixels.
+        const QRect shown = area.united(visibleRegion().boundingRect()).intersected(rect());
+        if (!Compose(shown, background, dest, *graphic))
+            return;
+    }
+    QPainter painter(this);
+    painter.drawImage(area.topLeft(), FComposed, area.translated(-FComposedArea.topLeft()));
+}
+
+bool TImage::Compose(const QRect& area, const QColor& background, const TRect& dest,
+                     TGraphic& graphic) {
+    FComposed = QImage();
     std::unique_ptr<gdi::TDibSection> surface =
         gdi::CreateCompatibleBitmap(nullptr, area.width(), area.height());
     if (!surface)
-        return;
+        return false;
     TCanvas canvas(surface.get());
-    const QColor background = CoveredBackground();
     canvas.SetBrushColor(gdi::RGB(static_cast<std::uint8_t>(background.red()),
                                   static_cast<std::uint8_t>(background.green()),
                                   static_cast<std::uint8_t>(background.blue())));
     canvas.FillRect(Bounds(0, 0, area.width(), area.height()));
-    const TRect dest = DestRect();
     try {
         canvas.StretchDraw(
             Bounds(dest.Left - area.left(), dest.Top - area.top(), dest.Width(), dest.Height()),
-            *graphic);
+            graphic);
     } catch (...) {
         FDrawFailed = true;
         ReportDrawFailure(std::current_exception());
-        return;
+        return false;
     }
-    QPainter painter(this);
-    painter.drawImage(area.topLeft(), DibToQImage(*surface));
+    FComposed = DibToQImage(*surface);
+    FComposedArea = area;
+    FComposedBackground = background.rgb();
+    FComposedDest = dest;
+    return !FComposed.isNull();
 }
 
 void TImage::ReportDrawFailure(std::exception_ptr failure) {

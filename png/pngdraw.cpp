@@ -127,12 +127,24 @@ void TPngGraphic::DrawMasked(TCanvas& canvas, const TRect& rect) {
 
 void TPngGraphic::DrawBlended(TCanvas& canvas, const TRect& rect) {
     const TChunkIHDR& header = Header();
-    // Always at the image's own size. Only the part that lands on the canvas is blended:
-    // a huge image over a small canvas needs no huge scratch bitmap.
+    // Always at the image's own size. Only the part that lands on the canvas is blended.
     const TRect area = Intersection(Bounds(rect.Left, rect.Top, header.Width(), header.Height()),
                                     Bounds(0, 0, canvas.Width(), canvas.Height()));
     if (area.Width() <= 0 || area.Height() <= 0)
         return;
+    const auto* trns = FChunkList.FindChunk<TChunktRNS>();
+    const int firstColumn = area.Left - rect.Left;
+    const int firstRow = area.Top - rect.Top;
+    gdi::TDibSection* surface = canvas.Surface();
+    if (surface != nullptr && surface->BitCount() == 32) {
+        // A true-colour canvas (every screen canvas) is blended where it lies, row by row:
+        // no scratch bitmap, no copies in and out.
+        for (int r = 0; r < area.Height(); ++r)
+            BlendRow(header, trns, firstRow + r, firstColumn, area.Width(),
+                     surface->ScanLine(area.Top + r) + std::size_t{4} * area.Left);
+        return;
+    }
+    // Any other canvas: its pixels as 32-bit ones, blended, and back.
     std::unique_ptr<gdi::TMemoryDC> dc = gdi::CreateCompatibleDC(nullptr);
     std::unique_ptr<gdi::TDibSection> work =
         gdi::TDibSection::Create(gdi::MakeBitmapInfo(area.Width(), -area.Height(), 32));
@@ -141,9 +153,6 @@ void TPngGraphic::DrawBlended(TCanvas& canvas, const TRect& rect) {
     dc->SelectObject(work.get());
     gdi::BitBlt(*dc, 0, 0, area.Width(), area.Height(), canvas.Handle(), area.Left, area.Top,
                 gdi::SRCCOPY);
-    const auto* trns = FChunkList.FindChunk<TChunktRNS>();
-    const int firstColumn = area.Left - rect.Left;
-    const int firstRow = area.Top - rect.Top;
     for (int r = 0; r < area.Height(); ++r)
         BlendRow(header, trns, firstRow + r, firstColumn, area.Width(), work->ScanLine(r));
     gdi::BitBlt(canvas.Handle(), area.Left, area.Top, area.Width(), area.Height(), *dc, 0, 0,

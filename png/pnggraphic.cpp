@@ -62,14 +62,29 @@ void TPngGraphic::ClearChunks() {
 }
 
 void TPngGraphic::InitializeGamma(std::uint32_t value) {
-    const long double exponent = 1.0L / ((value / kGammaScale) * kDisplayGamma);
-    for (int i = 0; i < 256; ++i) {
-        // rint rounds halves to even under the default rounding mode.
-        const long double t = i == 0 ? 0.0L : std::pow(i / 255.0L, exponent) * 255.0L;
-        const auto v = static_cast<std::uint8_t>(std::rint(t));
-        FGammaTable[i] = v;
-        FInverseTable[v] = static_cast<std::uint8_t>(i);
+    // 255 long double powers take longer than decoding a whole small thumbnail, and nearly
+    // every image names the same gamma (sRGB's 45455): the last value's table is kept, one
+    // per thread, since images are decoded on many threads at once.
+    struct TLastGamma {
+        bool made = false;
+        std::uint32_t value = 0;
+        png::TGammaTable table{};
+    };
+    thread_local TLastGamma last;
+    if (!last.made || last.value != value) {
+        const long double exponent = 1.0L / ((value / kGammaScale) * kDisplayGamma);
+        for (int i = 0; i < 256; ++i) {
+            // rint rounds halves to even under the default rounding mode.
+            const long double t = i == 0 ? 0.0L : std::pow(i / 255.0L, exponent) * 255.0L;
+            last.table[i] = static_cast<std::uint8_t>(std::rint(t));
+        }
+        last.value = value;
+        last.made = true;
     }
+    FGammaTable = last.table;
+    // Entries of the inverse that no sample reaches keep what they held.
+    for (int i = 0; i < 256; ++i)
+        FInverseTable[FGammaTable[i]] = static_cast<std::uint8_t>(i);
 }
 
 bool TPngGraphic::HeaderPresent() const {
