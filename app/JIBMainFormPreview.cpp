@@ -6,16 +6,21 @@
 #include "archive/ZipThumbnail.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
+#include "gui/Stream.h"
 #include "png/pnggraphic.h"
 #include "png/pngheaderinfo.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkFiles.h"
 #include "util/plkStrings.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
+#include <memory>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 #include <QTimer>
 
@@ -28,6 +33,10 @@ constexpr const char* kPreviewExtensions = "*.jib;";
 constexpr std::uint64_t kMaxPreviewPixels = std::uint64_t{4096} * 4096;
 constexpr std::uint64_t kMaxPreviewBitmapBytes = std::uint64_t{64} << 20;
 
+// A thumbnail file up to this size is read into memory in one go and decoded from there;
+// a larger one (a legal 4096 x 4096 image can be stored uncompressed) is decoded from disk.
+constexpr std::int64_t kMaxThumbnailBytesInMemory = std::int64_t{64} << 20;
+
 bool RegularFileExists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -35,12 +44,41 @@ bool RegularFileExists(const std::string& path) {
 
 // Whether the image's header keeps it within the thumbnail limits. A file without a
 // readable header is let through: loading it reports what is wrong.
-bool PngFitsPreview(const std::string& file) {
-    png::TPngHeaderInfo info;
-    if (!png::ReadPngHeaderInfo(file, info))
-        return true;
-    return png::PixelCount(info) <= kMaxPreviewPixels &&
-           png::DecodedBitmapBytes(info) <= kMaxPreviewBitmapBytes;
+bool HeaderFitsPreview(bool readable, const png::TPngHeaderInfo& info) {
+    return !readable || (png::PixelCount(info) <= kMaxPreviewPixels &&
+                         png::DecodedBitmapBytes(info) <= kMaxPreviewBitmapBytes);
+}
+
+enum class TThumbnailFile { Missing, InMemory, OnDisk };
+
+// Reads the extracted thumbnail into `bytes` when it is a regular file of a size that
+// memory takes easily: the decoder then reads it from there, not in dozens of small reads
+// of the file. Missing when there is no regular file (a link is none); OnDisk when it is
+// to be read from the file as it is.
+TThumbnailFile ReadThumbnail(const std::string& path, TMemoryStream& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return RegularFileExists(path) ? TThumbnailFile::OnDisk : TThumbnailFile::Missing;
+    struct stat st;
+    TThumbnailFile result = TThumbnailFile::OnDisk;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result = TThumbnailFile::Missing;
+    } else if (st.st_size <= kMaxThumbnailBytesInMemory) {
+        bytes.SetSize(static_cast<std::size_t>(st.st_size));
+        std::size_t got = 0;
+        while (got < bytes.Bytes().size()) {
+            const ssize_t n = ::read(fd, bytes.Memory() + got, bytes.Bytes().size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+        }
+        bytes.SetSize(got);
+        result = TThumbnailFile::InMemory;
+    }
+    ::close(fd);
+    return result;
 }
 
 // A fresh folder of its own for each preview run, inside the private temporary folder,
@@ -136,19 +174,29 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
         return;
 
     const std::string thumbnail = folder.Path() + member;
-    if (member.empty() || !RegularFileExists(thumbnail)) {
+    TMemoryStream bytes;
+    const TThumbnailFile file =
+        member.empty() ? TThumbnailFile::Missing : ReadThumbnail(thumbnail, bytes);
+    if (file == TThumbnailFile::Missing) {
         ShowPlaceholder();
         return;
     }
     // A thumbnail this large is no thumbnail: decoding it would hold the window for
     // seconds and take gigabytes, and its header says so before anything is inflated.
-    if (!PngFitsPreview(thumbnail)) {
+    png::TPngHeaderInfo header;
+    const bool readable = file == TThumbnailFile::InMemory
+                              ? png::ReadPngHeaderInfo(bytes.Memory(), bytes.Bytes().size(), header)
+                              : png::ReadPngHeaderInfo(thumbnail, header);
+    if (!HeaderFitsPreview(readable, header)) {
         ShowPlaceholder();
         return;
     }
-    TPngGraphic png;
+    auto png = std::make_unique<TPngGraphic>();
     try {
-        png.LoadFromFile(thumbnail);
+        if (file == TThumbnailFile::InMemory)
+            png->LoadFromStream(bytes);
+        else
+            png->LoadFromFile(thumbnail);
     } catch (const std::exception& e) {
         // The message says what is wrong with the image; afterwards the pane must not go on
         // showing another file's thumbnail as if it were this one's.
@@ -156,7 +204,8 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
         ShowPlaceholder();
         return;
     }
-    imgPreview->Picture().SetGraphic(&png);
+    // The picture takes the decoded image itself: it was made for nothing else.
+    imgPreview->Picture().Adopt(std::move(png));
     CenterPreviewImage();
     imgPreview->show();
     pnlPreview->SetCaption("");

@@ -1,13 +1,16 @@
 // The folder browser on large folders.
 //
-// List: selecting a folder of 10,000 files of which 1,000 are JIB files. The file list's
-// whole fill (filter search, enumeration, admission, sorting, the model) is measured beside
-// the namespace enumeration of the same folder alone; the goal is at most 2x.
+// List: selecting a folder of 100,000 files of which 10,000 are JIB files. The file list's
+// whole fill (filter, enumeration, admission, sorting, the model, the view laid out and
+// painted) is measured beside a plain Qt program's way to the same: QDir's "*.jib" name
+// filter, sorted by name, and a QStandardItemModel of the name, size, type and date
+// columns shown in a QTreeView (the target: at most 1.0x); and beside the namespace
+// enumeration of the folder alone.
 //
 // Tree: opening a folder of 5,000 sub-folders. The expansion runs on the GUI thread, so its
 // time (fill, sort, insertion and the layout and paint that follow) is how long the window
-// is frozen; the budget is 300 ms. The namespace enumeration with the tree's attribute
-// question is its peer.
+// is frozen; the target for the worst of the runs is 100 ms. The namespace enumeration
+// with the tree's attribute question is its peer.
 //
 // Both folders are made afresh in a temporary directory and removed at the end.
 #include "bench/RatioReporter.h"
@@ -21,6 +24,10 @@
 #include <map>
 
 #include <QApplication>
+#include <QDir>
+#include <QLocale>
+#include <QStandardItemModel>
+#include <QTreeView>
 
 #include <benchmark/benchmark.h>
 
@@ -29,10 +36,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kListFiles = 10000;
-constexpr int kJibEvery = 10; // 1,000 of the 10,000
+constexpr int kListFiles = 100000;
+constexpr int kJibEvery = 10; // 10,000 of the 100,000
 constexpr int kTreeFolders = 5000;
-constexpr double kFreezeBudgetMs = 300;
+constexpr double kFreezeBudgetMs = 100;
 
 std::string MakeTempFolder() {
     std::string pattern = (fs::temp_directory_path() / "jibbench-XXXXXX").string();
@@ -51,7 +58,7 @@ const std::string& ListFolder() {
         const std::string path = Root() + "photos/";
         fs::create_directory(path);
         for (int i = 0; i < kListFiles; ++i)
-            std::ofstream(path + "IMG_" + std::to_string(10000 + i) +
+            std::ofstream(path + "IMG_" + std::to_string(100000 + i) +
                           (i % kJibEvery == 0 ? ".jib" : ".png"))
                 << i;
         return path;
@@ -104,10 +111,43 @@ void BM_ListFill(benchmark::State& state) {
     list.resize(400, 600);
     list.show();
     list.Folder()->SetFolderPath(ListFolder());
-    for (auto _ : state)
+    for (auto _ : state) {
         list.FillList();
+        list.viewport()->repaint();
+    }
     if (list.ItemCount() != kListFiles / kJibEvery)
         std::abort();
+}
+
+// The peer of the list: a Qt program listing the folder's JIB files in four columns.
+void BM_ListQDirModel(benchmark::State& state) {
+    QTreeView view;
+    view.setRootIsDecorated(false);
+    view.resize(400, 600);
+    view.show();
+    const QLocale locale;
+    for (auto _ : state) {
+        auto* model = new QStandardItemModel(0, 4, &view);
+        model->setHorizontalHeaderLabels({"Name", "Size", "Type", "Modified"});
+        const QFileInfoList files =
+            QDir(QString::fromStdString(ListFolder()))
+                .entryInfoList({"*.jib"}, QDir::Files | QDir::Hidden | QDir::System,
+                               QDir::Name | QDir::LocaleAware);
+        for (const QFileInfo& file : files) {
+            model->appendRow(
+                {new QStandardItem(file.fileName()),
+                 new QStandardItem(locale.formattedDataSize(file.size())),
+                 new QStandardItem("JIB File"),
+                 new QStandardItem(locale.toString(file.lastModified(), QLocale::ShortFormat))});
+        }
+        QAbstractItemModel* old = view.model();
+        view.setModel(model);
+        if (old != nullptr && old->parent() == &view)
+            delete old;
+        view.viewport()->repaint();
+        if (model->rowCount() != kListFiles / kJibEvery)
+            std::abort();
+    }
 }
 
 // The peer of the tree: the folders with the tree's question, which looks into each one
@@ -153,23 +193,29 @@ void BM_TreeExpand(benchmark::State& state) {
     if (albums->Count() != kTreeFolders)
         std::abort();
     state.counters["worst_ms"] = worst;
-    state.counters["budget_ms"] = kFreezeBudgetMs;
+    state.counters["target_ms"] = kFreezeBudgetMs;
 }
 
 BENCHMARK(BM_ListEnumeration)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListFill)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListQDirModel)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeEnumeration)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeExpand)->Unit(benchmark::kMillisecond);
 
 void PrintRatios(const TRatioReporter::TTimes& times) {
-    if (TimeOf(times, "BM_ListEnumeration") > 0)
-        std::printf("BM_ListFill / BM_ListEnumeration = %.2fx (goal: at most 2x)\n",
+    if (TimeOf(times, "BM_ListQDirModel") > 0)
+        std::printf("BM_ListFill / BM_ListQDirModel = %.2fx; CPU %.0f / %.0f ms = %.2fx (target: "
+                    "at most 1.0x); BM_ListFill / BM_ListEnumeration = %.2fx\n",
+                    TimeOf(times, "BM_ListFill") / TimeOf(times, "BM_ListQDirModel"),
+                    TimeOf(times, "BM_ListFill:cpu"), TimeOf(times, "BM_ListQDirModel:cpu"),
+                    TimeOf(times, "BM_ListFill:cpu") / TimeOf(times, "BM_ListQDirModel:cpu"),
                     TimeOf(times, "BM_ListFill") / TimeOf(times, "BM_ListEnumeration"));
     if (TimeOf(times, "BM_TreeEnumeration") > 0)
         std::printf("BM_TreeExpand / BM_TreeEnumeration = %.2fx; BM_TreeExpand = %.0f ms "
-                    "(budget: %.0f ms)\n",
+                    "worst %.0f ms (target for the worst: %.0f ms)\n",
                     TimeOf(times, "BM_TreeExpand") / TimeOf(times, "BM_TreeEnumeration"),
-                    TimeOf(times, "BM_TreeExpand"), kFreezeBudgetMs);
+                    TimeOf(times, "BM_TreeExpand"), TimeOf(times, "BM_TreeExpand:worst_ms"),
+                    kFreezeBudgetMs);
 }
 
 } // namespace

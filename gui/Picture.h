@@ -67,8 +67,11 @@ public:
     // "All pictures (*.bmp *.BMP *.png *.PNG);;Bitmaps (*.bmp *.BMP);;...".
     static std::string GraphicFilter();
 
-private:
+    // Holds `graphic` itself rather than a copy of it: for a caller that made the graphic
+    // only to show it (a decoded preview), a copy would be work for nothing.
     void Adopt(std::unique_ptr<TGraphic> graphic);
+
+private:
     void Changed();
 
     std::unique_ptr<TGraphic> FGraphic;

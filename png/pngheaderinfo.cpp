@@ -30,6 +30,13 @@ bool ReadPngHeaderInfo(const std::string& fileName, TPngHeaderInfo& info) {
     std::uint8_t bytes[kHeaderBytes];
     if (!file || std::fread(bytes, 1, sizeof bytes, file.get()) != sizeof bytes)
         return false;
+    return ReadPngHeaderInfo(bytes, sizeof bytes, info);
+}
+
+bool ReadPngHeaderInfo(const std::uint8_t* bytes, std::size_t size, TPngHeaderInfo& info) {
+    info = {};
+    if (size < kHeaderBytes)
+        return false;
     const TChunkType ihdr = MakeChunkType("IHDR");
     if (!std::equal(bytes, bytes + kLengthOffset, kPngSignature) ||
         ReadBigEndian32(bytes + kLengthOffset) != kIhdrSize ||

@@ -4,6 +4,7 @@
 // own, far larger, general budget.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,8 @@ struct TPngHeaderInfo {
 // length, type, CRC and the combination of depth and colour type. False when the file
 // starts with no such header; loading it then reports what is wrong.
 bool ReadPngHeaderInfo(const std::string& fileName, TPngHeaderInfo& info);
+// The same from the file's first `size` bytes at `bytes`.
+bool ReadPngHeaderInfo(const std::uint8_t* bytes, std::size_t size, TPngHeaderInfo& info);
 
 std::uint64_t PixelCount(const TPngHeaderInfo& info);
 // The bytes of bitmap (rows padded as stored) and alpha plane that decoding allocates.

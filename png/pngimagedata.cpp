@@ -1,5 +1,6 @@
-// The image data: the zlib stream spread over consecutive IDAT chunks is inflated one
-// filtered row at a time, unfiltered and converted into the header's bitmap.
+// The image data: the zlib stream spread over consecutive IDAT chunks is inflated (small
+// rows a block ahead), and each filtered row unfiltered and converted into the header's
+// bitmap.
 #include "gui/Stream.h"
 #include "png/pngchunks.h"
 #include "png/pngfilter.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <numeric>
 #include <vector>
 
@@ -20,12 +22,21 @@ const png::TChunkType kIdatType = png::MakeChunkType("IDAT");
 // Compressed input is read in blocks of at most this size, never past a chunk's end.
 constexpr std::size_t kInputBufferSize = 65535;
 
+// Rows shorter than this are inflated ahead into a buffer of this size and handed out from
+// there: zlib's fast decoding loop needs at least 258 bytes of room, so inflating a small
+// image's rows one by one would run its slow loop for nearly every byte. Longer rows are
+// inflated straight into place.
+constexpr std::size_t kInflateAheadSize = 32768;
+
 // Reads the zlib stream across the IDAT chunks that follow one another, checking each
-// chunk's CRC as its end is reached.
+// chunk's CRC as its end is reached. It inflates no further than the `expected` bytes the
+// rows take, so it asks for no chunk the rows would not; and a failure met while inflating
+// ahead is raised only when a row needs the bytes behind it, so the rows before it are
+// decoded as they would be one at a time.
 class TImageDataReader {
 public:
-    TImageDataReader(TStream& stream, std::uint32_t length)
-        : FStream(stream), FInput(kInputBufferSize) {
+    TImageDataReader(TStream& stream, std::uint32_t length, std::uint64_t expected)
+        : FStream(stream), FInput(kInputBufferSize), FExpected(expected) {
         FPosition = stream.Position();
         FEndOfChunk = FPosition + length;
         FCrc = png::UpdateCrc(png::kCrcStart, kIdatType.data(), kIdatType.size());
@@ -40,6 +51,9 @@ public:
     void Finish();
 
 private:
+    // Inflates into `buffer` until it is full or the input ends; answers the bytes made.
+    std::size_t Inflate(std::uint8_t* buffer, std::size_t count);
+    void FillAhead(std::size_t wanted);
     void CheckStoredCrc();
     void NextChunk();
     std::size_t ReadInput();
@@ -50,6 +64,13 @@ private:
     std::int64_t FPosition = 0;
     std::int64_t FEndOfChunk = 0;
     std::uint32_t FCrc = 0;
+    // Inflated ahead: FAhead[FAheadBegin, FAheadEnd) is still to be handed out.
+    std::vector<std::uint8_t> FAhead;
+    std::size_t FAheadBegin = 0;
+    std::size_t FAheadEnd = 0;
+    std::uint64_t FExpected; // bytes the rows still take beyond what was inflated
+    bool FInputEnded = false;
+    std::exception_ptr FFailure; // met while inflating ahead
 };
 
 std::size_t TImageDataReader::ReadInput() {
@@ -80,7 +101,7 @@ void TImageDataReader::NextChunk() {
     FEndOfChunk = FPosition + length;
 }
 
-std::size_t TImageDataReader::Read(std::uint8_t* buffer, std::size_t count) {
+std::size_t TImageDataReader::Inflate(std::uint8_t* buffer, std::size_t count) {
     z_stream& z = FInflate.Record();
     z.next_out = buffer;
     z.avail_out = static_cast<uInt>(count);
@@ -92,8 +113,10 @@ std::size_t TImageDataReader::Read(std::uint8_t* buffer, std::size_t count) {
                 continue;
             }
             const std::size_t got = ReadInput();
-            if (got == 0)
+            if (got == 0) {
+                FInputEnded = true;
                 return count - z.avail_out;
+            }
             z.next_in = FInput.data();
             z.avail_in = static_cast<uInt>(got);
         }
@@ -110,11 +133,71 @@ std::size_t TImageDataReader::Read(std::uint8_t* buffer, std::size_t count) {
     return count;
 }
 
+void TImageDataReader::FillAhead(std::size_t wanted) {
+    if (FAhead.empty())
+        FAhead.resize(kInflateAheadSize);
+    // Past the rows' bytes (a reader that asks for more than it announced) only what is
+    // asked for.
+    const std::size_t room =
+        FExpected > 0 ? static_cast<std::size_t>(std::min<std::uint64_t>(FAhead.size(), FExpected))
+                      : std::min(FAhead.size(), wanted);
+    z_stream& z = FInflate.Record();
+    FAheadBegin = 0;
+    try {
+        FAheadEnd = Inflate(FAhead.data(), room);
+    } catch (...) {
+        FFailure = std::current_exception();
+        FAheadEnd = room - z.avail_out;
+    }
+    FExpected -= std::min<std::uint64_t>(FExpected, FAheadEnd);
+}
+
+std::size_t TImageDataReader::Read(std::uint8_t* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        if (FAheadBegin < FAheadEnd) {
+            const std::size_t n = std::min(count - done, FAheadEnd - FAheadBegin);
+            std::memcpy(buffer + done, FAhead.data() + FAheadBegin, n);
+            FAheadBegin += n;
+            done += n;
+            continue;
+        }
+        if (FFailure)
+            std::rethrow_exception(FFailure);
+        if (FInputEnded)
+            break;
+        if (count - done >= kInflateAheadSize / 16) {
+            const std::size_t got = Inflate(buffer + done, count - done);
+            FExpected -= std::min<std::uint64_t>(FExpected, got);
+            done += got;
+            break;
+        }
+        FillAhead(count - done);
+    }
+    return done;
+}
+
 void TImageDataReader::Finish() {
     while (FPosition < FEndOfChunk)
         if (ReadInput() == 0)
             break;
     CheckStoredCrc();
+}
+
+// The bytes the rows of the image data take, filter bytes included.
+std::uint64_t ImageDataBytes(unsigned colorType, unsigned depth, std::uint32_t width,
+                             std::uint32_t height, bool interlaced) {
+    if (!interlaced)
+        return std::uint64_t{height} * (png::RowBytes(colorType, depth, width) + 1);
+    std::uint64_t total = 0;
+    for (const png::TAdam7Pass& pass : png::kAdam7Passes) {
+        const std::size_t rowBytes = png::RowBytes(colorType, depth, png::PassPixels(pass, width));
+        if (rowBytes == 0 || pass.FirstRow >= height)
+            continue;
+        const std::uint64_t rows = (height - pass.FirstRow + pass.RowStep - 1) / pass.RowStep;
+        total += rows * (rowBytes + 1);
+    }
+    return total;
 }
 
 // Greyscale pixels are colour-table indexes; the table is a ramp over the bitmap's depth,
@@ -195,7 +278,9 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
                                first, step, colorType, depth, key);
     };
 
-    TImageDataReader reader(stream, length);
+    TImageDataReader reader(
+        stream, length,
+        ImageDataBytes(colorType, depth, width, height, owner.InterlaceMethod() != 0));
     TRowPair rows(fullRowBytes);
     if (owner.InterlaceMethod() == 0) {
         for (std::uint32_t r = 0; r < height; ++r) {

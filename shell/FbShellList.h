@@ -138,6 +138,9 @@ private:
     void DragEnded();
 
     std::uint32_t EnumFlags() const;
+    // The folder's items as the list asks for them, filtered by name where the folder can.
+    HResult EnumerateFolder(const ShellFolderPtr& folder,
+                            std::unique_ptr<platform::shellns::IEnumIDList>& items) const;
     // Whether the fill of `folder` filters its files: only a folder with a file-system
     // path, and only with a filter that selects.
     void StartFiltering(PCItemIDList folder);

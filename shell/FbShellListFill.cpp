@@ -25,6 +25,17 @@ std::uint32_t TFbCustomShellList::EnumFlags() const {
     return flags;
 }
 
+HResult TFbCustomShellList::EnumerateFolder(const ShellFolderPtr& folder,
+                                            std::unique_ptr<sh::IEnumIDList>& items) const {
+    if (!FFiltering)
+        return folder->EnumObjects(EnumFlags(), items);
+    // Names the masks refuse are left out as the folder is listed, before any of them is
+    // examined; AdmitItem matches what comes through all the same.
+    return folder->EnumObjectsKeeping(
+        EnumFlags(),
+        [masks = FMasks](std::string_view name) { return MatchesAnyMask(name, masks); }, items);
+}
+
 HResult TFbCustomShellList::BindFolder(PCItemIDList list, ShellFolderPtr& folder) {
     return BindToFolder(list, folder);
 }
@@ -123,7 +134,7 @@ void TFbCustomShellList::FillList() {
         TakeFolder(list != nullptr ? CopyItemList(list) : sh::IdListEmpty(), folder);
         RebuildColumns();
         std::unique_ptr<sh::IEnumIDList> items;
-        if (sh::Succeeded(folder->EnumObjects(EnumFlags(), items)) && items) {
+        if (sh::Succeeded(EnumerateFolder(folder, items)) && items) {
             std::vector<sh::UniqueIdList> collected;
             HResult hr;
             PItemIDList item = nullptr;
@@ -220,7 +231,7 @@ void TFbCustomShellList::RefreshList() {
     TFbPidlList current;
     current.SetOwnsItems(true);
     std::unique_ptr<sh::IEnumIDList> items;
-    if (sh::Failed(FShellFolder->EnumObjects(EnumFlags(), items)) || !items) {
+    if (sh::Failed(EnumerateFolder(FShellFolder, items)) || !items) {
         return;
     }
     HResult hr;

@@ -30,9 +30,16 @@ constexpr ColumnHeader kColumns[kColumnCount] = {
     {"Modified", LVCFMT_LEFT, 20},
 };
 
+// Whether the listing's type says the entry is no folder and no link (which may lead to
+// one): a regular file, a pipe, a socket, a device.
+bool ListedAsNonFolder(unsigned char type) {
+    return type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN;
+}
+
 class TFsEnumerator : public IEnumIDList {
 public:
-    TFsEnumerator(DIR* dir, std::uint32_t flags) : FDir(dir), FFlags(flags) {}
+    TFsEnumerator(DIR* dir, std::uint32_t flags, std::function<bool(std::string_view)> keep)
+        : FDir(dir), FFlags(flags), FKeep(std::move(keep)) {}
     ~TFsEnumerator() override { ::closedir(FDir); }
 
     HResult Next(PItemIDList& item) override {
@@ -47,6 +54,12 @@ public:
             if (name == "." || name == "..")
                 continue;
             if (name.front() == '.' && (FFlags & SHCONTF_INCLUDEHIDDEN) == 0)
+                continue;
+            // What the listing already rules out costs no look at the entry.
+            if (ListedAsNonFolder(d->d_type) &&
+                ((FFlags & SHCONTF_NONFOLDERS) == 0 || (FKeep && !FKeep(name))))
+                continue;
+            if (d->d_type == DT_DIR && (FFlags & SHCONTF_FOLDERS) == 0)
                 continue;
             struct stat entry;
             struct stat target;
@@ -82,6 +95,7 @@ private:
 
     DIR* FDir;
     std::uint32_t FFlags;
+    std::function<bool(std::string_view)> FKeep;
 };
 
 bool IsHidden(const FsItem& e) {
@@ -238,6 +252,12 @@ HResult TFileSystemFolder::ParseDisplayName(std::string_view name, PItemIDList& 
 }
 
 HResult TFileSystemFolder::EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) {
+    return EnumObjectsKeeping(flags, nullptr, items);
+}
+
+HResult TFileSystemFolder::EnumObjectsKeeping(std::uint32_t flags,
+                                              std::function<bool(std::string_view)> keep,
+                                              std::unique_ptr<IEnumIDList>& items) {
     items.reset();
     const int fd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -248,7 +268,7 @@ HResult TFileSystemFolder::EnumObjects(std::uint32_t flags, std::unique_ptr<IEnu
         ::close(fd);
         return hr;
     }
-    items = std::make_unique<TFsEnumerator>(dir, flags);
+    items = std::make_unique<TFsEnumerator>(dir, flags, std::move(keep));
     return S_OK;
 }
 

@@ -22,6 +22,8 @@ public:
 
     HResult ParseDisplayName(std::string_view name, PItemIDList& list) override;
     HResult EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) override;
+    HResult EnumObjectsKeeping(std::uint32_t flags, std::function<bool(std::string_view)> keep,
+                               std::unique_ptr<IEnumIDList>& items) override;
     HResult GetAttributesOf(int count, const PCItemIDList* items,
                             std::uint32_t& attributes) override;
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override;

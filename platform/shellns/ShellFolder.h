@@ -6,6 +6,7 @@
 #include "platform/shellns/ResultCodes.h"
 #include "platform/shellns/ShellTypes.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,6 +55,17 @@ public:
     // path, a file: URI, "computer:///" or "trash:///").
     virtual HResult ParseDisplayName(std::string_view name, PItemIDList& list) = 0;
     virtual HResult EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) = 0;
+    // Like EnumObjects, but a folder that can tell from its listing alone may leave out the
+    // non-folders whose in-folder parsing name `keep` refuses, before it looks at anything
+    // else about them: a filtered view of a folder of 100,000 files then examines only the
+    // files it shows. Folders are never left out this way, and a folder that cannot tell
+    // lists everything, so the caller still applies its own filter to what it gets.
+    virtual HResult EnumObjectsKeeping(std::uint32_t flags,
+                                       std::function<bool(std::string_view)> keep,
+                                       std::unique_ptr<IEnumIDList>& items) {
+        (void)keep;
+        return EnumObjects(flags, items);
+    }
     // Binds to the folder named by a relative list of one or more items.
     virtual HResult BindToObject(PCItemIDList relative, ShellFolderPtr& folder) = 0;
     // Order of two relative lists by `column` (0 name, 1 size, 2 type, 3 modified): the
