@@ -16,14 +16,16 @@
 #include "util/plkIni.h"
 #include "util/plkStrings.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -79,7 +81,10 @@ void FillPane(QWidget* pane, QWidget* child) {
 TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmJIBMain");
     setWindowTitle("Quillbrew Free JIB Viewer");
-    setWindowIcon(ProgramIcon());
+    // The application's icon is the program's (ApplyProgramIdentity) unless a test made
+    // the window alone; making it again would decode its seven PNGs once more.
+    const QIcon applicationIcon = QGuiApplication::windowIcon();
+    setWindowIcon(applicationIcon.isNull() ? ProgramIcon() : applicationIcon);
     setFont(TahomaPixels(11, false));
     CreateComponents();
     CreateMenus();

@@ -114,6 +114,10 @@ void WidenForCollation(std::string_view text, std::wstring& out) {
 // The user's collation (LC_COLLATE, which the application takes from the environment at
 // start) of two pieces of text without digits.
 int Collate(std::string_view a, std::string_view b) {
+    // The same bytes widen alike: the common case of names that share their words (a
+    // folder of "Album 1" to "Album 5000") needs no widening at all.
+    if (a == b)
+        return 0;
     thread_local std::wstring wa;
     thread_local std::wstring wb;
     WidenForCollation(a, wa);
