@@ -94,7 +94,9 @@ protected:
     void Edited(TFbTreeNode* node, std::string& text) override;
     void EditingEnded() override;
     bool CanExpand(TFbTreeNode* node) override;
-    int CompareNodes(const TFbTreeNode* a, const TFbTreeNode* b) const override;
+    // A folder's children are sorted by the folder itself as they are filled in, in this
+    // order: it is not to be overridden.
+    int CompareNodes(const TFbTreeNode* a, const TFbTreeNode* b) const final;
     std::string NodeHint(TFbTreeNode* node) override;
     void NodeDeleting(TFbTreeNode* node) override;
     void ShowNodeContextMenu(TFbTreeNode* node, const QPoint& globalPos) override;

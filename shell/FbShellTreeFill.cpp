@@ -89,10 +89,19 @@ TFbTreeNode* TFbCustomShellTree::FillNode(const ShellFolderPtr& folder, TFbTreeN
     if (added.empty())
         node->SetHasChildren(false);
     // Sorted before they go in: one insertion of many nodes is far cheaper for the view
-    // than as many single ones, and keeps a folder of thousands responsive.
-    std::stable_sort(
-        added.begin(), added.end(),
-        [this](const TFbTreeNode* a, const TFbTreeNode* b) { return CompareNodes(a, b) < 0; });
+    // than as many single ones, and keeps a folder of thousands responsive. The folder
+    // sorts them in CompareNodes's order (its CompareIDs by name), in one go.
+    std::vector<PCItemIDList> relative;
+    relative.reserve(added.size());
+    for (const TFbTreeNode* n : added)
+        relative.push_back(ShellData(n)->RelativeItem());
+    std::vector<std::size_t> order;
+    folder->SortItems(0, relative, order);
+    std::vector<TFbTreeNode*> sorted;
+    sorted.reserve(added.size());
+    for (const std::size_t i : order)
+        sorted.push_back(added[i]);
+    added = std::move(sorted);
     node->addChildren(QList<QTreeWidgetItem*>(added.begin(), added.end()));
     if (OnInsertItem) {
         for (TFbTreeNode* n : added)

@@ -24,6 +24,8 @@ public:
     HResult EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) override;
     HResult EnumObjectsKeeping(std::uint32_t flags, std::function<bool(std::string_view)> keep,
                                std::unique_ptr<IEnumIDList>& items) override;
+    void SortItems(int column, const std::vector<PCItemIDList>& items,
+                   std::vector<std::size_t>& order) override;
     HResult GetAttributesOf(int count, const PCItemIDList* items,
                             std::uint32_t& attributes) override;
     HResult GetDisplayNameOf(PCItemIDList item, std::uint32_t flags, StrRet& name) override;

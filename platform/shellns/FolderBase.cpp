@@ -1,5 +1,8 @@
 #include "platform/shellns/FolderBase.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace platform::shellns {
 
 HResult TFolderBase::BindToObject(PCItemIDList relative, ShellFolderPtr& folder) {
@@ -36,6 +39,16 @@ HResult TFolderBase::CompareIDs(int column, PCItemIDList a, PCItemIDList b) {
     if (const HResult hr = BindToItem(a, sub); Failed(hr))
         return hr;
     return sub->CompareIDs(column, restA, restB);
+}
+
+void IShellFolder::SortItems(int column, const std::vector<PCItemIDList>& items,
+                             std::vector<std::size_t>& order) {
+    order.resize(items.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const HResult hr = CompareIDs(column, items[a], items[b]);
+        return Succeeded(hr) && CompareCode(hr) < 0;
+    });
 }
 
 HResult TFolderBase::SetNameOf(PCItemIDList, std::string_view, std::uint32_t,

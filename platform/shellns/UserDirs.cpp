@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,11 +38,13 @@ std::string EnvFolder(const char* name, const std::string& fallback) {
     return fallback;
 }
 
-// Reads user-dirs.dirs: lines of XDG_<KEY>_DIR="$HOME/<relative>" or "<absolute>", as
+using TUserDirs = std::map<std::string, std::string>;
+
+// Parses user-dirs.dirs: lines of XDG_<KEY>_DIR="$HOME/<relative>" or "<absolute>", as
 // written by xdg-user-dirs-update. Backslash escapes the next character.
-std::map<std::string, std::string> ReadUserDirs(const std::string& home) {
-    std::map<std::string, std::string> dirs;
-    std::ifstream in(ConfigHomeFolder() + "user-dirs.dirs");
+TUserDirs ParseUserDirs(const std::string& file, const std::string& home) {
+    TUserDirs dirs;
+    std::ifstream in(file);
     for (std::string line; std::getline(in, line);) {
         const auto eq = line.find('=');
         if (line.rfind("XDG_", 0) != 0 || eq == std::string::npos || eq < 9 ||
@@ -63,6 +67,33 @@ std::map<std::string, std::string> ReadUserDirs(const std::string& home) {
         dirs[key] = WithSlash(unescaped);
     }
     return dirs;
+}
+
+// The user directories, parsed again only when the file is another or has changed: every
+// folder's icon asks, and the tree asks for hundreds at a time.
+std::shared_ptr<const TUserDirs> ReadUserDirs(const std::string& home) {
+    struct TParsed {
+        std::string file, home;
+        bool exists = false;
+        struct stat st {};
+        std::shared_ptr<const TUserDirs> dirs;
+    };
+    static std::mutex guard;
+    static TParsed last;
+    const std::string file = ConfigHomeFolder() + "user-dirs.dirs";
+    struct stat st {};
+    const bool exists = ::stat(file.c_str(), &st) == 0;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (!last.dirs || last.file != file || last.home != home || last.exists != exists ||
+        (exists && (st.st_dev != last.st.st_dev || st.st_ino != last.st.st_ino ||
+                    st.st_size != last.st.st_size || st.st_mtim.tv_sec != last.st.st_mtim.tv_sec ||
+                    st.st_mtim.tv_nsec != last.st.st_mtim.tv_nsec ||
+                    st.st_ctim.tv_sec != last.st.st_ctim.tv_sec ||
+                    st.st_ctim.tv_nsec != last.st.st_ctim.tv_nsec))) {
+        last = {file, home, exists, st,
+                std::make_shared<const TUserDirs>(ParseUserDirs(file, home))};
+    }
+    return last.dirs;
 }
 
 } // namespace
@@ -98,7 +129,7 @@ std::string MakePrivateFolders(const std::string& path) {
 std::string UserDirFolder(const std::string& key) {
     const std::string home = HomeFolder();
     const auto dirs = ReadUserDirs(home);
-    if (const auto it = dirs.find(key); it != dirs.end())
+    if (const auto it = dirs->find(key); it != dirs->end())
         return it->second;
     for (const auto& d : kUserDirDefaults) {
         if (key == d.key)
@@ -111,8 +142,8 @@ std::string UserDirKeyOf(const std::string& folder) {
     const std::string home = HomeFolder();
     const auto dirs = ReadUserDirs(home);
     for (const auto& d : kUserDirDefaults) {
-        const auto it = dirs.find(d.key);
-        const std::string path = it != dirs.end() ? it->second : home + d.folderName + "/";
+        const auto it = dirs->find(d.key);
+        const std::string path = it != dirs->end() ? it->second : home + d.folderName + "/";
         // A user directory set to the home folder itself means "not used".
         if (path == folder && path != home)
             return d.key;
