@@ -8,6 +8,8 @@
 #include "tests/common/GraphicSupport.h"
 #include "tests/common/MessageCapture.h"
 
+#include <functional>
+
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
@@ -100,6 +102,43 @@ TEST(Image, PaintsTheGraphicOverTheBackgroundItCovers) {
         host.Image->SetProportional(c.Proportional);
         EXPECT_EQ(host.Painted(), c.Expected);
     }
+}
+
+TEST(Image, ARepaintShowsWhatChangedSinceTheLastOne) {
+    // The control keeps what it composed; each change below must still show at once.
+    const gdi::TColorRef b = RGB(10, 20, 30);
+    const gdi::TColorRef g = RGB(0, 200, 0);
+    TImageHost host;
+    host.Image->resize(4, 2);
+    SetRedBlue(host.Image->Picture());
+    EXPECT_EQ(host.Painted(), (std::vector<gdi::TColorRef>{kRed, kBlue, b, b, b, b, b, b}));
+    const struct {
+        const char* Name;
+        std::function<void()> Change;
+        std::vector<gdi::TColorRef> Expected;
+    } steps[] = {
+        {"a partial repaint", [] {}, {kRed, kBlue, b, b, b, b, b, b}},
+        {"the graphic drawn on",
+         [&] { host.Image->Picture().Bitmap().Canvas().SetPixels(1, 0, kRed); },
+         {kRed, kRed, b, b, b, b, b, b}},
+        {"the background",
+         [&] {
+             QPalette palette = host.Parent.palette();
+             palette.setColor(QPalette::Window, QColor(0, 200, 0));
+             host.Parent.setPalette(palette);
+         },
+         {kRed, kRed, g, g, g, g, g, g}},
+        {"the place", [&] { host.Image->SetCenter(true); }, {g, kRed, kRed, g, g, g, g, g}},
+        {"the size", [&] { host.Image->resize(2, 1); }, {kRed, kRed}},
+        {"another picture", [&] { SetRedBlue(host.Image->Picture()); }, {kRed, kBlue}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.Name);
+        step.Change();
+        EXPECT_EQ(host.Painted(), step.Expected);
+    }
+    // Part of the control alone comes from what was composed, in its place.
+    EXPECT_EQ(host.Image->grab(QRect(1, 0, 1, 1)).toImage().pixel(0, 0), qRgb(0, 0, 255));
 }
 
 TEST(Image, OnlyTheVisiblePartOfALargeImageIsPainted) {

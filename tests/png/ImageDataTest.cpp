@@ -281,6 +281,21 @@ TEST(ImageData, ImageDataThatEndsEarlyKeepsTheRowsDecoded) {
     EXPECT_EQ(BitmapValue(interlaced, 4, 0), 0u);
 }
 
+TEST(ImageData, DamagedCompressedDataKeepsTheRowsBeforeTheDamage) {
+    // A small image's rows are inflated ahead of need; a fault met on the way must still
+    // leave exactly the rows before it, as decoding row by row would. A zlib stream of two
+    // stored blocks, two rows in the first, the second's length check broken.
+    const TBytes rows = Bytes({0, 1, 2, 3, 4, 0, 5, 6, 7, 8});
+    const TBytes damaged =
+        Bytes({0x78, 0x01, 0x00, 10, 0, 0xF5, 0xFF}) + rows + Bytes({0x01, 10, 0, 10, 0}) + rows;
+    TPngGraphic png;
+    EXPECT_THROW(LoadBytes(png, kSignature + Ihdr(4, 4, 8, 0) + Chunk("IDAT", damaged) + Iend()),
+                 EPNGZLIBError);
+    EXPECT_EQ(GreyRow(png, 0), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(GreyRow(png, 1), (std::vector<int>{5, 6, 7, 8}));
+    EXPECT_EQ(GreyRow(png, 2), (std::vector<int>{0, 0, 0, 0}));
+}
+
 TEST(ImageData, CompressedDataThatEndsBeforeTheImageIsAnError) {
     // A complete zlib stream holding one of the two rows: inflate can make no more
     // progress, and the image must not be reported as loaded.

@@ -105,6 +105,30 @@ TEST_F(FileSystemFolderTest, EnumerationHonoursTheFolderAndHiddenFlags) {
     EXPECT_EQ(Sorted(Names(folder, sh::SHCONTF_NONFOLDERS | sh::SHCONTF_INCLUDEHIDDEN)),
               (std::vector<std::string>{".hidden.jib", "dangling", "notes-link", "notes.txt"}));
 
+    // A name filter leaves out only the files it refuses: folders, and links (which may lead
+    // to folders), are listed whatever their names.
+    const auto keeping = [&](std::uint32_t flags) {
+        std::unique_ptr<sh::IEnumIDList> listed;
+        EXPECT_EQ(folder->EnumObjectsKeeping(
+                      flags,
+                      [](std::string_view name) {
+                          return name.size() >= 4 && name.substr(name.size() - 4) == ".jib";
+                      },
+                      listed),
+                  sh::S_OK);
+        std::vector<std::string> names;
+        for (sh::PItemIDList item = nullptr; listed && listed->Next(item) == sh::S_OK;) {
+            sh::UniqueIdList owned(item);
+            names.push_back(NameOf(folder, item, sh::SHGDN_INFOLDER | sh::SHGDN_FORPARSING));
+        }
+        return Sorted(names);
+    };
+    EXPECT_EQ(keeping(kAll),
+              (std::vector<std::string>{".cache", ".hidden.jib", "Albums", "Caf\xC3\xA9",
+                                        "album-link", "dangling", "notes-link", "with space"}));
+    EXPECT_EQ(keeping(sh::SHCONTF_NONFOLDERS),
+              (std::vector<std::string>{"dangling", "notes-link"}));
+
     // S_FALSE ends the sequence, and stays the answer after the end.
     std::unique_ptr<sh::IEnumIDList> items;
     ASSERT_EQ(FolderAt(FTree.File("Albums/2024"))->EnumObjects(kAll, items), sh::S_OK);
@@ -219,6 +243,19 @@ TEST_F(FileSystemFolderTest, ComparisonsPutFoldersFirstAndOrderNamesNaturally) {
               (std::vector<std::string>{"Alpha", "zeta", "File1.png", "file10.jib", "file2.jib"}));
     EXPECT_EQ(order(2),
               (std::vector<std::string>{"Alpha", "zeta", "file2.jib", "file10.jib", "File1.png"}));
+    // Sorting them in one go gives CompareIDs's order, column by column.
+    for (int column = 0; column < 4; ++column) {
+        SCOPED_TRACE(column);
+        std::vector<sh::PCItemIDList> v;
+        for (const auto& i : items)
+            v.push_back(i.get());
+        std::vector<std::size_t> positions;
+        folder->SortItems(column, v, positions);
+        std::vector<std::string> names;
+        for (const std::size_t p : positions)
+            names.push_back(NameOf(folder, v[p], sh::SHGDN_INFOLDER));
+        EXPECT_EQ(names, order(column));
+    }
     EXPECT_EQ(sh::CompareCode(folder->CompareIDs(0, items[0].get(), items[0].get())), 0);
     EXPECT_EQ(folder->CompareIDs(4, items[0].get(), items[1].get()), sh::E_INVALIDARG);
 
