@@ -344,7 +344,7 @@ void TFbCustomShellTree::Edited(TFbTreeNode* node, std::string& text) {
         TFbCounterGuard updating(FUpdating);
         PItemIDList renamed = nullptr;
         if (parent)
-            hr = parent->SetNameOf(data->RelativeItem(), name, sh::SHGDN_INFOLDER, &renamed);
+            hr = parent->SetNameOf(data->RelativeItem(), name, kRenameFlags, &renamed);
         if (sh::Succeeded(hr) && renamed != nullptr) {
             node->SetText(DisplayNameOf(parent, renamed, dnkInFolder));
             data->SetRelativeItem(renamed);
