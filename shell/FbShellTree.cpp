@@ -47,7 +47,9 @@ TFbCustomShellTree::TFbCustomShellTree(QWidget* parent) : TFbCustomTreeView(pare
 
 TFbCustomShellTree::~TFbCustomShellTree() {
     // The watcher goes first: once it has ended, nothing more is posted to this tree, and
-    // what it posted before is dropped by QObject with the tree.
+    // what it posted before is dropped by QObject with the tree. The tree's own handles go
+    // before it, so the watcher closes the last of them, off this thread.
+    FWatches.clear();
     FChangeThread.reset();
     DeviceChangeHandler().UnregisterHandler(&TFbCustomShellTree::DeviceChanged, this);
     FDelayTimer.stop();
