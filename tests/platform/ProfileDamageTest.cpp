@@ -100,8 +100,9 @@ TEST(ProfileDamage, DamagedFilesLoadWhatTheyCan) {
     const long before = PeakMemoryKib();
     for (const Case& c : cases)
         EXPECT_EQ(ReadProfileString(c.path, "General", c.key, "default"), c.expected) << c.what;
-    // Reading never holds much more than the part of a file it reads.
-    EXPECT_LT(PeakMemoryKib() - before, 16 * 1024);
+    // Reading holds the part of a file it reads, not the file: far less than 100 MB, even
+    // with a sanitizer's quarantine keeping what was freed.
+    EXPECT_LT(PeakMemoryKib() - before, 64 * 1024);
 }
 
 TEST(ProfileDamage, WritingAHugeFileKeepsWhatCouldBeReadAndHealsIt) {
@@ -111,7 +112,7 @@ TEST(ProfileDamage, WritingAHugeFileKeepsWhatCouldBeReadAndHealsIt) {
     ResetPeakMemory();
     const long before = PeakMemoryKib();
     ASSERT_TRUE(WriteProfileString(path, "General", "MainSplit", "310"));
-    EXPECT_LT(PeakMemoryKib() - before, 16 * 1024);
+    EXPECT_LT(PeakMemoryKib() - before, 64 * 1024);
     EXPECT_EQ(ReadFileText(path), "[General]\nLastFolder=/home/ann\nMainSplit=310\n");
 }
 
@@ -119,7 +120,11 @@ TEST(ProfileDamage, WritingAHugeFileKeepsWhatCouldBeReadAndHealsIt) {
 // new one, flushing it, renaming it) leaves one whole file: the one before the save or the
 // one after it. The rounds kill at random moments spread over a save's duration.
 TEST(ProfileDamage, KilledWritersLeaveTheOldOrTheNewWholeFile) {
+#ifdef __SANITIZE_ADDRESS__
+    constexpr int kRounds = 12; // forking and killing a sanitized process takes far longer
+#else
     constexpr int kRounds = 40;
+#endif
     constexpr int kKeys = 40;
     TempDir dir;
     const std::string path = dir.File("JibSettings.ini");
