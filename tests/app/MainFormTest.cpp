@@ -20,6 +20,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
 #include <QTest>
 
@@ -361,6 +362,32 @@ TEST_F(MainFormTest, TheWindowAndTheDesktopKnowTheProgramByItsIcon) {
                       .convertToFormat(QImage::Format_ARGB32_Premultiplied),
                   expected.convertToFormat(QImage::Format_ARGB32_Premultiplied))
             << size;
+    }
+    // Its files are decoded only when a pixmap is asked for; then every size and mode
+    // comes out as from an icon given the same files at once, painted ones included.
+    QIcon eager;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        const std::string edge = std::to_string(size);
+        eager.addFile(
+            QString::fromStdString(icons + edge + "x" + edge + "/apps/com.quillbrew.jibview.png"),
+            QSize(size, size));
+    }
+    const QIcon icon = ProgramIcon();
+    EXPECT_EQ(icon.availableSizes(), eager.availableSizes());
+    for (const QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+        for (const int size : {12, 20, 40, 256, 300}) {
+            const QImage expected = eager.pixmap(QSize(size, size), mode).toImage();
+            EXPECT_EQ(icon.actualSize(QSize(size, size), mode), expected.size()) << size;
+            EXPECT_EQ(icon.pixmap(QSize(size, size), mode).toImage(), expected) << size;
+            const auto painted = [size, mode](const QIcon& from) {
+                QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
+                canvas.fill(Qt::white);
+                QPainter p(&canvas);
+                from.paint(&p, QRect(0, 0, size, size), Qt::AlignCenter, mode);
+                return canvas;
+            };
+            EXPECT_EQ(painted(icon), painted(eager)) << size;
+        }
     }
     // The entry names the application after the desktop entry it is installed with, so a
     // Wayland compositor finds the entry's name and icon for the window.
