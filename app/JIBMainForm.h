@@ -2,6 +2,7 @@
 // settings it restores at creation and saves at close.
 #pragma once
 
+#include "app/PreviewFolder.h"
 #include "platform/Geometry.h"
 #include "platform/shellns/ItemIdList.h"
 
@@ -115,6 +116,7 @@ private:
     unsigned FPreviewGeneration = 0;
     bool FPreviewRunning = false;
     std::string FPreviewShown;
+    TPreviewFolder FPreviewFolder;
     // The folder the tree reported last: a refresh that selects it again leaves the pane.
     platform::shellns::UniqueIdList FTreeFolder;
     bool FPreviewCheckQueued = false;

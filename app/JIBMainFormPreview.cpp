@@ -15,11 +15,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <filesystem>
 #include <memory>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 #include <QTimer>
@@ -81,32 +79,6 @@ TThumbnailFile ReadThumbnail(const std::string& path, TMemoryStream& bytes) {
     return result;
 }
 
-// A fresh folder of its own for each preview run, inside the private temporary folder,
-// removed with everything in it however the run ends. The engine matches member names
-// without regard to case and writes each match under its stored name ("PREVIEW.PNG",
-// "Preview.png"), so no fixed file name could say what to remove.
-class TPreviewFolder {
-public:
-    explicit TPreviewFolder(const std::string& parent) {
-        std::string pattern = parent + "preview-XXXXXX";
-        if (::mkdtemp(pattern.data()) != nullptr)
-            FPath = pattern + "/";
-    }
-    ~TPreviewFolder() {
-        std::error_code ignored;
-        if (!FPath.empty())
-            std::filesystem::remove_all(FPath, ignored);
-    }
-    TPreviewFolder(const TPreviewFolder&) = delete;
-    TPreviewFolder& operator=(const TPreviewFolder&) = delete;
-
-    // Ends with "/"; empty when the folder could not be made.
-    const std::string& Path() const { return FPath; }
-
-private:
-    std::string FPath;
-};
-
 // Has the archive component put the thumbnail into `folder`; answers the name it has
 // there (the member's stored name), or "" for an archive without one. The component
 // reports its own failures (a file that is no archive, a damaged one, a missing engine)
@@ -161,19 +133,24 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
     // Earlier versions extracted straight into the folder; a copy left by one of them
     // that never finished is no one's.
     DeleteFileQuiet(tempFolder + kPreviewMember);
-    const TPreviewFolder folder(tempFolder);
-    if (folder.Path().empty()) {
+    const std::string folder = FPreviewFolder.Prepare(tempFolder);
+    if (folder.empty()) {
         ShowPlaceholder();
         return;
     }
+    // Whatever the run extracted goes as it ends, however it ends.
+    struct EmptiedAfterwards {
+        const TPreviewFolder& folder;
+        ~EmptiedAfterwards() { folder.Empty(); }
+    } emptied{FPreviewFolder};
 
-    const std::string member = ExtractPreview(path, folder.Path());
+    const std::string member = ExtractPreview(path, folder);
     // Events ran during the extraction: a newer request or a change of folder makes this
     // result stale, and it must not overwrite what the user asked for since.
     if (generation != FPreviewGeneration)
         return;
 
-    const std::string thumbnail = folder.Path() + member;
+    const std::string thumbnail = folder + member;
     TMemoryStream bytes;
     const TThumbnailFile file =
         member.empty() ? TThumbnailFile::Missing : ReadThumbnail(thumbnail, bytes);

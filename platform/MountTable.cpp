@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
+#include <mutex>
+#include <poll.h>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,24 +19,26 @@ namespace {
 
 constexpr std::array kRamFileSystems = {"tmpfs", "ramfs"};
 constexpr std::array kOpticalFileSystems = {"iso9660", "udf"};
-constexpr std::array kRemoteFileSystems = {"nfs",  "nfs4",  "cifs",      "smb3",   "smbfs",
-                                           "ncpfs", "afs",  "9p",        "ceph",   "glusterfs",
-                                           "davfs", "lustre", "fuse.sshfs", "fuse.rclone"};
+constexpr std::array kRemoteFileSystems = {
+    "nfs", "nfs4", "cifs",      "smb3",  "smbfs",  "ncpfs",      "afs",
+    "9p",  "ceph", "glusterfs", "davfs", "lustre", "fuse.sshfs", "fuse.rclone"};
 constexpr std::array kPseudoFileSystems = {
-    "proc",     "sysfs",    "devtmpfs",  "devpts",     "cgroup",    "cgroup2",    "securityfs",
-    "pstore",   "efivarfs", "bpf",       "debugfs",    "tracefs",   "configfs",   "fusectl",
-    "mqueue",   "hugetlbfs", "autofs",   "binfmt_misc", "rpc_pipefs", "nsfs",
-    "squashfs", "fuse.gvfsd-fuse", "fuse.portal", "selinuxfs"};
+    "proc",      "sysfs",           "devtmpfs",    "devpts",     "cgroup",
+    "cgroup2",   "securityfs",      "pstore",      "efivarfs",   "bpf",
+    "debugfs",   "tracefs",         "configfs",    "fusectl",    "mqueue",
+    "hugetlbfs", "autofs",          "binfmt_misc", "rpc_pipefs", "nsfs",
+    "squashfs",  "fuse.gvfsd-fuse", "fuse.portal", "selinuxfs"};
 
 template <std::size_t N>
 bool OneOf(std::string_view value, const std::array<const char*, N>& names) {
-    return std::any_of(names.begin(), names.end(),
-                       [value](const char* n) { return value == n; });
+    return std::any_of(names.begin(), names.end(), [value](const char* n) { return value == n; });
 }
 
 // mountinfo escapes blanks, tabs, newlines and backslashes in paths as \ooo octal.
 std::string Unescape(std::string_view field) {
-    const auto isOctal = [](char c) { return c >= '0' && c <= '7'; };
+    const auto isOctal = [](char c) {
+        return c >= '0' && c <= '7';
+    };
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -57,8 +63,8 @@ std::string ReadFirstLine(const std::string& path) {
 
 // A partition's "removable" flag lives on its whole disk, one folder up in sysfs.
 bool IsRemovableDevice(unsigned major, unsigned minor, const std::string& sysRoot) {
-    const std::string dev = sysRoot + "/dev/block/" + std::to_string(major) + ":" +
-                            std::to_string(minor);
+    const std::string dev =
+        sysRoot + "/dev/block/" + std::to_string(major) + ":" + std::to_string(minor);
     if (ReadFirstLine(dev + "/removable") == "1")
         return true;
     return ReadFirstLine(dev + "/partition").empty() == false &&
@@ -122,10 +128,49 @@ std::vector<MountEntry> ParseMountInfo(std::string_view text, const std::string&
 }
 
 std::vector<MountEntry> ReadMountTable() {
-    std::ifstream in("/proc/self/mountinfo");
-    std::stringstream text;
-    text << in.rdbuf();
-    return ParseMountInfo(text.str());
+    // The table is asked for whenever an archive is opened (is its drive removable?) and
+    // by the browser's volumes; reading and classifying it costs the kernel far more than
+    // the rest of opening a small archive. It changes only when something is mounted or
+    // unmounted, which the kernel reports on an open mountinfo descriptor as a priority
+    // event (proc(5)), so the parsed table is kept until then. A process that moves to
+    // another mount namespace reads the new one afresh.
+    static std::mutex lock;
+    static int fd = -1;
+    static ino_t space = 0;
+    static std::vector<MountEntry> table;
+    std::lock_guard guard(lock);
+    struct stat ns;
+    const ino_t current = ::stat("/proc/self/ns/mnt", &ns) == 0 ? ns.st_ino : 0;
+    bool fresh = fd >= 0 && current == space;
+    if (fresh) {
+        pollfd changed{fd, POLLPRI, 0};
+        fresh = ::poll(&changed, 1, 0) == 0;
+    }
+    if (fresh)
+        return table;
+    if (fd < 0 || current != space) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        space = current;
+        if (fd < 0)
+            return {};
+    }
+    // Read from the start through the watched descriptor: a change after its event was
+    // taken shows in the text or raises the next event.
+    std::string text;
+    char block[8192];
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(fd, block, sizeof block, at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        text.append(block, static_cast<std::size_t>(n));
+        at += n;
+    }
+    table = ParseMountInfo(text);
+    return table;
 }
 
 const MountEntry* FindMountFor(const std::vector<MountEntry>& mounts, std::string_view path) {

@@ -83,9 +83,16 @@ protected:
     bool PreviewShown() const { return FForm->imgPreview->isVisibleTo(FForm->pnlPreview); }
     QRect PreviewBounds() const { return FForm->imgPreview->geometry(); }
     std::string Caption() const { return FForm->pnlPreview->Caption().toStdString(); }
-    // Anything a preview left in the private temporary folder: each run extracts into a
-    // folder of its own there and removes it.
-    bool TemporaryCopyExists() const { return !std::filesystem::is_empty(GetTempFolder()); }
+    // Anything a preview left in the private temporary folder: each run extracts into the
+    // window's folder there and empties it; the empty folder waits for the next run.
+    bool TemporaryCopyExists() const {
+        int folders = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(GetTempFolder())) {
+            if (!entry.is_directory() || !std::filesystem::is_empty(entry.path()) || ++folders > 1)
+                return true;
+        }
+        return false;
+    }
 
     TempDir FTemp;
     ScopedEnv FTmp;
@@ -105,7 +112,17 @@ TEST_F(PreviewTest, ClickingAJibShowsItsThumbnailCentredAndLeavesNoCopy) {
     EXPECT_EQ(PreviewBounds(), QRect(224, 260, 40, 30));
     EXPECT_EQ(Caption(), "");
     EXPECT_FALSE(TemporaryCopyExists());
+    // A cleaner that removes the waiting folder does not stop the next preview.
+    for (const auto& entry : std::filesystem::directory_iterator(GetTempFolder()))
+        std::filesystem::remove_all(entry.path());
+    Click("Bakery.JIB");
+    EXPECT_EQ(PreviewBounds().size(), QSize(64, 48));
+    EXPECT_FALSE(TemporaryCopyExists());
     EXPECT_TRUE(capture.Shown().empty());
+    // The folder goes with the window.
+    FForm->close();
+    FForm.reset();
+    EXPECT_TRUE(std::filesystem::is_empty(GetTempFolder()));
 }
 
 TEST_F(PreviewTest, CapitalExtensionsPreviewAndOtherExtensionsDoNot) {
@@ -168,8 +185,8 @@ TEST_F(PreviewTest, AThumbnailStoredInAnotherCaseIsShownAndNothingIsLeftBehind) 
         FForm->ShowPreview(FFiles.File(c.file));
         EXPECT_TRUE(PreviewShown());
         EXPECT_EQ(PreviewBounds().size(), c.size);
-        // The private temporary folder is as empty as before the run.
-        EXPECT_TRUE(std::filesystem::is_empty(GetTempFolder()));
+        // The private temporary folder holds nothing but the empty folder for the next run.
+        EXPECT_FALSE(TemporaryCopyExists());
     }
     EXPECT_TRUE(capture.Shown().empty());
 }
@@ -194,7 +211,7 @@ TEST_F(PreviewTest, ThumbnailsCompressedByMethodsTheEngineLacksGiveThePlaceholde
         FForm->ShowPreview(staging + "/" + method + ".jib");
         EXPECT_FALSE(PreviewShown());
         EXPECT_EQ(Caption(), "Preview Not Available");
-        EXPECT_TRUE(std::filesystem::is_empty(GetTempFolder()));
+        EXPECT_FALSE(TemporaryCopyExists());
     }
     EXPECT_TRUE(capture.Shown().empty());
 }

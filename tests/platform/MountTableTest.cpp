@@ -1,5 +1,11 @@
 #include "platform/MountTable.h"
+
 #include "tests/common/TempDir.h"
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -64,4 +70,41 @@ TEST(MountTable, ReadsThisMachinesTable) {
     const auto mounts = ReadMountTable();
     ASSERT_FALSE(mounts.empty());
     ASSERT_NE(FindMountFor(mounts, "/"), nullptr);
+}
+
+// The table is kept between calls; a mount or unmount made since shows in the next one. A
+// child process in a mount namespace of its own mounts a tmpfs, so the machine's table is
+// left alone; it answers through its exit status.
+TEST(MountTable, AMountOrUnmountShowsInTheNextRead) {
+    TempDir dir;
+    const std::string point = dir.MakeDir("point");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 && ::unshare(CLONE_NEWNS) != 0)
+            ::_exit(77);
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+        const auto holds = [&point] {
+            const auto mounts = ReadMountTable();
+            const MountEntry* m = FindMountFor(mounts, point + "/x");
+            return m != nullptr && m->mountPoint == point;
+        };
+        if (holds() || ReadMountTable().empty())
+            ::_exit(1);
+        if (::mount("tmpfs", point.c_str(), "tmpfs", 0, nullptr) != 0)
+            ::_exit(77);
+        if (!holds())
+            ::_exit(2);
+        if (!holds()) // read again, from the kept table
+            ::_exit(3);
+        if (::umount(point.c_str()) != 0 || holds())
+            ::_exit(4);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no mount namespace of its own can be made here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
