@@ -51,11 +51,42 @@ public:
         FTree->Edited(node, text);
     }
 
+    // The tree's column is sized to its contents, and Qt measures up to a thousand rows
+    // for that at every layout: opening a folder of thousands lays the tree out several
+    // times, each measuring the same rows again with a full text layout. A node's size
+    // follows from its text, its icon (one of the small system images, all of a size)
+    // and the view's font, icon size and style, so it is kept with the node until one of
+    // those changes.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        TFbTreeNode* node = NodeAt(index);
+        if (node == nullptr || index.column() != 0)
+            return QStyledItemDelegate::sizeHint(option, index);
+        if (option.font != FFont || option.decorationSize != FDecorationSize ||
+            FTree->style() != FStyle || FGeneration == 0) {
+            FFont = option.font;
+            FDecorationSize = option.decorationSize;
+            FStyle = FTree->style();
+            ++FGeneration;
+        }
+        const QString& text = node->text(0);
+        if (node->FSizeHintGeneration != FGeneration || node->FSizeHintText.isNull() ||
+            node->FSizeHintText != text) {
+            node->FSizeHint = QStyledItemDelegate::sizeHint(option, index);
+            node->FSizeHintText = text.isNull() ? QString("") : text;
+            node->FSizeHintGeneration = FGeneration;
+        }
+        return node->FSizeHint;
+    }
+
 private:
     TFbTreeNode* NodeAt(const QModelIndex& index) const {
         return static_cast<TFbTreeNode*>(FTree->itemFromIndex(index));
     }
     TFbCustomTreeView* FTree;
+    mutable QFont FFont;
+    mutable QSize FDecorationSize;
+    mutable const QStyle* FStyle = nullptr;
+    mutable unsigned FGeneration = 0;
 };
 
 TFbTreeNode::TFbTreeNode(TFbCustomTreeView* tree) : QTreeWidgetItem(UserType), FTree(tree) {

@@ -62,7 +62,11 @@ public:
 
 private:
     friend class TFbCustomTreeView;
-    void DropIcon() { FIcon = QIcon(); }
+    friend class TFbTreeEditDelegate;
+    void DropIcon() {
+        FIcon = QIcon();
+        FSizeHintText.clear();
+    }
 
     TFbCustomTreeView* FTree;
     std::unique_ptr<TFbNodeData> FData;
@@ -71,6 +75,11 @@ private:
     int FOverlayIndex = 0;
     bool FCut = false;
     mutable QIcon FIcon;
+    // The size the delegate measured for the node, with the text and the measuring
+    // generation it was measured for (TFbTreeEditDelegate::sizeHint).
+    mutable QString FSizeHintText;
+    mutable QSize FSizeHint;
+    mutable unsigned FSizeHintGeneration = 0;
 };
 
 class TFbCustomTreeView : public QTreeWidget {

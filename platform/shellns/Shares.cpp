@@ -1,5 +1,6 @@
 #include "platform/shellns/Shares.h"
 
+#include <chrono>
 #include <ctime>
 #include <dirent.h>
 #include <fstream>
@@ -14,11 +15,18 @@ constexpr const char* kDefaultUserShares = "/var/lib/samba/usershares";
 // A hostile or broken share folder must not make every folder query slow.
 constexpr int kMaxShares = 1000;
 
+// How long the share folder's state is believed without looking again. Every folder the
+// tree shows is asked about, thousands when a large folder is opened; a share made or
+// removed shows at the next look after this.
+constexpr auto kRecheckAfter = std::chrono::seconds(1);
+
 struct ShareCache {
     std::mutex lock;
     std::string folder = kDefaultUserShares;
     std::timespec stamp{-1, 0};
     std::set<std::string> paths;
+    std::chrono::steady_clock::time_point checked;
+    bool looked = false;
 };
 
 ShareCache& Cache() {
@@ -54,12 +62,19 @@ std::set<std::string> ReadShares(const std::string& folder) {
 bool IsSharedFolder(const std::string& folder) {
     auto& cache = Cache();
     std::lock_guard lock(cache.lock);
-    struct stat st;
-    if (::stat(cache.folder.c_str(), &st) != 0)
-        return false;
-    if (st.st_mtim.tv_sec != cache.stamp.tv_sec || st.st_mtim.tv_nsec != cache.stamp.tv_nsec) {
-        cache.paths = ReadShares(cache.folder);
-        cache.stamp = st.st_mtim;
+    const auto now = std::chrono::steady_clock::now();
+    if (!cache.looked || now - cache.checked >= kRecheckAfter) {
+        cache.looked = true;
+        cache.checked = now;
+        struct stat st;
+        if (::stat(cache.folder.c_str(), &st) != 0) {
+            cache.paths.clear();
+            cache.stamp = {-1, 0};
+        } else if (st.st_mtim.tv_sec != cache.stamp.tv_sec ||
+                   st.st_mtim.tv_nsec != cache.stamp.tv_nsec) {
+            cache.paths = ReadShares(cache.folder);
+            cache.stamp = st.st_mtim;
+        }
     }
     return cache.paths.count(folder) != 0;
 }
@@ -70,6 +85,7 @@ void SetUserSharesFolder(const std::string& folder) {
     cache.folder = folder.empty() ? kDefaultUserShares : folder;
     cache.stamp = {-1, 0};
     cache.paths.clear();
+    cache.looked = false;
 }
 
 } // namespace platform::shellns

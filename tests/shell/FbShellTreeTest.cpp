@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
@@ -226,6 +227,34 @@ TEST_F(FbShellTreeTest, AnOpenedFolderShowsItsFirstSubFoldersAndARefreshNeverScr
     fs::remove_all(TreeFolder("Many/f20"));
     browser.tree.RefreshTree();
     EXPECT_EQ(browser.tree.Selected(), target);
+}
+
+// The column is as wide as its widest row, whatever changed since it was last measured:
+// a node's text, the view's font.
+TEST_F(FbShellTreeTest, TheColumnFitsItsWidestRowThroughRenamesAndFontChanges) {
+    FTree.MakeDir("Short/Inner");
+    FTree.MakeDir("Other");
+    TBrowser browser;
+    browser.Open(TreeFolder("Short"));
+    TFbTreeNode* node = browser.tree.Selected();
+    ASSERT_EQ(node->Text(), "Short");
+    const auto width = [&] {
+        browser.tree.header()->resizeSections(QHeaderView::ResizeToContents);
+        return browser.tree.header()->sectionSize(0);
+    };
+    const int before = width();
+    node->SetText("A name far longer than any other row" + std::string(100, 'W'));
+    const int longer = width();
+    EXPECT_GT(longer, before);
+    node->SetText("Short");
+    EXPECT_EQ(width(), before);
+    const QFont font = browser.tree.font();
+    QFont larger = font;
+    larger.setPixelSize(QFontInfo(font).pixelSize() * 2);
+    browser.tree.setFont(larger);
+    EXPECT_GT(width(), before);
+    browser.tree.setFont(font);
+    EXPECT_EQ(width(), before);
 }
 
 TEST_F(FbShellTreeTest, TheSelectedRowsExpandMarkStandsOutFromTheHighlight) {
