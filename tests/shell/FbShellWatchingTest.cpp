@@ -4,6 +4,7 @@
 #include "tests/common/MessageCapture.h"
 #include "tests/shell/BrowserTest.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <QApplication>
@@ -61,9 +62,17 @@ struct TWatchingBrowser {
     // Rooted at `base`, the tree shows (and so watches) nothing outside the test's own
     // folder: other programs creating files in shared folders such as /tmp would
     // otherwise bring refreshes a test that counts them does not expect.
+    // The watches are armed in the background: a change made before the base folder's
+    // watch is in place would go unseen, as it would by any watcher.
     void OpenInside(const std::string& base, const std::string& path) {
         tree.BaseFolder()->SetFolderPath(base);
         Open(path);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                const std::vector<std::string> watched = tree.WatchedFolders();
+                return std::find(watched.begin(), watched.end(), base) != watched.end();
+            },
+            kTimeoutMs));
     }
     void Focus(QWidget& control) {
         QApplication::setActiveWindow(&control);
