@@ -69,6 +69,16 @@ TEST_F(HungVolumeTest, NothingOnTheGuiThreadWaitsForAVolumeThatHangs) {
                 EXPECT_TRUE(WaitFor([&] { return requests().find(" held") != std::string::npos; }))
                     << requests();
             }
+            if (kind == MountKind::Remote) {
+                // The user opens the share: listing it gives up after a moment, and it
+                // shows as a folder that cannot be read now, as an unreadable one does.
+                tree.setCurrentItem(NodeOf(tree, mountPoint + "/"));
+                QCoreApplication::processEvents();
+                EXPECT_EQ(SelectedPath(tree), mountPoint + "/");
+                EXPECT_TRUE(WaitFor([&] { return ListFolder(list) == mountPoint + "/"; }, 20000))
+                    << ListFolder(list);
+                EXPECT_TRUE(Captions(list).empty());
+            }
             // Refreshes, watches dropped and made again, another folder in the list: the
             // GUI thread goes on while the first attempt is still held.
             tree.RefreshTree();
