@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
@@ -71,6 +72,7 @@ public:
         const QString& text = node->text(0);
         if (node->FSizeHintGeneration != FGeneration || node->FSizeHintText.isNull() ||
             node->FSizeHintText != text) {
+            const QScopedValueRollback<bool> measuring(FTree->FMeasuring, true);
             node->FSizeHint = QStyledItemDelegate::sizeHint(option, index);
             node->FSizeHintText = text.isNull() ? QString("") : text;
             node->FSizeHintGeneration = FGeneration;
@@ -135,7 +137,7 @@ void TFbTreeNode::SetHasChildren(bool value) {
 
 QVariant TFbTreeNode::data(int column, int role) const {
     if (role == Qt::DecorationRole && column == 0 && FTree != nullptr)
-        return FTree->IconOf(this);
+        return FTree->FMeasuring && FIcon.isNull() ? FTree->MeasuringIcon() : FTree->IconOf(this);
     if (role == Qt::ToolTipRole && FTree != nullptr && !FTree->FDestroying) {
         const std::string hint = FTree->NodeHint(const_cast<TFbTreeNode*>(this));
         return hint.empty() ? QVariant() : QVariant(QString::fromStdString(hint));
@@ -261,6 +263,16 @@ void TFbCustomTreeView::NodeDeleting(TFbTreeNode*) {
 }
 
 void TFbCustomTreeView::ShowNodeContextMenu(TFbTreeNode*, const QPoint&) {
+}
+
+const QIcon& TFbCustomTreeView::MeasuringIcon() {
+    if (FMeasuringIcon.isNull()) {
+        const int size = SystemImageListOfSize(true).IconSize();
+        QPixmap blank(size, size);
+        blank.fill(Qt::transparent);
+        FMeasuringIcon = QIcon(blank);
+    }
+    return FMeasuringIcon;
 }
 
 QIcon TFbCustomTreeView::IconOf(const TFbTreeNode* node) {

@@ -170,8 +170,14 @@ private:
     friend class TFbTreeNode;
     friend class TFbTreeEditDelegate;
     QIcon IconOf(const TFbTreeNode* node);
+    // What a node not yet drawn gives as its icon while its size is measured: every node's
+    // icon is a small system image, so one transparent image of that size measures the
+    // same, without making the icon of every row the column's width is taken from.
+    const QIcon& MeasuringIcon();
 
     TFbFrame FFrame;
+    bool FMeasuring = false;
+    QIcon FMeasuringIcon;
     bool FReadOnly = false;
     bool FAutoExpand = false;
     bool FRightClickSelect = false;
