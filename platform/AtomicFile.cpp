@@ -34,21 +34,46 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
+// A new file beside `target` in `folderFd` (AT_FDCWD for paths), named `target` plus a
+// random suffix, created exclusively and never through a link: mkstemp's rules, relative
+// to a folder descriptor.
+int CreateTemporary(int folderFd, const std::string& target, std::string& temp) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr int kSuffixLength = 6;
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        unsigned char random[kSuffixLength];
+        if (::getentropy(random, sizeof random) != 0)
+            return -1;
+        temp = target + ".";
+        for (unsigned char r : random)
+            temp += kLetters[r % (sizeof kLetters - 1)];
+        const int fd = ::openat(folderFd, temp.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 // Writes a temporary file beside `target` and renames it over `target`; on failure the
 // temporary file is removed and errno tells the first failure.
-bool WriteAndRename(const std::string& target, std::string_view content, mode_t mode,
-                    bool durable) {
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+bool WriteAndRename(int folderFd, const std::string& target, std::string_view content,
+                    mode_t mode, bool durable) {
+    std::string temp;
+    const int fd = CreateTemporary(folderFd, target, temp);
     if (fd < 0)
         return false;
     const bool written =
         WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && (!durable || ::fsync(fd) == 0);
     const int savedErrno = errno;
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (!written || !closed ||
+        ::renameat(folderFd, temp.c_str(), folderFd, target.c_str()) != 0) {
         const int err = written && closed ? errno : savedErrno;
-        ::unlink(temp.c_str());
+        ::unlinkat(folderFd, temp.c_str(), 0);
         errno = err;
         return false;
     }
@@ -74,7 +99,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
             return false;
         mode = st.st_mode & 07777;
     }
-    return WriteAndRename(target, content, mode, true);
+    return WriteAndRename(AT_FDCWD, target, content, mode, true);
 }
 
 bool PublishFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
@@ -82,7 +107,16 @@ bool PublishFileAtomically(const std::string& path, std::string_view content, mo
         errno = ENOENT;
         return false;
     }
-    return WriteAndRename(path, content, mode, false);
+    return WriteAndRename(AT_FDCWD, path, content, mode, false);
+}
+
+bool PublishFileAtomicallyAt(int folderFd, const std::string& name, std::string_view content,
+                             mode_t mode) {
+    if (name.empty() || name.find('/') != std::string::npos) {
+        errno = EINVAL;
+        return false;
+    }
+    return WriteAndRename(folderFd, name, content, mode, false);
 }
 
 } // namespace platform

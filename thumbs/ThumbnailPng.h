@@ -5,6 +5,7 @@
 
 #include "thumbs/Thumbnail.h"
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,5 +26,11 @@ enum class TPngEffort {
 // Keywords are 1 to 79 Latin-1 characters; raises std::invalid_argument otherwise.
 std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPngTexts& texts = {},
                                              TPngEffort effort = TPngEffort::peSmall);
+
+// The tEXt and zTXt entries of a PNG stream, in file order, read without decoding the image:
+// a cache checks which file a thumbnail stands for before it spends time on its pixels.
+// Answers false when `png` does not start as a PNG stream; chunks after a damaged one are
+// not read. A zTXt text that cannot be inflated (or past 64 KiB) is left out.
+bool ReadPngTexts(std::span<const std::uint8_t> png, TPngTexts& texts);
 
 } // namespace thumbs
