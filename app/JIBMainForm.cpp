@@ -3,6 +3,7 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JibAboutForm.h"
+#include "app/JibThumbnailSource.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "shell/FbFrameController.h"
@@ -138,6 +139,9 @@ void TfrmJIBMain::CreateBrowser() {
     rslFiles->OnSelectItem = [this](QObject* sender, TFbListItem* item, bool selected) {
         rslFilesSelectItem(sender, item, selected);
     };
+    ThumbnailSource = new TJibThumbnailSource(TJibThumbnailSource::UserCache(), rslFiles);
+    ThumbnailSource->setObjectName("ThumbnailSource");
+    rslFiles->SetThumbnailSource(ThumbnailSource);
 }
 
 void TfrmJIBMain::CreateDropReceiver() {
@@ -155,6 +159,8 @@ void TfrmJIBMain::CreateMenus() {
     mnuFile = menuBar()->addMenu("&File");
     miExit = mnuFile->addAction("E&xit");
     connect(miExit, &QAction::triggered, this, [this] { miExitClick(); });
+
+    CreateViewMenu();
 
     mnuHelp = menuBar()->addMenu("&Help");
     miGetSupport = mnuHelp->addAction("Get Support...");
@@ -178,6 +184,7 @@ void TfrmJIBMain::FormCreate() {
         IniReadInteger(settings, "General", "MainSplit", splitMain->Position()));
     splitBrowser->SetPositionPreferred(
         IniReadInteger(settings, "General", "BrowserSplit", splitBrowser->Position()));
+    ReadViewSettings(settings);
     // The window opens in the normal state whatever state it was closed in.
     if (!RestoreFormPositionEx(this, "frmJIBMain", true, false, false))
         CenterFormOnWorkArea(this);
@@ -214,6 +221,8 @@ void TfrmJIBMain::FormClose() {
     IniWriteInteger(settings, "General", "MainSplit", splitMain->Position());
     IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->Position());
     SaveFormPosition(this);
+    // After the sections earlier versions wrote, which they read unchanged.
+    WriteViewSettings(settings);
 }
 
 void TfrmJIBMain::miExitClick() {

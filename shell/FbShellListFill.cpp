@@ -110,6 +110,8 @@ void TFbCustomShellList::FillList() {
     }
     FRefreshPending = false;
     TWaitCursor busy;
+    // Pictures still coming for the items about to go are of no use any more.
+    CancelThumbnails();
     ClearSelection();
     ClearItems();
     ShellFolderPtr folder;
@@ -152,6 +154,7 @@ void TFbCustomShellList::FillList() {
     if (ItemCount() > 0)
         SetItemFocused(Item(0));
     scrollToTop();
+    StartThumbnails();
     if (FOptions.testFlag(sloDynamicRefresh))
         StartWatching();
 }
@@ -211,4 +214,5 @@ void TFbCustomShellList::RefreshList() {
         throw;
     }
     AddItems(std::move(added));
+    UpdateThumbnails();
 }
