@@ -9,10 +9,6 @@
 #include <cstring>
 #include <functional>
 
-#ifndef JIB_VERSION
-#define JIB_VERSION "1.0"
-#endif
-
 namespace {
 
 // A worker's result on its way to the GUI thread, its image already in the form the
@@ -90,6 +86,7 @@ void TJibThumbnailSource::Begin(int size, std::vector<TFbThumbnailKey> all) {
         FMemoryBytes = 0;
     }
     FGeneration = FLoader->Begin(size, PathsOf(std::move(all)));
+    FMade = 0;
     FNone.clear();
     FAsked.clear();
     FLastShown.clear();
@@ -134,7 +131,8 @@ void TJibThumbnailSource::Show(const std::vector<TFbThumbnailKey>& shown) {
 }
 
 bool TJibThumbnailSource::Idle() const {
-    return FInFlight.load() == 0 && FLoader->Idle();
+    // In this order: a result is counted in flight before its job stops counting as running.
+    return FLoader->Idle() && FInFlight.load() == 0;
 }
 
 void TJibThumbnailSource::Remember(const TFbThumbnailKey& key, QImage image) {
@@ -163,6 +161,8 @@ void TJibThumbnailSource::customEvent(QEvent* event) {
     if (loaded.Generation != FGeneration)
         return;
     const QString path = QString::fromStdString(loaded.Path);
+    if (!loaded.FromCache && loaded.Failure != thumbs::TThumbnailFailure::tfCancelled)
+        ++FMade;
     if (!loaded.Shown) {
         emit Prepared(path);
         return;

@@ -51,6 +51,9 @@ public:
     std::size_t MemoryLimit() const { return FMemoryLimit; }
     // Nothing asked for in the current generation is queued, running or on its way.
     bool Idle() const;
+    // Thumbnails of the current generation made from their archives (not read from the
+    // cache) so far.
+    int Made() const { return FMade; }
 
 signals:
     // A thumbnail (or the news that there is none) of the current folder arrived.
@@ -81,6 +84,7 @@ private:
     // Asked of the loader to be shown, by path: the key a result is kept under.
     std::unordered_map<std::string, TFbThumbnailKey> FAsked;
     std::vector<std::string> FLastShown;
+    int FMade = 0;
     // Results posted by the workers and not yet filed: not idle while one is on its way.
     std::atomic<int> FInFlight{0};
 };

@@ -161,8 +161,10 @@ private:
 // Deflates what it is fed and writes the output as IDAT chunks.
 class TImageDataWriter {
 public:
-    TImageDataWriter(TStream& stream, int level)
-        : FStream(stream), FDeflate(level), FOutput(kOutputBufferSize) {
+    TImageDataWriter(TStream& stream, int level, png::TDeflateStrategy strategy)
+        : FStream(stream),
+          FDeflate(level, strategy == png::dsRunLength ? Z_RLE : Z_DEFAULT_STRATEGY),
+          FOutput(kOutputBufferSize) {
         Reset();
     }
 
@@ -225,7 +227,7 @@ bool TChunkIDAT::SaveToStream(TStream& stream) {
 
     std::vector<std::uint8_t> raw(fullRowBytes), previous(fullRowBytes);
     TRowFilter filter(owner.Filters(), fullRowBytes);
-    TImageDataWriter writer(stream, owner.CompressionLevel());
+    TImageDataWriter writer(stream, owner.CompressionLevel(), owner.CompressionStrategy());
     const auto writeRow = [&](std::uint32_t r, std::uint32_t first, std::uint32_t step,
                               std::uint32_t pixels, std::size_t rowBytes) {
         GatherRow(header, depth, owner.InverseTable(), static_cast<int>(r), first, step, pixels,

@@ -6,6 +6,7 @@ void TFbIconLayout::Arrange(int count, int pictureSize, int lineHeight, int widt
     FCount = std::max(count, 0);
     FPictureSize = std::max(pictureSize, 1);
     FLineHeight = std::max(lineHeight, 1);
+    FWidth = width;
     FCell = QSize(FPictureSize + 2 * kPadding,
                   kPadding + FPictureSize + kCaptionGap + kCaptionLines * FLineHeight + kPadding);
     FColumns = std::max(1, width / FCell.width());

@@ -22,6 +22,12 @@ public:
     void Arrange(int count, int pictureSize, int lineHeight, int width);
 
     int Count() const { return FCount; }
+    // The width, picture size and line height it was arranged for.
+    int Width() const { return FWidth; }
+    bool ArrangedFor(int count, int pictureSize, int lineHeight, int width) const {
+        return count == FCount && pictureSize == FPictureSize && lineHeight == FLineHeight &&
+               width == FWidth;
+    }
     int Columns() const { return FColumns; }
     int Rows() const { return FCount == 0 ? 0 : (FCount + FColumns - 1) / FColumns; }
     QSize Cell() const { return FCell; }
@@ -47,6 +53,7 @@ private:
     int FColumns = 1;
     int FPictureSize = 0;
     int FLineHeight = 0;
+    int FWidth = -1;
     QSize FCell;
     // Width of each column's slot: the cell plus its share of what the width leaves over,
     // so the cells spread over the whole width.

@@ -118,8 +118,8 @@ public:
     // The side of the square each picture of icon view fits in, in pixels (256 at creation).
     int PictureSize() const { return FPictureSize; }
     void SetPictureSize(int size);
-    // Icon view's grid as laid out for the present width.
-    const TFbIconLayout& IconLayout() const { return FIconLayout; }
+    // Icon view's grid as laid out for the present items and width.
+    const TFbIconLayout& IconLayout() const;
     // The items icon view shows in part or whole now, top left to bottom right; first >
     // last when none.
     void VisibleItems(int& first, int& last) const;
@@ -227,10 +227,10 @@ private:
 
     // Icon view (FbListVwIcons.cpp).
     bool IconView() const { return FViewStyle == vsIcon; }
-    void ArrangeIcons();
+    void ArrangeIcons() const;
     QRect IconRect(int index) const; // in viewport coordinates
     void PaintIcons(QPaintEvent* event);
-    void PaintIconItem(QPainter& painter, int index);
+    void PaintIconItem(QPainter& painter, int index, bool hovered);
     void PaintPicture(QPainter& painter, TFbListItem* item, const QRect& box);
     QRect EditorRect(const QModelIndex& index) const;
     QRect BandRect() const;
@@ -243,7 +243,9 @@ private:
     bool FDestroying = false;
     TViewStyle FViewStyle = vsReport;
     int FPictureSize = 256;
-    TFbIconLayout FIconLayout;
+    // Kept up to date by ArrangeIcons: an item count or width it has not seen yet is laid
+    // out afresh when asked (items come and go before the view lays them out).
+    mutable TFbIconLayout FIconLayout;
     // A rubber band being dragged in icon view, in content coordinates; none when null.
     QPoint FBandOrigin;
     QPoint FBandEnd;

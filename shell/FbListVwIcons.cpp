@@ -61,8 +61,7 @@ void DrawCaption(QPainter& painter, const QRect& rect, const QString& text) {
 void TFbCustomListView::SetViewStyle(TViewStyle style) {
     if (style == FViewStyle)
         return;
-    if (IsEditing())
-        closePersistentEditor(currentIndex());
+    // A label editor stays open: the next layout moves it to the item's caption.
     FViewStyle = style;
     setHeaderHidden(IconView());
     // The report view's scroll position counts rows, icon view's pixels.
@@ -105,13 +104,20 @@ void TFbCustomListView::PicturesPainted() {
 void TFbCustomListView::ViewStyleChanged() {
 }
 
-void TFbCustomListView::ArrangeIcons() {
-    FIconLayout.Arrange(FModel->Count(), FPictureSize, fontMetrics().lineSpacing(),
-                        viewport()->width());
+void TFbCustomListView::ArrangeIcons() const {
+    const int lineHeight = fontMetrics().lineSpacing();
+    const int width = viewport()->width();
+    if (!FIconLayout.ArrangedFor(FModel->Count(), FPictureSize, lineHeight, width))
+        FIconLayout.Arrange(FModel->Count(), FPictureSize, lineHeight, width);
+}
+
+const TFbIconLayout& TFbCustomListView::IconLayout() const {
+    ArrangeIcons();
+    return FIconLayout;
 }
 
 QRect TFbCustomListView::IconRect(int index) const {
-    return FIconLayout.ItemRect(index).translated(0, -verticalOffset());
+    return IconLayout().ItemRect(index).translated(0, -verticalOffset());
 }
 
 void TFbCustomListView::VisibleItems(int& first, int& last) const {
@@ -122,8 +128,8 @@ void TFbCustomListView::VisibleItems(int& first, int& last) const {
         last = bottom.isValid() ? bottom.row() : ItemCount() - 1;
         return;
     }
-    FIconLayout.ItemsBetween(verticalOffset(), verticalOffset() + viewport()->height() - 1,
-                             first, last);
+    IconLayout().ItemsBetween(verticalOffset(), verticalOffset() + viewport()->height() - 1,
+                              first, last);
 }
 
 QRect TFbCustomListView::visualRect(const QModelIndex& index) const {
@@ -136,14 +142,14 @@ QRect TFbCustomListView::visualRect(const QModelIndex& index) const {
 QModelIndex TFbCustomListView::indexAt(const QPoint& point) const {
     if (!IconView())
         return QTreeView::indexAt(point);
-    const int index = FIconLayout.IndexAt(point + QPoint(0, verticalOffset()));
+    const int index = IconLayout().IndexAt(point + QPoint(0, verticalOffset()));
     return index >= 0 ? FModel->index(index, 0) : QModelIndex();
 }
 
 void TFbCustomListView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!IconView())
         return QTreeView::scrollTo(index, hint);
-    const QRect rect = FIconLayout.ItemRect(index.row());
+    const QRect rect = IconLayout().ItemRect(index.row());
     if (rect.isNull())
         return;
     const int height = viewport()->height();
@@ -204,8 +210,8 @@ QModelIndex TFbCustomListView::moveCursor(CursorAction action, Qt::KeyboardModif
         move = TFbIconMove::imPageDown;
         break;
     }
-    const int pageRows = std::max(1, viewport()->height() / std::max(FIconLayout.Cell().height(), 1));
-    const int to = FIconLayout.Step(current.row(), move, pageRows);
+    const int pageRows = std::max(1, viewport()->height() / std::max(IconLayout().Cell().height(), 1));
+    const int to = IconLayout().Step(current.row(), move, pageRows);
     return to >= 0 ? FModel->index(to, 0) : current;
 }
 
@@ -222,6 +228,7 @@ void TFbCustomListView::setSelection(const QRect& rect,
     if (!IconView())
         return QTreeView::setSelection(rect, command);
     const QPoint offset(0, verticalOffset());
+    ArrangeIcons();
     QItemSelection selection;
     const auto addRange = [&](int first, int last) {
         if (first <= last)
@@ -295,9 +302,6 @@ void TFbCustomListView::paintEvent(QPaintEvent* event) {
 bool TFbCustomListView::viewportEvent(QEvent* event) {
     if (!IconView())
         return QTreeView::viewportEvent(event);
-    // A resize re-flows the grid before the first paint at the new width.
-    if (event->type() == QEvent::Resize)
-        ArrangeIcons();
     return QAbstractItemView::viewportEvent(event);
 }
 
@@ -338,7 +342,7 @@ QRect TFbCustomListView::BandRect() const {
 }
 
 QRect TFbCustomListView::EditorRect(const QModelIndex& index) const {
-    const QRect caption = FIconLayout.CaptionRect(index.row()).translated(0, -verticalOffset());
+    const QRect caption = IconLayout().CaptionRect(index.row()).translated(0, -verticalOffset());
     return QRect(caption.left(), caption.top(), caption.width(),
                  std::max(fontMetrics().height() + 6, caption.height() / TFbIconLayout::kCaptionLines));
 }
@@ -346,12 +350,15 @@ QRect TFbCustomListView::EditorRect(const QModelIndex& index) const {
 void TFbCustomListView::PaintIcons(QPaintEvent* event) {
     QPainter painter(viewport());
     const QRect area = event->rect();
+    ArrangeIcons();
     int first = 0, last = -1;
     FIconLayout.ItemsBetween(area.top() + verticalOffset(), area.bottom() + verticalOffset(), first,
                              last);
+    const QModelIndex hover =
+        underMouse() ? indexAt(viewport()->mapFromGlobal(QCursor::pos())) : QModelIndex();
     for (int i = first; i <= last; ++i)
         if (IconRect(i).intersects(area))
-            PaintIconItem(painter, i);
+            PaintIconItem(painter, i, hover.isValid() && hover.row() == i);
     if (FBanding) {
         QStyleOptionRubberBand band;
         band.initFrom(viewport());
@@ -365,7 +372,7 @@ void TFbCustomListView::PaintIcons(QPaintEvent* event) {
         PicturesPainted();
 }
 
-void TFbCustomListView::PaintIconItem(QPainter& painter, int index) {
+void TFbCustomListView::PaintIconItem(QPainter& painter, int index, bool hovered) {
     TFbListItem* item = Item(index);
     const QModelIndex modelIndex = FModel->index(index, 0);
     QStyleOptionViewItem option;
@@ -379,7 +386,7 @@ void TFbCustomListView::PaintIconItem(QPainter& painter, int index) {
         option.state |= QStyle::State_Selected;
     if (modelIndex == currentIndex() && hasFocus())
         option.state |= QStyle::State_HasFocus;
-    if (option.rect.contains(viewport()->mapFromGlobal(QCursor::pos())) && underMouse())
+    if (hovered)
         option.state |= QStyle::State_MouseOver;
     if (!isEnabled())
         option.state &= ~QStyle::State_Enabled;

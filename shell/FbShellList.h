@@ -176,6 +176,8 @@ private:
     void UpdateThumbnails();
     void CancelThumbnails();
     std::vector<TFbThumbnailKey> AllThumbnailKeys() const;
+    // The path of the folder of the last fill, "/" at the end, as keys begin with it.
+    const std::string& PictureFolder() const;
     void ThumbnailArrived(const std::string& path);
 
     TFbShellLocator FFolder;
@@ -200,6 +202,8 @@ private:
     TFbDragAutoScroll FAutoScroll{this};
     TFbListItem* FDropHighlight = nullptr;
     TFbThumbnailSource* FThumbnails = nullptr;
+    mutable platform::shellns::UniqueIdList FPictureFolderOf;
+    mutable std::string FPictureFolder;
     // Made on the first StartWatching; destroyed first in the destructor, so the thread
     // has ended before anything it posts to is gone.
     std::unique_ptr<TChangeHandlerThread> FChangeThread;

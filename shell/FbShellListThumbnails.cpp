@@ -48,11 +48,20 @@ void TFbCustomShellList::SetThumbnailSource(TFbThumbnailSource* source) {
 }
 
 bool TFbCustomShellList::ThumbnailKeyOf(TFbListItem* item, TFbThumbnailKey& key) const {
-    return KeyOf(FolderPathOf(FFolderList), ListData(item), key);
+    return KeyOf(PictureFolder(), ListData(item), key);
+}
+
+const std::string& TFbCustomShellList::PictureFolder() const {
+    // Asked for every item painted; the folder's path changes only with a fill.
+    if (!FPictureFolderOf || CompareItemLists(FPictureFolderOf.get(), FFolderList) != 0) {
+        FPictureFolderOf.reset(FFolderList != nullptr ? CopyItemList(FFolderList) : nullptr);
+        FPictureFolder = FolderPathOf(FFolderList);
+    }
+    return FPictureFolder;
 }
 
 std::vector<TFbThumbnailKey> TFbCustomShellList::AllThumbnailKeys() const {
-    const std::string folder = FolderPathOf(FFolderList);
+    const std::string& folder = PictureFolder();
     std::vector<TFbThumbnailKey> keys;
     keys.reserve(static_cast<std::size_t>(ItemCount()));
     TFbThumbnailKey key;
@@ -114,7 +123,7 @@ void TFbCustomShellList::PicturesPainted() {
         return;
     int first = 0, last = -1;
     VisibleItems(first, last);
-    const std::string folder = FolderPathOf(FFolderList);
+    const std::string& folder = PictureFolder();
     std::vector<TFbThumbnailKey> shown;
     TFbThumbnailKey key;
     for (int i = first; i <= last; ++i)
@@ -128,7 +137,7 @@ void TFbCustomShellList::ThumbnailArrived(const std::string& path) {
         return;
     int first = 0, last = -1;
     VisibleItems(first, last);
-    const std::string folder = FolderPathOf(FFolderList);
+    const std::string& folder = PictureFolder();
     TFbThumbnailKey key;
     for (int i = first; i <= last; ++i)
         if (KeyOf(folder, ListData(Item(i)), key) && key.Path == path)

@@ -1,15 +1,20 @@
 #include "thumbs/ThumbnailLoader.h"
 
 #include <algorithm>
-#include <sys/resource.h>
-#include <unistd.h>
+#include <pthread.h>
+#include <sched.h>
 
 namespace thumbs {
 namespace {
 
-// Niceness of the workers: the GUI thread then gets about three times their share of a
-// busy core, enough to keep every event short, while the workers still take what is idle.
-constexpr int kWorkerNiceness = 5;
+// Workers are batch threads to the scheduler: they get their full share of the processor,
+// but a woken interactive thread (the GUI thread with an event to handle) is not kept
+// waiting behind them for the rest of their time slice.
+void BecomeBatchThread() {
+    sched_param parameters{};
+    parameters.sched_priority = 0;
+    ::pthread_setschedparam(::pthread_self(), SCHED_BATCH, &parameters);
+}
 
 } // namespace
 
@@ -36,6 +41,8 @@ TThumbnailLoader::~TThumbnailLoader() {
 }
 
 unsigned TThumbnailLoader::DefaultThreads() {
+    // Every core: the workers are batch threads, so the GUI thread's wake-ups still come
+    // first (see BecomeBatchThread). Past eight, the disk sets the pace, not the cores.
     return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
 }
 
@@ -157,7 +164,7 @@ TThumbnailLoader::TJob TThumbnailLoader::TakeJobLocked() {
 }
 
 void TThumbnailLoader::Work() {
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kWorkerNiceness);
+    BecomeBatchThread();
     for (;;) {
         TJob job;
         {
@@ -220,12 +227,12 @@ void TThumbnailLoader::Run(const TJob& job) {
     TCacheState state = FCache.Find(path, stamp, job.Size, shownNow() ? &image : nullptr);
     if (state == TCacheState::csThumbnail && image.Empty() && shownNow())
         state = FCache.Find(path, stamp, job.Size, &image); // it became one to show meanwhile
-    if (state == TCacheState::csFailed) {
-        TLoadedThumbnail result = outcome(TThumbnailFailure::tfNoThumbnail, {});
-        return DeliverIfShown(running, result, true);
-    }
-    if (state == TCacheState::csThumbnail) {
-        TLoadedThumbnail result = outcome(TThumbnailFailure::tfNone, std::move(image));
+    if (state != TCacheState::csMissing) {
+        TLoadedThumbnail result =
+            outcome(state == TCacheState::csFailed ? TThumbnailFailure::tfNoThumbnail
+                                                   : TThumbnailFailure::tfNone,
+                    std::move(image));
+        result.FromCache = true;
         return DeliverIfShown(running, result, true);
     }
 

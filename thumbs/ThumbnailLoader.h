@@ -6,8 +6,8 @@
 // The loader never waits on its owner: results go to a delivery function called on the
 // worker that made them, which hands them on (a GUI posts them to its own thread). Each
 // carries the generation it was asked for in, so the owner can drop what belongs to a
-// folder it has left. Workers run at a lower priority than the program's other threads, so
-// a window on a machine with few cores stays responsive while they work.
+// folder it has left. Workers are batch threads to the scheduler, so a window on a machine
+// with few cores stays responsive while they work.
 #pragma once
 
 #include "thumbs/ThumbnailCache.h"
@@ -36,6 +36,8 @@ struct TLoadedThumbnail {
     // failed before.
     TThumbnailFailure Failure = TThumbnailFailure::tfNone;
     TRgbaImage Image;
+    // Answered by the cache: the archive was not opened.
+    bool FromCache = false;
 };
 
 class TThumbnailLoader {

@@ -15,11 +15,12 @@ namespace thumbs {
 using TPngTexts = std::vector<std::pair<std::string, std::string>>;
 
 enum class TPngEffort {
-    // For a file read once, at once: the thumbnailer's output, which file managers decode
-    // and store in their own cache. A third smaller than raw pixels at a fraction of the
-    // time the small form takes.
+    // For a file written while someone waits: the thumbnailer's output, which file managers
+    // decode and store in their own cache, and the viewer's thumbnail cache filled while a
+    // folder is shown. A third smaller than raw pixels at a fraction of the time the small
+    // form takes.
     peFast,
-    // For files that are kept, such as a thumbnail cache's.
+    // For files that are kept and written at leisure.
     peSmall,
 };
 

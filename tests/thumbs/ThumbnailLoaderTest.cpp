@@ -157,6 +157,7 @@ TEST_F(ThumbnailLoaderTest, AWarmCacheAnswersWithoutTheArchiveAndFailuresAreReme
     for (const TLoadedThumbnail& loaded : all) {
         SCOPED_TRACE(loaded.Path);
         EXPECT_TRUE(loaded.Shown);
+        EXPECT_EQ(loaded.FromCache, loaded.Path != paths[1]); // only it was not asked for before
         EXPECT_EQ(loaded.Failure, loaded.Path == broken ? TThumbnailFailure::tfNoThumbnail
                                                         : TThumbnailFailure::tfNone);
         EXPECT_EQ(loaded.Image.Empty(), loaded.Path == broken);
