@@ -5,11 +5,15 @@
 #include <QCoreApplication>
 #include <QEvent>
 
-#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <functional>
 
 namespace {
+
+// How long after the files on screen last changed one core stays free for the window:
+// scrolling turns the screen over several times a second.
+constexpr std::chrono::milliseconds kScrollingPeriod{500};
 
 // A worker's result on its way to the GUI thread, its image already in the form the
 // screen draws fastest, so the GUI thread only files it.
@@ -116,6 +120,14 @@ TFbThumbnailSource::TState TJibThumbnailSource::Thumbnail(const TFbThumbnailKey&
 }
 
 void TJibThumbnailSource::Show(const std::vector<TFbThumbnailKey>& shown) {
+    // Other files on screen: the user scrolls (or resizes), and the window needs a core.
+    std::vector<TFbThumbnailKey> screen;
+    if (!shown.empty())
+        screen = {shown.front(), shown.back()};
+    if (screen != FLastScreen) {
+        FLastScreen = std::move(screen);
+        FLoader->LeaveOneCoreFree(kScrollingPeriod);
+    }
     std::vector<std::string> wanted;
     for (const TFbThumbnailKey& key : shown) {
         if (FIndex.contains(key) || FNone.contains(key))

@@ -84,6 +84,8 @@ private:
     // Asked of the loader to be shown, by path: the key a result is kept under.
     std::unordered_map<std::string, TFbThumbnailKey> FAsked;
     std::vector<std::string> FLastShown;
+    // The first and last file on screen at the last paint.
+    std::vector<TFbThumbnailKey> FLastScreen;
     int FMade = 0;
     // Results posted by the workers and not yet filed: not idle while one is on its way.
     std::atomic<int> FInFlight{0};

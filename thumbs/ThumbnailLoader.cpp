@@ -23,7 +23,7 @@ TThumbnailLoader::TThumbnailLoader(TThumbnailCache cache, TDelivery deliver, uns
     threads = std::clamp(threads, 1u, kMaxThreads);
     FThreads.reserve(threads);
     for (unsigned i = 0; i < threads; ++i)
-        FThreads.emplace_back([this] { Work(); });
+        FThreads.emplace_back([this, i] { Work(i); });
 }
 
 TThumbnailLoader::~TThumbnailLoader() {
@@ -102,6 +102,16 @@ void TThumbnailLoader::Cancel() {
         running->Stop.request_stop();
 }
 
+void TThumbnailLoader::LeaveOneCoreFree(std::chrono::milliseconds period) {
+    std::lock_guard lock(FMutex);
+    FCoreFreeUntil = std::max(FCoreFreeUntil, std::chrono::steady_clock::now() + period);
+}
+
+bool TThumbnailLoader::ParkedLocked(unsigned index) const {
+    return FThreads.size() > 1 && index + 1 == FThreads.size() &&
+           std::chrono::steady_clock::now() < FCoreFreeUntil;
+}
+
 std::uint64_t TThumbnailLoader::Generation() const {
     std::lock_guard lock(FMutex);
     return FGeneration;
@@ -163,15 +173,20 @@ TThumbnailLoader::TJob TThumbnailLoader::TakeJobLocked() {
     return job;
 }
 
-void TThumbnailLoader::Work() {
+void TThumbnailLoader::Work(unsigned index) {
     BecomeBatchThread();
     for (;;) {
         TJob job;
         {
             std::unique_lock lock(FMutex);
-            FWake.wait(lock, [this] { return FStopping || HasWorkLocked(); });
-            if (FStopping)
-                return;
+            for (;;) {
+                FWake.wait(lock, [this] { return FStopping || HasWorkLocked(); });
+                if (FStopping)
+                    return;
+                if (!ParkedLocked(index))
+                    break;
+                FWake.wait_until(lock, FCoreFreeUntil);
+            }
             job = TakeJobLocked();
         }
         if (!job.Running)

@@ -12,6 +12,7 @@
 
 #include "thumbs/ThumbnailCache.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -68,6 +69,10 @@ public:
     void Prefer(const std::vector<std::string>& paths);
     // Begin with nothing to do.
     void Cancel();
+    // For `period` from now one worker takes no new file, so that a core is left to the
+    // GUI thread while the user scrolls: on a busy machine a window whose process keeps
+    // every core busy waits for its turn. Without it, every worker works.
+    void LeaveOneCoreFree(std::chrono::milliseconds period);
 
     std::uint64_t Generation() const;
     int Size() const;
@@ -87,7 +92,8 @@ private:
         int Size = 0;
     };
 
-    void Work();
+    void Work(unsigned index);
+    bool ParkedLocked(unsigned index) const;
     bool HasWorkLocked() const;
     bool RunningLocked(const std::string& path) const;
     TJob TakeJobLocked();
@@ -107,6 +113,7 @@ private:
     std::size_t FNextBackground = 0;
     std::unordered_set<std::string> FDone;
     std::vector<std::shared_ptr<TRunning>> FRunning;
+    std::chrono::steady_clock::time_point FCoreFreeUntil{};
     std::vector<std::thread> FThreads;
 };
 

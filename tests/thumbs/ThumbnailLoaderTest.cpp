@@ -26,15 +26,28 @@ class TDeliveries {
 public:
     TThumbnailLoader::TDelivery Sink() {
         return [this](TLoadedThumbnail&& loaded) {
-            std::lock_guard lock(FMutex);
+            std::unique_lock lock(FMutex);
             FAll.push_back(std::move(loaded));
             FChanged.notify_all();
+            // Held: the worker waits here until the test lets it go on.
+            FChanged.wait(lock, [this] { return !FHeld; });
         };
     }
-    // Waits until `count` have arrived (or 30 s have passed); answers a copy of them all.
-    std::vector<TLoadedThumbnail> WaitFor(std::size_t count) {
+    // Holds the worker that delivers next (and any after it) inside its delivery.
+    void Hold() {
+        std::lock_guard lock(FMutex);
+        FHeld = true;
+    }
+    void Release() {
+        std::lock_guard lock(FMutex);
+        FHeld = false;
+        FChanged.notify_all();
+    }
+    // Waits until `count` have arrived (or `timeout` has passed); answers a copy of them all.
+    std::vector<TLoadedThumbnail> WaitFor(std::size_t count,
+                                          std::chrono::milliseconds timeout = 30s) {
         std::unique_lock lock(FMutex);
-        FChanged.wait_for(lock, 30s, [&] { return FAll.size() >= count; });
+        FChanged.wait_for(lock, timeout, [&] { return FAll.size() >= count; });
         return FAll;
     }
 
@@ -42,6 +55,7 @@ private:
     std::mutex FMutex;
     std::condition_variable FChanged;
     std::vector<TLoadedThumbnail> FAll;
+    bool FHeld = false;
 };
 
 bool WaitIdle(const TThumbnailLoader& loader) {
@@ -111,15 +125,20 @@ TEST_F(ThumbnailLoaderTest, StartingOverDropsWhatWasQueuedForTheOldFolder) {
     const std::vector<std::string> old = MakeFolder("old", 40);
     const std::vector<std::string> next = MakeFolder("new", 3);
     TDeliveries deliveries;
-    TThumbnailLoader loader(FCache, deliveries.Sink());
+    // One worker, held in its first delivery: the switch comes while it works on the old
+    // folder's first file and the rest of the old folder is queued.
+    deliveries.Hold();
+    TThumbnailLoader loader(FCache, deliveries.Sink(), 1);
     const std::uint64_t first = loader.Begin(256, old);
-    loader.Prefer({old[0], old[1], old[2], old[3]});
+    loader.Prefer({old[5], old[6]});
+    ASSERT_EQ(deliveries.WaitFor(1).size(), 1u);
     const std::uint64_t second = loader.Begin(256, next);
     EXPECT_GT(second, first);
+    deliveries.Release();
     ASSERT_TRUE(WaitIdle(loader));
     EXPECT_EQ(Cached(next), 3);
-    // At most what the workers had taken before the switch was finished.
-    EXPECT_LE(Cached(old), static_cast<int>(loader.Threads()));
+    // Only the file the worker had in hand was finished for the old folder.
+    EXPECT_EQ(Cached(old), 1);
     for (const TLoadedThumbnail& loaded : deliveries.WaitFor(0)) {
         const bool inOld = loaded.Path.find("/old/") != std::string::npos;
         EXPECT_EQ(loaded.Generation, inOld ? first : second) << loaded.Path;
@@ -127,6 +146,22 @@ TEST_F(ThumbnailLoaderTest, StartingOverDropsWhatWasQueuedForTheOldFolder) {
     loader.Cancel();
     EXPECT_GT(loader.Generation(), second);
     EXPECT_TRUE(loader.Idle());
+}
+
+TEST_F(ThumbnailLoaderTest, WhileTheUserScrollsOneWorkerLeavesItsCoreFree) {
+    const std::vector<std::string> paths = MakeFolder("s", 3);
+    TDeliveries deliveries;
+    deliveries.Hold();
+    TThumbnailLoader loader(FCache, deliveries.Sink(), 2);
+    loader.LeaveOneCoreFree(1h);
+    loader.Begin(256, {});
+    loader.Prefer(paths);
+    ASSERT_EQ(deliveries.WaitFor(1).size(), 1u);
+    // The first worker is held in its delivery; the second would deliver the next file
+    // within milliseconds, were it not kept back.
+    EXPECT_EQ(deliveries.WaitFor(2, 300ms).size(), 1u);
+    deliveries.Release();
+    EXPECT_EQ(deliveries.WaitFor(3).size(), 3u);
 }
 
 TEST_F(ThumbnailLoaderTest, AWarmCacheAnswersWithoutTheArchiveAndFailuresAreRemembered) {
