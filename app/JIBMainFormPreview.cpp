@@ -3,51 +3,90 @@
 #include "app/FbPanel.h"
 #include "app/JIBMainForm.h"
 #include "archive/ZipExtractor.h"
+#include "archive/ZipThumbnail.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "png/pnggraphic.h"
+#include "png/pngheaderinfo.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkFiles.h"
 #include "util/plkStrings.h"
 
+#include <filesystem>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <system_error>
+
+#include <QTimer>
 
 namespace {
 
+// The member asked for; the engine also takes it in other cases (see ZipThumbnail.h).
 constexpr const char* kPreviewMember = "preview.png";
 constexpr const char* kPreviewExtensions = "*.jib;";
+// The largest thumbnail shown: 4096 x 4096 pixels, and a decoded bitmap of 64 MiB.
+constexpr std::uint64_t kMaxPreviewPixels = std::uint64_t{4096} * 4096;
+constexpr std::uint64_t kMaxPreviewBitmapBytes = std::uint64_t{64} << 20;
 
 bool RegularFileExists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// Removes the temporary copy however the preview run ends, a failed image load included.
-class TemporaryFileGuard {
+// Whether the image's header keeps it within the thumbnail limits. A file without a
+// readable header is let through: loading it reports what is wrong.
+bool PngFitsPreview(const std::string& file) {
+    png::TPngHeaderInfo info;
+    if (!png::ReadPngHeaderInfo(file, info))
+        return true;
+    return png::PixelCount(info) <= kMaxPreviewPixels &&
+           png::DecodedBitmapBytes(info) <= kMaxPreviewBitmapBytes;
+}
+
+// A fresh folder of its own for each preview run, inside the private temporary folder,
+// removed with everything in it however the run ends. The engine matches member names
+// without regard to case and writes each match under its stored name ("PREVIEW.PNG",
+// "Preview.png"), so no fixed file name could say what to remove.
+class TPreviewFolder {
 public:
-    explicit TemporaryFileGuard(std::string path) : FPath(std::move(path)) {
-        // A copy left behind by a run that never finished would otherwise be taken for
-        // this archive's thumbnail when the archive has none.
-        DeleteFileQuiet(FPath);
+    explicit TPreviewFolder(const std::string& parent) {
+        std::string pattern = parent + "preview-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr)
+            FPath = pattern + "/";
     }
-    ~TemporaryFileGuard() { DeleteFileQuiet(FPath); }
-    TemporaryFileGuard(const TemporaryFileGuard&) = delete;
-    TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
+    ~TPreviewFolder() {
+        std::error_code ignored;
+        if (!FPath.empty())
+            std::filesystem::remove_all(FPath, ignored);
+    }
+    TPreviewFolder(const TPreviewFolder&) = delete;
+    TPreviewFolder& operator=(const TPreviewFolder&) = delete;
+
+    // Ends with "/"; empty when the folder could not be made.
+    const std::string& Path() const { return FPath; }
 
 private:
     std::string FPath;
 };
 
-// Has the archive component put the thumbnail into `folder`. The component reports its
-// own failures (a file that is no archive, a damaged one, a missing engine) and never
-// raises them here.
-void ExtractPreview(const std::string& archive, const std::string& folder) {
+// Has the archive component put the thumbnail into `folder`; answers the name it has
+// there (the member's stored name), or "" for an archive without one. The component
+// reports its own failures (a file that is no archive, a damaged one, a missing engine)
+// and never raises them here.
+std::string ExtractPreview(const std::string& archive, const std::string& folder) {
     TZipExtractor zip(nullptr);
     zip.SetZipFileName(archive);
+    const std::ptrdiff_t thumbnail = FindThumbnailMember(
+        static_cast<std::size_t>(zip.EntryCount()), [&zip](std::size_t i) -> std::string_view {
+            return zip.Entries(static_cast<int>(i)).FileName;
+        });
+    const std::string name =
+        thumbnail < 0 ? std::string() : zip.Entries(static_cast<int>(thumbnail)).FileName;
     zip.FSpecArgs().push_back(kPreviewMember);
     zip.SetExtrBaseDir(folder);
     zip.SetExtrOptions(ExtrOverWrite);
     zip.Extract();
+    return name;
 }
 
 } // namespace
@@ -81,30 +120,53 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
         ShowPlaceholder();
         return;
     }
-    const std::string tempFile = tempFolder + kPreviewMember;
-    TemporaryFileGuard removeAfterwards(tempFile);
+    // Earlier versions extracted straight into the folder; a copy left by one of them
+    // that never finished is no one's.
+    DeleteFileQuiet(tempFolder + kPreviewMember);
+    const TPreviewFolder folder(tempFolder);
+    if (folder.Path().empty()) {
+        ShowPlaceholder();
+        return;
+    }
 
-    ExtractPreview(path, ExtractFilePath(tempFile));
+    const std::string member = ExtractPreview(path, folder.Path());
     // Events ran during the extraction: a newer request or a change of folder makes this
     // result stale, and it must not overwrite what the user asked for since.
     if (generation != FPreviewGeneration)
         return;
 
-    if (!RegularFileExists(tempFile)) {
+    const std::string thumbnail = folder.Path() + member;
+    if (member.empty() || !RegularFileExists(thumbnail)) {
+        ShowPlaceholder();
+        return;
+    }
+    // A thumbnail this large is no thumbnail: decoding it would hold the window for
+    // seconds and take gigabytes, and its header says so before anything is inflated.
+    if (!PngFitsPreview(thumbnail)) {
         ShowPlaceholder();
         return;
     }
     TPngGraphic png;
-    png.LoadFromFile(tempFile); // a damaged image raises: the pane keeps what it showed
+    try {
+        png.LoadFromFile(thumbnail);
+    } catch (const std::exception& e) {
+        // The message says what is wrong with the image; afterwards the pane must not go on
+        // showing another file's thumbnail as if it were this one's.
+        Application().HandleException(e);
+        ShowPlaceholder();
+        return;
+    }
     imgPreview->Picture().SetGraphic(&png);
     CenterPreviewImage();
     imgPreview->show();
     pnlPreview->SetCaption("");
+    FPreviewShown = path;
 }
 
 void TfrmJIBMain::ShowPlaceholder() {
     imgPreview->hide();
     pnlPreview->SetCaption(kPreviewPlaceholder);
+    FPreviewShown.clear();
 }
 
 void TfrmJIBMain::CenterPreviewImage() {
@@ -132,13 +194,59 @@ void TfrmJIBMain::pnlPreviewResize(QObject*) {
     CenterPreviewImage();
 }
 
+void TfrmJIBMain::rslFilesDeleteItem(TFbShellListData* data) {
+    if (FPreviewShown.empty() || FPreviewCheckQueued || data == nullptr ||
+        data->FullPath() != FPreviewShown)
+        return;
+    // A refresh may put the same file back (F5 refills the list and selects it again), so
+    // whether it is gone is decided once the list has settled.
+    FPreviewCheckQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FPreviewCheckQueued = false;
+        PlaceholderUnlessPreviewListed();
+    });
+}
+
+void TfrmJIBMain::PlaceholderUnlessPreviewListed() {
+    if (FPreviewShown.empty() || ListItemOf(FPreviewShown) != nullptr)
+        return;
+    // The file went away: its thumbnail must not stay behind as if it were still there.
+    ++FPreviewGeneration;
+    ShowPlaceholder();
+}
+
+TFbListItem* TfrmJIBMain::ListItemOf(const std::string& path) const {
+    if (TFbShellListData* selected = rslFiles->SelectedData();
+        selected != nullptr && selected->FullPath() == path)
+        return rslFiles->Selected();
+    for (int i = 0; i < rslFiles->ItemCount(); ++i) {
+        TFbListItem* item = rslFiles->Item(i);
+        TFbShellListData* data = TFbShellList::ListData(item);
+        if (data != nullptr && data->FullPath() == path)
+            return item;
+    }
+    return nullptr;
+}
+
+void TfrmJIBMain::PreviewDroppedFile(const std::string& fullFileName) {
+    rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(fullFileName));
+    // Let the tree and the list show that folder (the tree's change clears the pane)
+    // before the preview is built.
+    Application().ProcessMessages();
+    // Selected like a clicked file, so the list, the keyboard and the pane agree on the
+    // file shown; the selection runs the preview.
+    if (TFbListItem* item = ListItemOf(fullFileName)) {
+        rslFiles->ClearSelection();
+        rslFiles->SetItemFocused(item);
+        rslFiles->SelectItem(item, true);
+        return;
+    }
+    ShowPreview(fullFileName);
+}
+
 void TfrmJIBMain::plkDragFromShell1ShellDragDrop(TplkDragFromShell*, const std::string&,
                                                  const std::string&,
                                                  const std::string& FullFileName, int, int,
                                                  TPoint&) {
-    rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(FullFileName));
-    // Let the tree and the list show that folder (the tree's change clears the pane)
-    // before the preview is built.
-    Application().ProcessMessages();
-    ShowPreview(FullFileName);
+    PreviewDroppedFile(FullFileName);
 }

@@ -6,19 +6,27 @@
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
 #   tools/dev.sh fuzz       build the libFuzzer harnesses with clang, run each FUZZ_SECONDS (60)
+#   tools/dev.sh package    build the Debian package build-package/jibview_<version>_<arch>.deb
 #
 # Packages are installed only when missing, so a prepared machine needs no network.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
-# bubblewrap runs the thumbnailer in the sandbox file managers give it; python3 writes JIBs
-# with Python's zipfile.
-TEST_PACKAGES=(zip unzip util-linux bubblewrap python3)
+# Fixtures come from independent tools: Info-ZIP, bsdtar (libarchive-tools), 7-Zip
+# (p7zip-full), Python's zipfile (python3). The packaging test validates the desktop files
+# and asks the MIME database for a JIB file's type with the tools a desktop uses; bubblewrap
+# runs the thumbnailer in the sandbox file managers give it; the name-order tests compile a
+# locale from the locales package; Xvfb, openbox and xprop run the window tests.
+TEST_PACKAGES=(zip unzip util-linux libarchive-tools p7zip-full desktop-file-utils appstream
+               shared-mime-info libglib2.0-bin bubblewrap python3 locales xvfb openbox x11-utils)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# CPack's Debian generator finds the programs with file(1) and their dependencies with
+# dpkg-shlibdeps.
+PACKAGE_PACKAGES=(dpkg-dev file)
 
 ensure_packages() {
   local missing=()
@@ -93,8 +101,13 @@ case "${1:-}" in
         -artifact_prefix="build-fuzz/artifacts-$name/" "build-fuzz/corpus-$name" "tests/fuzz/corpus/$name"
     done
     ;;
+  package)
+    ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    build build-package -DJIB_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+    (cd build-package && cpack -G DEB)
+    ;;
   *)
-    sed -n '2,10p' "$0"
+    sed -n '2,11p' "$0"
     exit 2
     ;;
 esac
