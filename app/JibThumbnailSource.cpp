@@ -2,12 +2,12 @@
 
 #include "thumbs/ThumbnailLoader.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-
 #include <chrono>
 #include <cstring>
 #include <functional>
+
+#include <QCoreApplication>
+#include <QEvent>
 
 namespace {
 
@@ -41,8 +41,8 @@ public:
 
 std::size_t TFbThumbnailKeyHash::operator()(const TFbThumbnailKey& key) const {
     std::size_t h = std::hash<std::string>()(key.Path);
-    for (const std::uint64_t part : {static_cast<std::uint64_t>(key.MTimeSec),
-                                     std::uint64_t{key.MTimeNsec}, key.Size})
+    for (const std::uint64_t part :
+         {static_cast<std::uint64_t>(key.MTimeSec), std::uint64_t{key.MTimeNsec}, key.Size})
         h ^= std::hash<std::uint64_t>()(part) + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
     return h;
 }

@@ -20,10 +20,10 @@
 #include "thumbs/ThumbnailLoader.h"
 
 #include <algorithm>
-#include <ctime>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -90,7 +90,7 @@ public:
         std::error_code ec;
         const fs::path path = fs::path(FPath) / "thumbnails" / folder;
         return fs::exists(path) ? static_cast<int>(std::distance(fs::directory_iterator(path, ec),
-                                                                  fs::directory_iterator()))
+                                                                 fs::directory_iterator()))
                                 : 0;
     }
 
@@ -157,7 +157,8 @@ public:
         FTimer.setInterval(kProbeMs);
         QObject::connect(&FTimer, &QTimer::timeout, [this] {
             const auto now = Clock::now();
-            FLongest = std::max(FLongest, std::chrono::duration<double, std::milli>(now - FLast).count());
+            FLongest =
+                std::max(FLongest, std::chrono::duration<double, std::milli>(now - FLast).count());
             FLast = now;
         });
     }
@@ -234,8 +235,8 @@ public:
     }
     void ScrollPage() {
         QScrollBar* bar = FList.verticalScrollBar();
-        bar->setValue(bar->value() + bar->pageStep() > bar->maximum() ? 0
-                                                                      : bar->value() + bar->pageStep());
+        bar->setValue(
+            bar->value() + bar->pageStep() > bar->maximum() ? 0 : bar->value() + bar->pageStep());
     }
 
 private:
@@ -352,9 +353,7 @@ double ScrollingGap(bool thumbnails, double forMs, double& eventMs, unsigned thr
     probe.Start();
     gApp->ResetLongest();
     const auto start = Clock::now();
-    RunUntil([&] {
-        return thumbnails ? viewer.Source()->Idle() : MsSince(start) >= forMs;
-    });
+    RunUntil([&] { return thumbnails ? viewer.Source()->Idle() : MsSince(start) >= forMs; });
     eventMs = gApp->LongestMs();
     if (thumbnails && threads == 0) {
         gFigures.EventWhat = gApp->LongestWhat();
@@ -453,10 +452,20 @@ void BM_Memory10000Details(benchmark::State& state) {
 
 BENCHMARK(BM_DetailsFirstScreen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 // Argument: the workers (0: as the viewer sizes its pool, one per core).
-BENCHMARK(BM_ColdFolderAllCached)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(BM_ColdFolderAllCached)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(2);
 BENCHMARK(BM_ThumbnailerOneByOne)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_WarmFirstScreen)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
-BENCHMARK(BM_GapWithThumbnails)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(BM_GapWithThumbnails)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(2);
 BENCHMARK(BM_GapIconsOnly)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 BENCHMARK(BM_Memory10000Thumbnails)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_Memory10000Details)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
@@ -475,9 +484,11 @@ void PrintSummary(const TRatioReporter::TTimes& times) {
                 "Details view %.0f ms\n",
                 f.WarmFirstScreenMs, f.WarmArchivesOpened, f.DetailsFirstScreenMs);
     std::printf("while thumbnails stream in and the view scrolls, longest GUI-thread event %.1f ms "
-                "(%s, %.1f ms of it running), longest gap between event-loop turns %.1f ms (target at most 16 ms); "
+                "(%s, %.1f ms of it running), longest gap between event-loop turns %.1f ms (target "
+                "at most 16 ms); "
                 "icon view without thumbnails %.1f ms and %.1f ms\n",
-                f.EventMs, f.EventWhat.c_str(), f.EventCpuMs, f.GapMs, f.IconsEventMs, f.IconsGapMs);
+                f.EventMs, f.EventWhat.c_str(), f.EventCpuMs, f.GapMs, f.IconsEventMs,
+                f.IconsGapMs);
     std::printf("10,000 JIB files, after jumping through them: resident memory +%.0f MiB, "
                 "decoded thumbnails %.0f MiB (budget %zu MiB); Details view +%.0f MiB\n",
                 f.ThumbnailsMemoryMiB, f.DecodedMiB, TJibThumbnailSource::kDefaultMemoryBytes >> 20,

@@ -165,9 +165,8 @@ QPixmap SystemIconOfSize(int index, int size, int overlay) {
     if (!icon.isNull())
         icon.paint(&p, QRect(0, 0, size, size));
     if (overlay == TSystemImageList::kOverlayShared || overlay == TSystemImageList::kOverlayLink) {
-        const QIcon emblem = QIcon::fromTheme(overlay == TSystemImageList::kOverlayShared
-                                                  ? "emblem-shared"
-                                                  : "emblem-symbolic-link");
+        const QIcon emblem = QIcon::fromTheme(
+            overlay == TSystemImageList::kOverlayShared ? "emblem-shared" : "emblem-symbolic-link");
         const QPixmap badge =
             emblem.isNull() ? DrawnOverlay(overlay, size) : emblem.pixmap(size / 2, size / 2);
         p.drawPixmap(0, size - badge.height(), badge);

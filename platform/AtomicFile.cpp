@@ -60,8 +60,8 @@ int CreateTemporary(int folderFd, const std::string& target, std::string& temp) 
 
 // Writes a temporary file beside `target` and renames it over `target`; on failure the
 // temporary file is removed and errno tells the first failure.
-bool WriteAndRename(int folderFd, const std::string& target, std::string_view content,
-                    mode_t mode, bool durable) {
+bool WriteAndRename(int folderFd, const std::string& target, std::string_view content, mode_t mode,
+                    bool durable) {
     std::string temp;
     const int fd = CreateTemporary(folderFd, target, temp);
     if (fd < 0)
@@ -70,8 +70,7 @@ bool WriteAndRename(int folderFd, const std::string& target, std::string_view co
         WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && (!durable || ::fsync(fd) == 0);
     const int savedErrno = errno;
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed ||
-        ::renameat(folderFd, temp.c_str(), folderFd, target.c_str()) != 0) {
+    if (!written || !closed || ::renameat(folderFd, temp.c_str(), folderFd, target.c_str()) != 0) {
         const int err = written && closed ? errno : savedErrno;
         ::unlinkat(folderFd, temp.c_str(), 0);
         errno = err;

@@ -49,7 +49,8 @@ void DrawCaption(QPainter& painter, const QRect& rect, const QString& text) {
     int y = rect.top();
     for (std::size_t n = 0; n < spans.size(); ++n, y += metrics.lineSpacing()) {
         const bool lastShown = n + 1 == spans.size();
-        QString piece = lastShown ? text.mid(spans[n].first) : text.mid(spans[n].first, spans[n].second);
+        QString piece =
+            lastShown ? text.mid(spans[n].first) : text.mid(spans[n].first, spans[n].second);
         piece = metrics.elidedText(piece.trimmed(), Qt::ElideRight, rect.width());
         painter.drawText(QRect(rect.left(), y, rect.width(), metrics.lineSpacing()),
                          Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, piece);
@@ -128,8 +129,8 @@ void TFbCustomListView::VisibleItems(int& first, int& last) const {
         last = bottom.isValid() ? bottom.row() : ItemCount() - 1;
         return;
     }
-    IconLayout().ItemsBetween(verticalOffset(), verticalOffset() + viewport()->height() - 1,
-                              first, last);
+    IconLayout().ItemsBetween(verticalOffset(), verticalOffset() + viewport()->height() - 1, first,
+                              last);
 }
 
 QRect TFbCustomListView::visualRect(const QModelIndex& index) const {
@@ -210,7 +211,8 @@ QModelIndex TFbCustomListView::moveCursor(CursorAction action, Qt::KeyboardModif
         move = TFbIconMove::imPageDown;
         break;
     }
-    const int pageRows = std::max(1, viewport()->height() / std::max(IconLayout().Cell().height(), 1));
+    const int pageRows =
+        std::max(1, viewport()->height() / std::max(IconLayout().Cell().height(), 1));
     const int to = IconLayout().Step(current.row(), move, pageRows);
     return to >= 0 ? FModel->index(to, 0) : current;
 }
@@ -343,8 +345,9 @@ QRect TFbCustomListView::BandRect() const {
 
 QRect TFbCustomListView::EditorRect(const QModelIndex& index) const {
     const QRect caption = IconLayout().CaptionRect(index.row()).translated(0, -verticalOffset());
-    return QRect(caption.left(), caption.top(), caption.width(),
-                 std::max(fontMetrics().height() + 6, caption.height() / TFbIconLayout::kCaptionLines));
+    return QRect(
+        caption.left(), caption.top(), caption.width(),
+        std::max(fontMetrics().height() + 6, caption.height() / TFbIconLayout::kCaptionLines));
 }
 
 void TFbCustomListView::PaintIcons(QPaintEvent* event) {
@@ -398,12 +401,11 @@ void TFbCustomListView::PaintIconItem(QPainter& painter, int index, bool hovered
     PaintPicture(painter, item, FIconLayout.PictureRect(index).translated(0, -verticalOffset()));
     painter.restore();
 
-    const QPalette::ColorGroup group = !isEnabled()             ? QPalette::Disabled
+    const QPalette::ColorGroup group = !isEnabled()                     ? QPalette::Disabled
                                        : isActiveWindow() || hasFocus() ? QPalette::Active
                                                                         : QPalette::Inactive;
     painter.setPen(palette().color(group, selected ? QPalette::HighlightedText : QPalette::Text));
-    const QRect caption =
-        FIconLayout.CaptionRect(index).translated(0, -verticalOffset());
+    const QRect caption = FIconLayout.CaptionRect(index).translated(0, -verticalOffset());
     // The label editor covers the caption while it is open.
     if (!(IsEditing() && modelIndex == currentIndex()))
         DrawCaption(painter, caption, QString::fromStdString(ItemCaption(item)));
@@ -411,7 +413,8 @@ void TFbCustomListView::PaintIconItem(QPainter& painter, int index, bool hovered
     if (option.state & QStyle::State_HasFocus) {
         QStyleOptionFocusRect focus;
         focus.QStyleOption::operator=(option);
-        focus.backgroundColor = palette().color(group, selected ? QPalette::Highlight : QPalette::Base);
+        focus.backgroundColor =
+            palette().color(group, selected ? QPalette::Highlight : QPalette::Base);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
 }

@@ -42,7 +42,9 @@ void TFbCustomShellList::SetThumbnailSource(TFbThumbnailSource* source) {
     }
     FThumbnails = source;
     if (FThumbnails != nullptr)
-        FThumbnails->OnArrived = [this](const std::string& path) { ThumbnailArrived(path); };
+        FThumbnails->OnArrived = [this](const std::string& path) {
+            ThumbnailArrived(path);
+        };
     StartThumbnails();
     viewport()->update();
 }

@@ -167,8 +167,8 @@ bool DecodeCached(const std::vector<std::uint8_t>& png, int size, TRgbaImage& im
         const TPreviewImage decoded(png, budget);
         if (decoded.Width() > size || decoded.Height() > size)
             return false;
-        image = Resample(decoded, {decoded.Width(), decoded.Height()},
-                         TResampleFilter::rfMitchell, [&budget] { budget.Check(); });
+        image = Resample(decoded, {decoded.Width(), decoded.Height()}, TResampleFilter::rfMitchell,
+                         [&budget] { budget.Check(); });
         return true;
     } catch (const std::exception&) {
         return false;

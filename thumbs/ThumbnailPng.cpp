@@ -96,8 +96,8 @@ std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPng
 
 bool ReadPngTexts(std::span<const std::uint8_t> png, TPngTexts& texts) {
     texts.clear();
-    if (png.size() < sizeof kSignature || !std::equal(std::begin(kSignature), std::end(kSignature),
-                                                      png.begin()))
+    if (png.size() < sizeof kSignature ||
+        !std::equal(std::begin(kSignature), std::end(kSignature), png.begin()))
         return false;
     std::size_t at = sizeof kSignature;
     while (png.size() - at >= kChunkHeaderBytes + kChunkCrcBytes) {

@@ -1,7 +1,8 @@
 // A directory change notification: one inotify descriptor watching a folder for names
-// that appear, disappear or move (and, when asked, files written), optionally with a set of folders below it that its owner
-// names (the folders a tree shows). A waiter polls Fd() for input and calls Rearm(), which
-// drains what arrived and says whether any of it is a change the filter asked for.
+// that appear, disappear or move (and, when asked, files written), optionally with a set
+// of folders below it that its owner names (the folders a tree shows). A waiter polls Fd()
+// for input and calls Rearm(), which drains what arrived and says whether any of it is a
+// change the filter asked for.
 #pragma once
 
 #include <cstdint>

@@ -14,14 +14,15 @@
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
 
+#include <filesystem>
+#include <sys/time.h>
+
 #include <QApplication>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sys/time.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -37,13 +38,13 @@ std::string Settings() {
 // Writes JIB archives (path → colour of a 64 x 48 preview) with Python's zipfile in one
 // run: a layer document, then the preview, as the editor stores them.
 void WriteJibs(const TempDir& dir, const std::vector<std::pair<std::string, QColor>>& jibs) {
-    const std::string script = dir.Write("write-jibs.py",
-                                         "import sys, zipfile\n"
-                                         "for jib, png in zip(sys.argv[1::2], sys.argv[2::2]):\n"
-                                         "    with zipfile.ZipFile(jib + '.part', 'w',\n"
-                                         "                         zipfile.ZIP_DEFLATED) as z:\n"
-                                         "        z.writestr('document.xml', '<document/>')\n"
-                                         "        z.write(png, 'preview.png')\n");
+    const std::string script =
+        dir.Write("write-jibs.py", "import sys, zipfile\n"
+                                   "for jib, png in zip(sys.argv[1::2], sys.argv[2::2]):\n"
+                                   "    with zipfile.ZipFile(jib + '.part', 'w',\n"
+                                   "                         zipfile.ZIP_DEFLATED) as z:\n"
+                                   "        z.writestr('document.xml', '<document/>')\n"
+                                   "        z.write(png, 'preview.png')\n");
     std::string command = "python3 '" + script + "'";
     for (const auto& [path, colour] : jibs) {
         const std::string png = dir.File("preview-" + colour.name().mid(1).toStdString() + ".png");
@@ -110,7 +111,8 @@ protected:
     QColor Drawn(const std::string& caption) {
         const QRect cell = List().visualRect(IndexOf(caption));
         const int half = TFbIconLayout::kPadding + List().PictureSize() / 2;
-        return List().viewport()->grab().toImage().pixelColor(cell.left() + half, cell.top() + half);
+        return List().viewport()->grab().toImage().pixelColor(cell.left() + half,
+                                                              cell.top() + half);
     }
     bool DrawnAs(const std::string& caption, QColor colour) {
         return QTest::qWaitFor([&] { return Drawn(caption) == colour; }, kWaitMs);
@@ -233,11 +235,14 @@ TEST_F(ThumbnailViewTest, AJibChangedOnDiskGetsItsNewThumbnail) {
         SetMTime(FFiles.File("Art.jib"), mtime);
         EXPECT_TRUE(DrawnAs("Art.jib", change.Colour));
         // The cache has the new one, for the file as it is now.
-        const std::string entry = FHome.Home() + "/.cache/thumbnails/normal/" +
-                                  thumbs::TThumbnailCache::FileNameOf(
-                                      thumbs::FileUriOf(FFiles.File("Art.jib")));
+        const std::string entry =
+            FHome.Home() + "/.cache/thumbnails/normal/" +
+            thumbs::TThumbnailCache::FileNameOf(thumbs::FileUriOf(FFiles.File("Art.jib")));
         ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QImage(QString::fromStdString(entry)).text("Thumb::MTime") == QString::number(mtime); },
+            [&] {
+                return QImage(QString::fromStdString(entry)).text("Thumb::MTime") ==
+                       QString::number(mtime);
+            },
             kWaitMs));
         EXPECT_EQ(QImage(QString::fromStdString(entry)).pixelColor(32, 24), change.Colour);
     }

@@ -79,7 +79,8 @@ TEST(ChangeNotification, ContentWritesAndNewTimesCountWhenAskedFor) {
     TempDir dir;
     const std::string file = dir.Write("a.jib", "x");
     const std::string folder = dir.MakeDir("sub");
-    auto handle = TChangeNotification::Create(dir.Path(), 0x3 | FILE_NOTIFY_CHANGE_LAST_WRITE, false);
+    auto handle =
+        TChangeNotification::Create(dir.Path(), 0x3 | FILE_NOTIFY_CHANGE_LAST_WRITE, false);
     ASSERT_TRUE(handle);
     dir.Write("a.jib", "rewritten in place");
     EXPECT_EQ(WaitAndRearm(*handle), TRearm::Changed);

@@ -138,7 +138,10 @@ TEST_F(FbShellListIconsTest, TheGridReflowsWithTheWidthAndKeysMoveThroughIt) {
         {Qt::Key_Left, {}, "f8.jib", {"f8.jib"}},
         {Qt::Key_Left, Qt::ShiftModifier, "f7.jib", {"f7.jib", "f8.jib"}},
         // Shift extends in reading order, as in the report view, not as a rectangle.
-        {Qt::Key_Up, Qt::ShiftModifier, "f4.jib", {"f4.jib", "f5.jib", "f6.jib", "f7.jib", "f8.jib"}},
+        {Qt::Key_Up,
+         Qt::ShiftModifier,
+         "f4.jib",
+         {"f4.jib", "f5.jib", "f6.jib", "f7.jib", "f8.jib"}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(QKeySequence(step.Key | step.Modifiers).toString().toStdString());
@@ -176,8 +179,8 @@ TEST_F(FbShellListIconsTest, ClicksBandsRenamingOpeningAndDropsWorkOnTheGrid) {
     for (const QPoint to : {empty - QPoint(20, 40), RectOf(list, "f7.jib").center()})
         QTest::mouseMove(list.viewport(), to);
     QMouseEvent move(QEvent::MouseMove, RectOf(list, "f7.jib").center(),
-                     list.viewport()->mapToGlobal(RectOf(list, "f7.jib").center()),
-                     Qt::NoButton, Qt::LeftButton, {});
+                     list.viewport()->mapToGlobal(RectOf(list, "f7.jib").center()), Qt::NoButton,
+                     Qt::LeftButton, {});
     QCoreApplication::sendEvent(list.viewport(), &move);
     QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, RectOf(list, "f7.jib").center());
     EXPECT_EQ(SelectedCaptions(list), (std::vector<std::string>{"f7.jib", "f8.jib"}));

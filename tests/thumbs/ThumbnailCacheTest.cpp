@@ -3,22 +3,23 @@
 // pixels as Qt reads them, permissions, whole-file replacement, what makes an entry out of
 // date, the failure folder, and the links and foreign files it must not follow or trust.
 // Every cache here lies in a temporary folder; the user's own is never touched.
+#include "thumbs/ThumbnailCache.h"
+
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "tests/thumbs/ThumbsTestSupport.h"
 #include "thumbs/FileUri.h"
 #include "thumbs/Md5.h"
-#include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailPng.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <sstream>
-#include <filesystem>
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -114,13 +115,18 @@ TEST(ThumbnailCacheNames, UrisAsGioWritesThemAndMd5AsMd5sumComputesIt) {
     EXPECT_EQ(TThumbnailCache::FileNameOf("file:///home/jens/photos/me.png"),
               "c6ee772d9e49320e97ec29a7eb5b1697.png");
     EXPECT_EQ(Md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
-    EXPECT_EQ(Md5Hex(std::string(1000, 'a')), Output("head -c 1000 /dev/zero | tr '\\0' a | md5sum | cut -c1-32"));
+    EXPECT_EQ(Md5Hex(std::string(1000, 'a')),
+              Output("head -c 1000 /dev/zero | tr '\\0' a | md5sum | cut -c1-32"));
     if (!HaveTool("gio"))
         GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
     TempDir dir;
-    const std::vector<std::string> names = {
-        "plain.jib", "with space.jib", "x!$&'()*+,-.:=@_~.jib", "q\"#%;<>?[\\]^`{|}.jib",
-        "caf\xC3\xA9.jib", "bad\xFF\x01.jib", "\xE6\x97\xA5\xE6\x9C\xAC.jib"};
+    const std::vector<std::string> names = {"plain.jib",
+                                            "with space.jib",
+                                            "x!$&'()*+,-.:=@_~.jib",
+                                            "q\"#%;<>?[\\]^`{|}.jib",
+                                            "caf\xC3\xA9.jib",
+                                            "bad\xFF\x01.jib",
+                                            "\xE6\x97\xA5\xE6\x9C\xAC.jib"};
     for (const std::string& name : names)
         dir.Write("sub dir/" + name, "");
     std::set<std::string> listed;
@@ -170,9 +176,13 @@ TEST_F(ThumbnailCacheTest, AStoredThumbnailIsAPrivatePngWithPlainTextsThatQtRead
         EXPECT_EQ(ModeOf(FRoot), 0700u);
         // Uncompressed text before the image data: file managers read only tEXt.
         const std::vector<std::string> chunks = ChunkList(png);
-        const std::vector<std::string> expected = {
-            "IHDR", "tEXt:Thumb::URI", "tEXt:Thumb::MTime", "tEXt:Thumb::Size",
-            "tEXt:Thumb::Image::Width", "tEXt:Thumb::Image::Height", "tEXt:Software"};
+        const std::vector<std::string> expected = {"IHDR",
+                                                   "tEXt:Thumb::URI",
+                                                   "tEXt:Thumb::MTime",
+                                                   "tEXt:Thumb::Size",
+                                                   "tEXt:Thumb::Image::Width",
+                                                   "tEXt:Thumb::Image::Height",
+                                                   "tEXt:Software"};
         ASSERT_GE(chunks.size(), expected.size() + 2);
         EXPECT_EQ(std::vector<std::string>(chunks.begin(), chunks.begin() + expected.size()),
                   expected);
@@ -181,7 +191,8 @@ TEST_F(ThumbnailCacheTest, AStoredThumbnailIsAPrivatePngWithPlainTextsThatQtRead
         QImage read;
         ASSERT_TRUE(read.loadFromData(reinterpret_cast<const uchar*>(png.data()),
                                       static_cast<int>(png.size()), "PNG"));
-        EXPECT_EQ(read.text("Thumb::URI").toStdString(), "file://" + FDir.Path() + "/art/My%20Project%20%231.jib");
+        EXPECT_EQ(read.text("Thumb::URI").toStdString(),
+                  "file://" + FDir.Path() + "/art/My%20Project%20%231.jib");
         EXPECT_EQ(read.text("Thumb::MTime"), "1700000000");
         EXPECT_EQ(read.text("Thumb::Size").toStdString(), std::to_string(fs::file_size(FJib)));
         EXPECT_EQ(read.text("Thumb::Image::Width"), "161");
@@ -206,7 +217,10 @@ TEST_F(ThumbnailCacheTest, AnEntryIsGoodOnlyForTheFileAsItWas) {
         const char* Label;
         std::function<void()> Change;
     } cases[] = {
-        {"touched", [&] { SetMTime(FJib, 1'700'000'001); }},
+        {"touched",
+         [&] {
+             SetMTime(FJib, 1'700'000'001);
+         }},
         {"grown, same time",
          [&] {
              std::ofstream(FJib, std::ios::app) << "more";
@@ -299,7 +313,8 @@ TEST_F(ThumbnailCacheTest, AFailureIsRecordedInTheProgramsOwnFolderUntilTheFileC
 TEST_F(ThumbnailCacheTest, PlantedLinksAreNeitherFollowedNorWrittenThrough) {
     StoreMade();
     const std::string good = ReadAll(Entry());
-    const std::string decoy = FDir.Write("elsewhere/large/" + fs::path(Entry()).filename().string(), good);
+    const std::string decoy =
+        FDir.Write("elsewhere/large/" + fs::path(Entry()).filename().string(), good);
     const std::string decoyFolder = FDir.File("elsewhere/large");
     struct {
         const char* Label;

@@ -1,10 +1,11 @@
 // The loader's pool: files to show come first and in order, with their images; the rest of
 // the folder is cached afterwards; starting over drops what was queued for the old folder;
 // a warm cache answers without opening the archive; failures are remembered.
+#include "thumbs/ThumbnailLoader.h"
+
 #include "tests/common/TempDir.h"
 #include "tests/thumbs/ThumbsTestSupport.h"
 #include "thumbs/FileUri.h"
-#include "thumbs/ThumbnailLoader.h"
 
 #include <chrono>
 #include <condition_variable>
