@@ -244,13 +244,14 @@ private:
     QRect EditorRect(const QModelIndex& index) const;
     QRect BandRect() const;
 
+    // First: the frame's set-up below already sends the view events that ask for it.
+    TViewStyle FViewStyle = vsReport;
     TFbFrame FFrame;
     TFbListModel* FModel;
     TFbSortHeader* FHeader;
     bool FReadOnly = false;
     bool FHideSelection = true;
     bool FDestroying = false;
-    TViewStyle FViewStyle = vsReport;
     int FPictureSize = 256;
     // Kept up to date by ArrangeIcons: an item count or width it has not seen yet is laid
     // out afresh when asked (items come and go before the view lays them out).
