@@ -22,12 +22,28 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-// The file as lines without their line ends; CR LF files written by other tools read the
-// same as LF files.
-std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+// The first kMaxProfileSize bytes of the file, without a line the limit cuts.
+std::optional<std::string> ReadBoundedText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
+    std::string text(kMaxProfileSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxProfileSize) {
+        const std::size_t lastEnd = text.find_last_of('\n', kMaxProfileSize - 1);
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    return text;
+}
+
+// The file as lines without their line ends; CR LF files written by other tools read the
+// same as LF files.
+std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+    std::optional<std::string> text = ReadBoundedText(path);
+    if (!text)
+        return std::nullopt;
+    std::istringstream in(std::move(*text));
     std::vector<std::string> lines;
     std::string line;
     while (std::getline(in, line)) {
@@ -135,6 +151,7 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                 found = StripQuotes(SplitKeyLine((*lines)[*at])->value);
         }
     }
+    found = found.substr(0, found.find('\0'));
     const std::size_t room = bufferSize == 0 ? 0 : bufferSize - 1;
     return std::string(found.substr(0, room));
 }
