@@ -79,8 +79,10 @@ void TThumbnailLoader::Prefer(const std::vector<std::string>& paths) {
         FFirst.clear();
         for (const std::string& path : paths) {
             bool running = false;
+            // A job that has told its outcome already (made for the cache alone) cannot
+            // show it any more: the file is queued again, and answered from the cache.
             for (const auto& job : FRunning)
-                if (job->Generation == FGeneration && job->Path == path) {
+                if (job->Generation == FGeneration && job->Path == path && !job->Delivered) {
                     job->Shown = true;
                     running = true;
                 }
@@ -122,9 +124,10 @@ int TThumbnailLoader::Size() const {
     return FSize;
 }
 
-bool TThumbnailLoader::RunningLocked(const std::string& path) const {
+bool TThumbnailLoader::RunningLocked(const std::string& path, bool toDeliver) const {
     return std::any_of(FRunning.begin(), FRunning.end(), [&](const auto& job) {
-        return job->Generation == FGeneration && job->Path == path;
+        return job->Generation == FGeneration && job->Path == path &&
+               !(toDeliver && job->Delivered);
     });
 }
 
@@ -158,14 +161,14 @@ TThumbnailLoader::TJob TThumbnailLoader::TakeJobLocked() {
     while (!FFirst.empty()) {
         std::string path = std::move(FFirst.front());
         FFirst.pop_front();
-        if (!RunningLocked(path)) {
+        if (!RunningLocked(path, true)) {
             start(std::move(path), true);
             return job;
         }
     }
     while (FNextBackground < FBackground.size()) {
         const std::string& path = FBackground[FNextBackground++];
-        if (!FDone.contains(path) && !RunningLocked(path)) {
+        if (!FDone.contains(path) && !RunningLocked(path, false)) {
             start(path, false);
             return job;
         }
@@ -199,21 +202,25 @@ void TThumbnailLoader::Work(unsigned index) {
     }
 }
 
-void TThumbnailLoader::DeliverIfShown(TRunning& running, TLoadedThumbnail& result, bool last) {
+bool TThumbnailLoader::DeliverIfShown(TRunning& running, TLoadedThumbnail& result, bool last,
+                                      bool imageless) {
     bool shown = false;
     {
         std::lock_guard lock(FMutex);
         if (running.Delivered)
-            return;
+            return true;
         shown = running.Shown;
         if (!shown && !last)
-            return;
+            return true;
+        if (shown && imageless)
+            return false;
         running.Delivered = true;
     }
     result.Shown = shown;
     if (!shown)
         result.Image = {};
     FDeliver(std::move(result));
+    return true;
 }
 
 void TThumbnailLoader::Run(const TJob& job) {
@@ -235,20 +242,26 @@ void TThumbnailLoader::Run(const TJob& job) {
     TFileStamp stamp;
     if (!StampOf(path, stamp)) {
         TLoadedThumbnail result = outcome(TThumbnailFailure::tfUnreadable, {});
-        return DeliverIfShown(running, result, true);
+        DeliverIfShown(running, result, true);
+        return;
     }
     // A file only made for the cache has its cached texts checked, not its pixels decoded.
+    // Asked to be shown meanwhile, it is looked up again for its pixels.
+    bool withImage = shownNow();
     TRgbaImage image;
-    TCacheState state = FCache.Find(path, stamp, job.Size, shownNow() ? &image : nullptr);
-    if (state == TCacheState::csThumbnail && image.Empty() && shownNow())
-        state = FCache.Find(path, stamp, job.Size, &image); // it became one to show meanwhile
-    if (state != TCacheState::csMissing) {
+    TCacheState state = FCache.Find(path, stamp, job.Size, withImage ? &image : nullptr);
+    while (state != TCacheState::csMissing) {
+        const bool imageless = state == TCacheState::csThumbnail && !withImage;
         TLoadedThumbnail result =
             outcome(state == TCacheState::csFailed ? TThumbnailFailure::tfNoThumbnail
                                                    : TThumbnailFailure::tfNone,
                     std::move(image));
         result.FromCache = true;
-        return DeliverIfShown(running, result, true);
+        if (DeliverIfShown(running, result, true, imageless))
+            return;
+        withImage = true;
+        image = {};
+        state = FCache.Find(path, stamp, job.Size, &image);
     }
 
     TThumbnailRequest request;

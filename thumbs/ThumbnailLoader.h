@@ -95,11 +95,16 @@ private:
     void Work(unsigned index);
     bool ParkedLocked(unsigned index) const;
     bool HasWorkLocked() const;
-    bool RunningLocked(const std::string& path) const;
+    // A job of the current generation runs for `path`; with `toDeliver`, one that has yet
+    // to tell its outcome.
+    bool RunningLocked(const std::string& path, bool toDeliver) const;
     TJob TakeJobLocked();
     void Run(const TJob& job);
-    // Delivers once, when the job is (or has become) one to show.
-    void DeliverIfShown(TRunning& running, TLoadedThumbnail& result, bool last);
+    // Delivers once, when the job is (or has become) one to show. Answers false, delivering
+    // nothing, when `result` was made without its image (`imageless`) and the job has become
+    // one to show: the caller fetches the image and tries again.
+    bool DeliverIfShown(TRunning& running, TLoadedThumbnail& result, bool last,
+                        bool imageless = false);
 
     const TThumbnailCache FCache;
     const TDelivery FDeliver;

@@ -149,6 +149,29 @@ TEST_F(ThumbnailLoaderTest, StartingOverDropsWhatWasQueuedForTheOldFolder) {
     EXPECT_TRUE(loader.Idle());
 }
 
+// The screen asks for a file just after its worker told the outcome of a cache-only run
+// (no image): it is shown all the same, not left a placeholder for good.
+TEST_F(ThumbnailLoaderTest, AFileAskedForAsItsCacheOnlyRunEndsIsShownAllTheSame) {
+    const std::vector<std::string> paths = MakeFolder("late", 1);
+    TDeliveries deliveries;
+    deliveries.Hold();
+    TThumbnailLoader loader(FCache, deliveries.Sink(), 1);
+    const std::uint64_t generation = loader.Begin(256, paths);
+    ASSERT_EQ(deliveries.WaitFor(1).size(), 1u);
+    // The worker is held inside the delivery of its cache-only outcome.
+    loader.Prefer(paths);
+    deliveries.Release();
+    const std::vector<TLoadedThumbnail> all = deliveries.WaitFor(2);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_FALSE(all[0].Shown);
+    EXPECT_TRUE(all[1].Shown);
+    EXPECT_EQ(all[1].Generation, generation);
+    EXPECT_EQ(all[1].Failure, TThumbnailFailure::tfNone);
+    EXPECT_FALSE(all[1].Image.Empty());
+    EXPECT_TRUE(all[1].FromCache);
+    ASSERT_TRUE(WaitIdle(loader));
+}
+
 TEST_F(ThumbnailLoaderTest, WhileTheUserScrollsOneWorkerLeavesItsCoreFree) {
     const std::vector<std::string> paths = MakeFolder("s", 3);
     TDeliveries deliveries;
