@@ -3,7 +3,9 @@
 //   - cold cache (a fresh $XDG_CACHE_HOME): the first screen drawn, from the folder being
 //     opened to the last visible thumbnail painted (target 300 ms), beside the same folder
 //     opened in the Details view; and all 1,000 thumbnails in the cache, beside running
-//     jibview-thumbnailer -s 256 over them one after another (target at most 0.5x);
+//     jibview-thumbnailer -s 256 over them one after another (target at most 0.5x), in
+//     wall-clock and in processor time (every thread of the viewer, every thumbnailer
+//     process), the fairer of the two on a machine shared with other work;
 //   - warm cache: the first screen (target 100 ms), with the count of archives opened
 //     (target none), beside the Details view;
 //   - the longest gap between two turns of the GUI thread's event loop while the cold
