@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <filesystem>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -59,6 +60,21 @@ inline pid_t Spawn(const std::vector<std::string>& args, const TSpawnOptions& op
     const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     return rc == 0 ? pid : -1;
+}
+
+// Starts `args` with standard input `in` and standard output `out` (-1: the benchmark's
+// own input, /dev/null for the output) and no standard error.
+inline pid_t Spawn(const std::vector<std::string>& args, int in, int out) {
+    TSpawnOptions options;
+    options.In = in;
+    options.Out = out;
+    return Spawn(args, options);
+}
+
+// jibview-thumbnailer, built beside the benchmark.
+inline std::string Thumbnailer() {
+    return (std::filesystem::canonical("/proc/self/exe").parent_path() / "jibview-thumbnailer")
+        .string();
 }
 
 // Waits for `pid`; true when it exited with 0.

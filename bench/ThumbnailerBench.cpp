@@ -51,15 +51,7 @@ bool MakeInputs() {
     if (!bench::MakeJib(BigJib(), Preview(), 50u << 20) ||
         !bench::MakeJib(SmallJib(), Preview(), 64u << 10))
         return false;
-    const fs::path folder = FolderOfJibs();
-    if (fs::exists(folder / "done"))
-        return true;
-    fs::create_directories(folder);
-    for (int i = 0; i < kFolderFiles; ++i)
-        fs::copy_file(SmallJib(), folder / ("project-" + std::to_string(i) + ".jib"),
-                      fs::copy_options::overwrite_existing);
-    std::ofstream(folder / "done") << kFolderFiles << " copies of " << SmallJib() << "\n";
-    return true;
+    return bench::MakeJibFolder(FolderOfJibs(), SmallJib(), kFolderFiles);
 }
 
 // The system's own tools, not a wrapper that may stand in front of them on the PATH.
@@ -68,9 +60,7 @@ std::string Tool(const char* name) {
     return access(system.c_str(), X_OK) == 0 ? system : name;
 }
 
-std::string Thumbnailer() {
-    return (fs::canonical("/proc/self/exe").parent_path() / "jibview-thumbnailer").string();
-}
+using bench::Thumbnailer;
 
 bool RunThumbnailer(const fs::path& jib, const fs::path& out, int size) {
     return bench::Succeeded(
