@@ -83,7 +83,7 @@ TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmJIBMain");
     setWindowTitle("Quillbrew Free JIB Viewer");
     // The application's icon is the program's (ApplyProgramIdentity) unless a test made
-    // the window alone; making it again would decode its seven PNGs once more.
+    // the window alone; one made again would decode its PNGs a second time where drawn.
     const QIcon applicationIcon = QGuiApplication::windowIcon();
     setWindowIcon(applicationIcon.isNull() ? ProgramIcon() : applicationIcon);
     setFont(TahomaPixels(11, false));

@@ -73,9 +73,9 @@ bool RunUnzipConvert(const fs::path& jib, const fs::path& out, int size) {
         return false;
     const std::string geometry = std::to_string(size) + "x" + std::to_string(size);
     const pid_t unzip =
-        bench::Spawn({Tool("unzip"), "-p", jib.string(), "preview.png"}, {.Out = pipeEnds[1]});
-    const pid_t convert = bench::Spawn({Tool("convert"), "-", "-thumbnail", geometry, out.string()},
-                                       {.In = pipeEnds[0]});
+        bench::Spawn({Tool("unzip"), "-p", jib.string(), "preview.png"}, -1, pipeEnds[1]);
+    const pid_t convert =
+        bench::Spawn({Tool("convert"), "-", "-thumbnail", geometry, out.string()}, pipeEnds[0], -1);
     close(pipeEnds[0]);
     close(pipeEnds[1]);
     const bool unzipped = bench::Succeeded(unzip);
