@@ -1,5 +1,7 @@
 #include "thumbs/FileUri.h"
 
+#include "platform/PercentCoding.h"
+
 #include <algorithm>
 
 namespace thumbs {
@@ -29,13 +31,6 @@ bool HasOtherScheme(std::string_view input) {
     return std::all_of(input.begin(), input.begin() + colon, IsSchemeChar);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = Lower(c);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
 // The characters GLib leaves as they are in a path: letters, digits and "!$&'()*+,-./:=@_~".
 bool StaysInUri(unsigned char c) {
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
@@ -47,20 +42,7 @@ bool StaysInUri(unsigned char c) {
 } // namespace
 
 std::string FileUriOf(std::string_view path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string uri = "file://";
-    uri.reserve(uri.size() + path.size() + path.size() / 4);
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (StaysInUri(c)) {
-            uri += ch;
-        } else {
-            uri += '%';
-            uri += kHex[c >> 4];
-            uri += kHex[c & 0xF];
-        }
-    }
-    return uri;
+    return "file://" + platform::PercentEncode(path, StaysInUri);
 }
 
 std::optional<std::string> LocalPathOf(std::string_view input, std::string& error) {
@@ -96,25 +78,10 @@ std::optional<std::string> LocalPathOf(std::string_view input, std::string& erro
         return std::nullopt;
     }
     std::string path;
-    path.reserve(rest.size());
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] != '%') {
-            path += rest[i];
-            continue;
-        }
-        const int high = i + 2 < rest.size() ? HexValue(rest[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(rest[i + 2]) : -1;
-        if (low < 0) {
-            error = "a percent escape in the URI is malformed";
-            return std::nullopt;
-        }
-        const char byte = static_cast<char>(high * 16 + low);
-        if (byte == '\0' || byte == '/') {
-            error = "the URI escapes a NUL or a \"/\", which no file name holds";
-            return std::nullopt;
-        }
-        path += byte;
-        i += 2;
+    if (!platform::PercentDecode(rest, path, std::string_view("\0/", 2))) {
+        error = "a percent escape in the URI is malformed, or names a NUL or a \"/\", which "
+                "no file name holds";
+        return std::nullopt;
     }
     return path;
 }

@@ -1,6 +1,7 @@
 #include "platform/shellns/Trash.h"
 
 #include "platform/MountTable.h"
+#include "platform/PercentCoding.h"
 #include "platform/shellns/UserDirs.h"
 #include "platform/shellns/Volumes.h"
 
@@ -23,16 +24,6 @@ constexpr std::streamsize kMaxInfoSize = 16384;
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '_' || c == '.' || c == '~' || c == '/';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool IsRealFolder(const std::string& path, struct stat* out = nullptr) {
@@ -130,38 +121,11 @@ std::string HomeTrashFolder() {
 }
 
 std::string PercentEncodePath(const std::string& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char ch : path) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (IsUnreserved(c)) {
-            out += ch;
-        } else {
-            out += '%';
-            out += kHex[c >> 4];
-            out += kHex[c & 0x0F];
-        }
-    }
-    return out;
+    return platform::PercentEncode(path, IsUnreserved);
 }
 
 bool PercentDecode(const std::string& text, std::string& out) {
-    out.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size())
-            return false;
-        const int hi = HexValue(text[i + 1]);
-        const int lo = HexValue(text[i + 2]);
-        if (hi < 0 || lo < 0 || (hi == 0 && lo == 0))
-            return false;
-        out += static_cast<char>((hi << 4) | lo);
-        i += 2;
-    }
-    return true;
+    return platform::PercentDecode(text, out, std::string_view("\0", 1));
 }
 
 HResult MoveToTrash(const std::string& path, std::string* trashedName) {
