@@ -226,17 +226,7 @@ TEST_F(MainFormTest, TheLastFolderIsKeptOnlyWhileItExists) {
 // gives up on it after a moment and opens the default folder, without the GUI thread ever
 // asking the volume (which would never answer).
 TEST_F(MainFormTest, ARememberedFolderOnAVolumeThatHangsDoesNotHoldTheWindow) {
-    const THungVolumeRun run =
-        RunInOwnMountNamespace("MainFormTest.ARememberedFolderOnAVolumeThatHangs*");
-    if (run.Kind == THungVolumeRun::Skipped)
-        GTEST_SKIP() << run.Output;
-    if (run.Kind == THungVolumeRun::RanThere) {
-        EXPECT_EQ(run.Status, 0) << run.Output;
-        return;
-    }
-    THungVolume volume;
-    if (!volume.Mount())
-        GTEST_SKIP() << volume.WhyNot();
+    JIB_WITH_HUNG_VOLUME(volume, "MainFormTest.ARememberedFolderOnAVolumeThatHangs*");
     IniWriteString(Settings(), "General", "LastFolder",
                    std::string(THungVolume::kMountPoint) + "/Projects/");
     auto form = Open();

@@ -5,14 +5,14 @@
 // rather than a hang of it.
 //
 // The volume is mounted in a mount namespace of the test's own, so no other program on
-// the machine ever meets it: a test first re-runs itself there,
+// the machine ever meets it: a test first re-runs itself there, and there mounts the
+// volume, by starting with
 //
-//     const THungVolumeRun run = RunInOwnMountNamespace("Suite.*");
-//     if (run.Kind == THungVolumeRun::Skipped) GTEST_SKIP() << run.Output;
-//     if (run.Kind == THungVolumeRun::RanThere) { EXPECT_EQ(run.Status, 0) << run.Output; return; }
-//     // here: in the namespace
-//     THungVolume volume;
-//     if (!volume.Mount()) GTEST_SKIP() << volume.WhyNot();
+//     JIB_WITH_HUNG_VOLUME(volume, "Suite.Test*");
+//
+// after which `volume` (a THungVolume) is mounted at THungVolume::kMountPoint; outside the
+// namespace the macro ends the test with the copy's outcome, and it skips the test where
+// such a volume cannot be made.
 #pragma once
 
 #include <string>
@@ -50,3 +50,15 @@ private:
     std::string FWhyNot;
     pid_t FServer = -1;
 };
+
+#define JIB_WITH_HUNG_VOLUME(volume, gtestFilter)                                                  \
+    const THungVolumeRun volume##Run = RunInOwnMountNamespace(gtestFilter);                        \
+    if (volume##Run.Kind == THungVolumeRun::Skipped)                                               \
+        GTEST_SKIP() << volume##Run.Output;                                                        \
+    if (volume##Run.Kind == THungVolumeRun::RanThere) {                                            \
+        EXPECT_EQ(volume##Run.Status, 0) << volume##Run.Output;                                    \
+        return;                                                                                    \
+    }                                                                                              \
+    THungVolume volume;                                                                            \
+    if (!volume.Mount())                                                                           \
+    GTEST_SKIP() << volume.WhyNot()

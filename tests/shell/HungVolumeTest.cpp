@@ -19,16 +19,7 @@ using platform::MountKind;
 using HungVolumeTest = BrowserTest;
 
 TEST_F(HungVolumeTest, NothingOnTheGuiThreadWaitsForAVolumeThatHangs) {
-    const THungVolumeRun run = RunInOwnMountNamespace("HungVolumeTest.*");
-    if (run.Kind == THungVolumeRun::Skipped)
-        GTEST_SKIP() << run.Output;
-    if (run.Kind == THungVolumeRun::RanThere) {
-        EXPECT_EQ(run.Status, 0) << run.Output;
-        return;
-    }
-    THungVolume volume;
-    if (!volume.Mount())
-        GTEST_SKIP() << volume.WhyNot();
+    JIB_WITH_HUNG_VOLUME(volume, "HungVolumeTest.*");
     const std::string mountPoint = THungVolume::kMountPoint;
 
     // The volume as a network share (watched), a disk (watched, and searched for
