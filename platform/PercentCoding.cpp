@@ -36,6 +36,8 @@ bool PercentDecode(std::string_view text, std::string& out, std::string_view ref
     out.clear();
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0')
+            return false; // no path holds one, and every C string would end there
         if (text[i] != '%') {
             out += text[i];
             continue;

@@ -14,8 +14,8 @@ namespace platform {
 std::string PercentEncode(std::string_view bytes, bool (*keep)(unsigned char));
 
 // `text` with every "%XX" escape (hex digits in either case) replaced by its byte. False
-// for a malformed escape and for one that names a byte of `refused` (a NUL, or a "/" that
-// would split a name in two).
+// for a malformed escape, for one that names a byte of `refused` (a NUL, or a "/" that
+// would split a name in two) and for a zero byte as it stands.
 bool PercentDecode(std::string_view text, std::string& out, std::string_view refused);
 
 } // namespace platform
