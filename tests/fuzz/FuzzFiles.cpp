@@ -1,0 +1,100 @@
+#include "tests/fuzz/FuzzFiles.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace fuzz {
+namespace {
+
+class TScratch {
+public:
+    TScratch() {
+        std::error_code ec;
+        const bool shm = access("/dev/shm", W_OK | X_OK) == 0 && fs::is_directory("/dev/shm", ec);
+        std::string pattern = (shm ? fs::path("/dev/shm") : fs::temp_directory_path()) /
+                              "jibfuzz-XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("fuzz scratch folder");
+            std::abort();
+        }
+        FPath = pattern + "/";
+    }
+    ~TScratch() {
+        std::error_code ec;
+        fs::remove_all(FPath, ec);
+    }
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
+} // namespace
+
+const std::string& ScratchFolder() {
+    static const TScratch scratch;
+    return scratch.Path();
+}
+
+void EmptyFolder(const std::string& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        fs::remove_all(it->path(), ec);
+}
+
+void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr || (size > 0 && std::fwrite(data, 1, size, f) != size) ||
+        std::fclose(f) != 0) {
+        std::perror(path.c_str());
+        std::abort();
+    }
+}
+
+void SandboxHome() {
+    static const bool done = [] {
+        const std::string home = ScratchFolder() + "home";
+        fs::create_directories(home + "/.config");
+        fs::create_directories(home + "/.local/share");
+        fs::create_directories(home + "/.cache");
+        setenv("HOME", home.c_str(), 1);
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_CACHE_HOME");
+        return true;
+    }();
+    (void)done;
+}
+
+TMemoryFile::TMemoryFile(const char* name) {
+    FFd = memfd_create(name, MFD_CLOEXEC);
+    if (FFd < 0) {
+        std::perror("memfd_create");
+        std::abort();
+    }
+    FPath = "/proc/self/fd/" + std::to_string(FFd);
+}
+
+TMemoryFile::~TMemoryFile() {
+    close(FFd);
+}
+
+void TMemoryFile::Assign(const std::uint8_t* data, std::size_t size) {
+    if (ftruncate(FFd, 0) != 0)
+        std::abort();
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pwrite(FFd, data + done, size - done, static_cast<off_t>(done));
+        if (n <= 0)
+            std::abort();
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+} // namespace fuzz
