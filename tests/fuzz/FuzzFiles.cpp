@@ -17,8 +17,8 @@ public:
     TScratch() {
         std::error_code ec;
         const bool shm = access("/dev/shm", W_OK | X_OK) == 0 && fs::is_directory("/dev/shm", ec);
-        std::string pattern = (shm ? fs::path("/dev/shm") : fs::temp_directory_path()) /
-                              "jibfuzz-XXXXXX";
+        std::string pattern =
+            (shm ? fs::path("/dev/shm") : fs::temp_directory_path()) / "jibfuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) {
             std::perror("fuzz scratch folder");
             std::abort();
@@ -70,6 +70,38 @@ void SandboxHome() {
         return true;
     }();
     (void)done;
+}
+
+TTargetFolder::TTargetFolder() : FPath(ScratchFolder() + "a/b/out") {
+    fs::create_directories(FPath);
+}
+
+namespace {
+
+// Whether `path` is `folder` or lies below it.
+bool IsWithin(const std::string& path, const std::string& folder) {
+    return path.rfind(folder, 0) == 0 &&
+           (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+} // namespace
+
+void TTargetFolder::CheckContained() const {
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(ScratchFolder(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const fs::path& path = it->path();
+        const bool inside = IsWithin(path.native(), FPath);
+        const bool onTheWay = IsWithin(FPath, path.native());
+        if (!inside && !onTheWay) {
+            std::fprintf(stderr, "written outside the target folder: %s\n", path.c_str());
+            std::abort();
+        }
+        if (inside && it->is_symlink(ec)) {
+            std::fprintf(stderr, "link created: %s\n", path.c_str());
+            std::abort();
+        }
+    }
 }
 
 TMemoryFile::TMemoryFile(const char* name) {

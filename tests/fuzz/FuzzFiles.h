@@ -28,6 +28,23 @@ void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size
 // shell namespace neither read nor change the home of whoever runs them. Once per run.
 void SandboxHome();
 
+// The folder the engine's harnesses extract into, three levels below the scratch folder,
+// so that a name climbing out of it ("../", "../../x") still lands where CheckContained()
+// looks. The scratch folder must hold nothing else.
+class TTargetFolder {
+public:
+    TTargetFolder();
+    const std::string& Path() const { return FPath; }
+    // Removes what a run wrote.
+    void Empty() const { EmptyFolder(FPath); }
+    // Aborts when anything exists in the scratch folder outside the target, or when a
+    // symbolic link exists inside it: the two promises an extraction keeps for any archive.
+    void CheckContained() const;
+
+private:
+    std::string FPath;
+};
+
 // A file that lives in memory (memfd_create) and has a name code can open: Path() is
 // "/proc/self/fd/<n>", opened afresh by every open() of it. Assign() replaces the content.
 class TMemoryFile {

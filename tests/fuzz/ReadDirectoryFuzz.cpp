@@ -56,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     zip.SetUseDirOnlyEntries((options & 2) != 0);
     zip.SetCodePage((options & 4) != 0 ? cpOEM : cpAuto);
     std::size_t names = 0;
-    zip.OnNewName = [&](TZipExtractor*, int, const ZipDirEntry& e) { names += e.FileName.size(); };
+    zip.OnNewName = [&](TZipExtractor*, int, const ZipDirEntry& e) {
+        names += e.FileName.size();
+    };
     zip.SetZipFileName(StandIn());
     for (int i = 0; i < zip.EntryCount(); ++i)
         names += zip.Entries(i).FileComment.size() + zip.Entries(i).ExtraField.size();
