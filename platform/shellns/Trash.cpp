@@ -160,6 +160,8 @@ std::string PercentEncodePath(const std::string& path) {
 bool PercentDecode(const std::string& text, std::string& out) {
     out.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\0')
+            return false; // no path holds one, and every C string would end there
         if (text[i] != '%') {
             out += text[i];
             continue;

@@ -41,7 +41,7 @@ void ParseTrashInfo(std::string_view text, TrashEntry& entry);
 
 // Percent-encoding of a path as the .trashinfo "Path=" key and file: URIs write it
 // (everything but unreserved characters and "/"), and its inverse. Decoding fails on a
-// malformed escape or an encoded zero byte.
+// malformed escape or a zero byte, encoded or not.
 std::string PercentEncodePath(const std::string& path);
 bool PercentDecode(const std::string& text, std::string& out);
 

@@ -39,6 +39,7 @@ TEST(TrashInfo, RecordsFromOtherProgramsReadWhatTheyCanAndNothingHalfDecoded) {
         {"Path=/home/u/a%ZZb.jib\nDeletionDate=yesterday\n", "", 0},
         {"Path=/home/u/a%2", "", 0},
         {"Path=/x%00y\n", "", 0},
+        {std::string("Path=/x\0y\n", 11), "", 0},
         {"Path=/home/u/caf%E9.jib", "/home/u/caf\xE9.jib", 0},
         {"path=/lower/case/key\nDeletionDate=", "", 0},
         {padding + "\nPath=/past/the/limit\n", "", 0},
