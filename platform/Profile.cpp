@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/TextCase.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <optional>
@@ -22,20 +23,29 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-// The file as lines without their line ends; CR LF files written by other tools read the
-// same as LF files.
+// The lines of settings text without their line ends; CR LF files written by other tools
+// read the same as LF files.
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
+// The file as lines; nothing when it cannot be read.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-    }
-    return lines;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return SplitLines(text.str());
 }
 
 // "[Name]" gives Name; any other line gives nothing.
@@ -121,22 +131,32 @@ bool IsStorableName(std::string_view name) {
            name.find_first_of("=[]") == std::string_view::npos;
 }
 
+std::string ValueIn(const std::vector<std::string>& lines, std::string_view section,
+                    std::string_view key, std::string_view defaultValue, std::size_t bufferSize) {
+    std::string_view found = defaultValue;
+    const auto span = FindSection(lines, section);
+    if (span.header != std::string::npos) {
+        if (const auto at = FindKey(lines, span, key))
+            found = StripQuotes(SplitKeyLine(lines[*at])->value);
+    }
+    const std::size_t room = bufferSize == 0 ? 0 : bufferSize - 1;
+    return std::string(found.substr(0, room));
+}
+
 } // namespace
 
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue,
                               std::size_t bufferSize) {
-    std::string_view found = defaultValue;
-    std::optional<std::vector<std::string>> lines = ReadLines(path);
-    if (lines) {
-        const auto span = FindSection(*lines, section);
-        if (span.header != std::string::npos) {
-            if (const auto at = FindKey(*lines, span, key))
-                found = StripQuotes(SplitKeyLine((*lines)[*at])->value);
-        }
-    }
-    const std::size_t room = bufferSize == 0 ? 0 : bufferSize - 1;
-    return std::string(found.substr(0, room));
+    const auto lines = ReadLines(path);
+    return ValueIn(lines.value_or(std::vector<std::string>{}), section, key, defaultValue,
+                   bufferSize);
+}
+
+std::string ReadProfileStringFromText(std::string_view text, std::string_view section,
+                                      std::string_view key, std::string_view defaultValue,
+                                      std::size_t bufferSize) {
+    return ValueIn(SplitLines(text), section, key, defaultValue, bufferSize);
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
@@ -197,6 +217,10 @@ bool DeleteProfileSection(const std::string& path, std::string_view section) {
 bool ProfileSectionExists(const std::string& path, std::string_view section) {
     const auto lines = ReadLines(path);
     return lines && FindSection(*lines, section).header != std::string::npos;
+}
+
+bool ProfileTextHasSection(std::string_view text, std::string_view section) {
+    return FindSection(SplitLines(text), section).header != std::string::npos;
 }
 
 } // namespace platform

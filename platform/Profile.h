@@ -23,6 +23,11 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue,
                               std::size_t bufferSize = kDefaultProfileBufferSize);
 
+// The same read over the whole text of a settings file already in memory.
+std::string ReadProfileStringFromText(std::string_view text, std::string_view section,
+                                      std::string_view key, std::string_view defaultValue,
+                                      std::size_t bufferSize = kDefaultProfileBufferSize);
+
 // Sets `key` in `section` to `value`, creating the file and the section when missing.
 // Answers false when the file cannot be written (read-only file or folder, bad path, a
 // value or name that would break the line structure); errno then says why.
@@ -35,5 +40,7 @@ bool DeleteProfileSection(const std::string& path, std::string_view section);
 
 // True when `path` names a file that exists and holds the given section (any case).
 bool ProfileSectionExists(const std::string& path, std::string_view section);
+// The same for the whole text of a settings file already in memory.
+bool ProfileTextHasSection(std::string_view text, std::string_view section);
 
 } // namespace platform

@@ -1,9 +1,10 @@
 #include "platform/Profile.h"
+
 #include "tests/common/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+
+#include <gtest/gtest.h>
 
 using platform::ReadProfileString;
 using platform::WriteProfileString;
@@ -21,9 +22,28 @@ TEST(Profile, MissingFileSectionOrKeyGiveTheDefaultAndCreateNothing) {
 
 TEST(Profile, NamesCompareWithoutCaseAndValuesLoseSurroundingBlanksAndQuotes) {
     TempDir dir;
-    const std::string ini = dir.Write("a.ini", "[general]\r\n  mainsplit = 31 \r\nQuoted=\" x \"\r\n");
+    const std::string ini =
+        dir.Write("a.ini", "[general]\r\n  mainsplit = 31 \r\nQuoted=\" x \"\r\n");
     EXPECT_EQ(ReadProfileString(ini, "GENERAL", "MainSplit", ""), "31");
     EXPECT_EQ(ReadProfileString(ini, "General", "quoted", ""), " x ");
+}
+
+TEST(Profile, TextInMemoryReadsAsTheSameFileDoes) {
+    TempDir dir;
+    const std::string text = "top=1\n[General]\r\nMainSplit = 31\n[general]\nMainSplit=2\n"
+                             "[Other\nkey=3\n[Other]\nKey='q'\n\n[Empty]";
+    const std::string ini = dir.Write("a.ini", text);
+    const std::pair<const char*, const char*> keys[] = {
+        {"General", "MainSplit"}, {"Other", "key"}, {"other", "KEY"}, {"Empty", "x"}, {"", "top"}};
+    for (const auto& [section, key] : keys) {
+        EXPECT_EQ(platform::ReadProfileStringFromText(text, section, key, "d", 2),
+                  ReadProfileString(ini, section, key, "d", 2));
+        EXPECT_EQ(platform::ReadProfileStringFromText(text, section, key, "d"),
+                  ReadProfileString(ini, section, key, "d"))
+            << section << " " << key;
+        EXPECT_EQ(platform::ProfileTextHasSection(text, section),
+                  platform::ProfileSectionExists(ini, section));
+    }
 }
 
 TEST(Profile, LongValuesComeBackCutToTheBuffer) {
