@@ -4,7 +4,7 @@
 // must name the same folder again when its own path is parsed.
 #include "platform/shellns/DesktopEntry.h"
 #include "shell/ItemLists.h"
-#include "tests/fuzz/FuzzFiles.h"
+#include "tests/fuzz/FuzzNamespace.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -24,7 +24,7 @@ void Fail(const char* what, const std::string& url) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SandboxHome();
+    fuzz::UseStandInSystem();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     for (const char* key : {"Type", "URL", "Name", "Icon"}) {
         if (sh::DesktopEntryValue(text, key).find('\n') != std::string::npos)

@@ -4,7 +4,7 @@
 // same lists; then the effects the drop would allow are asked for as a drop over a
 // folder asks for them (binding the parent list, asking the items' attributes).
 #include "shell/FbShellDragData.h"
-#include "tests/fuzz/FuzzFiles.h"
+#include "tests/fuzz/FuzzNamespace.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -32,7 +32,7 @@ bool SameList(PCItemIDList a, PCItemIDList b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SandboxHome();
+    fuzz::UseStandInSystem();
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     TFbIdListArrayContent content;

@@ -1,9 +1,12 @@
 // Fuzzes the settings file: JibSettings.ini is text the user may edit and other programs
-// may have written, so the reader takes any bytes. The input is the file (on tmpfs). The
-// program's own reads run first; then a key of a section the file names is written, which
-// must read back as written and leave the program's other values alone, and a key of a
-// new section is added the same way.
+// may have written, so the reader takes any bytes. The input is the file. The program's
+// own reads run over it (from memory, and one through the file as the main window reads
+// it); then a key of the first section the file names is written (of a new section when
+// it names none), which must read back as written and leave the program's other values
+// alone. Writes replace the file, so they go through one on tmpfs. (Deleting keys and
+// sections takes the same roads as writing; the profile's tests cover it.)
 #include "platform/Profile.h"
+#include "platform/StrToInt.h"
 #include "platform/TextCase.h"
 #include "tests/fuzz/FuzzFiles.h"
 #include "util/plkIni.h"
@@ -20,7 +23,8 @@ namespace {
 constexpr std::string_view kBlanks = " \t";
 constexpr const char* kGeneral = "General";
 constexpr std::array kGeneralKeys = {"LastFolder", "MainSplit", "BrowserSplit"};
-constexpr std::array kPlacementKeys = {"Left", "Top", "Right", "Bottom", "State"};
+constexpr const char* kPlacement = "frmJIBMain";
+constexpr const char* kAdded = "Added";
 constexpr const char* kWritten = "written by the harness";
 
 // Where the program's reads go, so they are not optimised away.
@@ -59,52 +63,69 @@ void Fail(const char* what, const std::string& section, const std::string& key) 
     std::abort();
 }
 
-std::array<std::string, kGeneralKeys.size()> GeneralValues() {
+std::array<std::string, kGeneralKeys.size()> GeneralValues(std::string_view text) {
     std::array<std::string, kGeneralKeys.size()> values;
     for (std::size_t i = 0; i < kGeneralKeys.size(); ++i)
-        values[i] = platform::ReadProfileString(SettingsPath(), kGeneral, kGeneralKeys[i], "-");
+        values[i] = platform::ReadProfileStringFromText(text, kGeneral, kGeneralKeys[i], "-");
     return values;
 }
 
-void WriteAndReadBack(const std::string& section, const std::string& key) {
-    const auto before = GeneralValues();
-    if (!platform::WriteProfileString(SettingsPath(), section, key, kWritten))
-        return; // a name that cannot be stored (blanks at its ends, "=", brackets, breaks)
-    if (platform::ReadProfileString(SettingsPath(), section, key, "-") != kWritten)
-        Fail("a value written reads back different", section, key);
-    if (!platform::ProfileSectionExists(SettingsPath(), section))
-        Fail("a section written to does not exist", section, key);
-    const auto after = GeneralValues();
-    for (std::size_t i = 0; i < kGeneralKeys.size(); ++i) {
-        const bool same = platform::EqualsIgnoreAsciiCase(section, kGeneral) &&
-                          platform::EqualsIgnoreAsciiCase(key, kGeneralKeys[i]);
-        if (!same && before[i] != after[i])
-            Fail("writing one value changed another", kGeneral, kGeneralKeys[i]);
+std::string FileText() {
+    std::string text;
+    if (FILE* f = std::fopen(SettingsPath().c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            text.append(buffer, n);
+        std::fclose(f);
     }
+    return text;
+}
+
+// Writes `key` of `section` and answers the file's text afterwards; empty when the file
+// refused the name.
+std::string WriteAndReadBack(const std::string& section, const std::string& key) {
+    if (!platform::WriteProfileString(SettingsPath(), section, key, kWritten))
+        return {}; // a name that cannot be stored (blanks at its ends, "=", brackets, breaks)
+    std::string text = FileText();
+    if (platform::ReadProfileStringFromText(text, section, key, "-") != kWritten)
+        Fail("a value written reads back different", section, key);
+    if (!platform::ProfileTextHasSection(text, section))
+        Fail("a section written to does not exist", section, key);
+    return text;
+}
+
+bool Same(std::string_view a, std::string_view b) {
+    return platform::EqualsIgnoreAsciiCase(a, b);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::WriteWholeFile(SettingsPath(), data, size);
-    // What the main window and the placement store read at start-up.
-    gSeen = IniReadString(SettingsPath(), kGeneral, "LastFolder", "/").size();
-    for (const char* key : kGeneralKeys)
-        gSeen = gSeen + static_cast<unsigned>(IniReadInteger(SettingsPath(), kGeneral, key, 1));
-    for (const char* key : kPlacementKeys)
-        gSeen =
-            gSeen + static_cast<unsigned>(IniReadInteger(SettingsPath(), "frmJIBMain", key, -1));
-    if (platform::ReadProfileString(SettingsPath(), kGeneral, "LastFolder", "", 8).size() > 7)
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // What the main window and the placement store read at start-up (the other keys they
+    // read take the same road).
+    gSeen =
+        gSeen + StrToIntDef(platform::ReadProfileStringFromText(text, kPlacement, "State", ""), 0);
+    if (platform::ReadProfileStringFromText(text, kGeneral, "LastFolder", "", 8).size() > 7)
         Fail("a value is longer than the buffer it was read into", kGeneral, "LastFolder");
-
+    fuzz::WriteWholeFile(SettingsPath(), data, size);
+    gSeen = gSeen + static_cast<unsigned>(IniReadInteger(SettingsPath(), kGeneral, "MainSplit", 1));
+    const auto before = GeneralValues(text);
+    // A key of the first section the file names, or else of a section it lacks.
     std::string section, key;
-    FirstSectionAndKey(std::string_view(reinterpret_cast<const char*>(data), size), section, key);
-    if (!section.empty() && !key.empty())
-        WriteAndReadBack(section, key);
-    WriteAndReadBack("Added By The Harness", "Key");
-    if (!platform::DeleteProfileKey(SettingsPath(), section.empty() ? kGeneral : section,
-                                    key.empty() ? "LastFolder" : key) ||
-        !platform::DeleteProfileSection(SettingsPath(), kGeneral))
-        Fail("a settings file on tmpfs refused a change", section, key);
+    FirstSectionAndKey(text, section, key);
+    const bool named = !section.empty() && !key.empty();
+    std::string written = named ? WriteAndReadBack(section, key) : std::string();
+    if (!named || written.empty()) {
+        section = key = kAdded;
+        written = WriteAndReadBack(section, key);
+        if (written.empty())
+            Fail("a new section was refused", section, key);
+    }
+    const auto after = GeneralValues(written);
+    for (std::size_t i = 0; i < kGeneralKeys.size(); ++i) {
+        if (!(Same(section, kGeneral) && Same(key, kGeneralKeys[i])) && before[i] != after[i])
+            Fail("writing one value changed another", kGeneral, kGeneralKeys[i]);
+    }
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "gui/Exceptions.h"
 #include "gui/Stream.h"
 #include "shell/FbShellLocator.h"
-#include "tests/fuzz/FuzzFiles.h"
+#include "tests/fuzz/FuzzNamespace.h"
 #include "tests/fuzz/FuzzStream.h"
 
 #include <cstdint>
@@ -29,7 +29,7 @@ void Fail(const char* what) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::SandboxHome();
+    fuzz::UseStandInSystem();
     fuzz::TBytesStream stream(data, size);
     TFbShellLocator locator;
     locator.SetSpecialFolder(kFolderBefore);
