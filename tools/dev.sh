@@ -5,7 +5,12 @@
 #   tools/dev.sh test       install what is missing, build (benchmarks too), run every test headless
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
-#   tools/dev.sh fuzz       build the libFuzzer harnesses with clang, run each FUZZ_SECONDS (60)
+#   tools/dev.sh fuzz [harness...]        build the libFuzzer harnesses with clang and run a
+#                                         campaign (see tools/fuzz-campaign.sh): each harness
+#                                         to FUZZ_RUNS executions, or FUZZ_SECONDS (60) per call,
+#                                         on FUZZ_JOBS processes (all cores), corpora kept in
+#                                         FUZZ_DIR (build-fuzz/campaign), a summary row each
+#   tools/dev.sh fuzz-merge [harness...]  add what the campaign found to tests/fuzz/corpus/
 #
 # Packages are installed only when missing, so a prepared machine needs no network.
 set -euo pipefail
@@ -77,22 +82,19 @@ case "${1:-}" in
     cmake --build build-bench --target bench_png_inputs
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
-  fuzz)
+  fuzz | fuzz-merge)
     ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-      -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON >/dev/null
-    mapfile -t fuzzers < <(cmake --build build-fuzz --target help | sed -n 's/^\.\.\. \(.*_fuzzer\)$/\1/p')
+      -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON -DJIB_TESTS=OFF >/dev/null
+    mapfile -t fuzzers < <(sed 's/ .*/_fuzzer/' build-fuzz/fuzzers.txt)
     cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]}"
-    for f in "${fuzzers[@]}"; do
-      name=${f%_fuzzer}
-      mkdir -p "build-fuzz/corpus-$name" "build-fuzz/artifacts-$name"
-      dict=(); [ -f "tests/fuzz/$name.dict" ] && dict=(-dict="tests/fuzz/$name.dict")
-      "build-fuzz/bin/$f" -max_total_time="${FUZZ_SECONDS:-60}" "${dict[@]}" \
-        -artifact_prefix="build-fuzz/artifacts-$name/" "build-fuzz/corpus-$name" "tests/fuzz/corpus/$name"
-    done
+    mode=run
+    [ "$1" = fuzz-merge ] && mode=merge
+    shift
+    exec tools/fuzz-campaign.sh "$mode" build-fuzz "$@"
     ;;
   *)
-    sed -n '2,10p' "$0"
+    sed -n '2,15p' "$0"
     exit 2
     ;;
 esac
