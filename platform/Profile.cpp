@@ -24,14 +24,16 @@ std::string_view Trim(std::string_view s) {
 }
 
 // The lines of settings text without their line ends; CR LF files written by other tools
-// read the same as LF files.
+// read the same as LF files. Every carriage return at a line's end goes: a line rewritten
+// ends in LF alone, so a return kept as part of it would turn into the line end of the
+// next read and change the value.
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r')
+        while (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         lines.emplace_back(line);
     }

@@ -3,6 +3,7 @@
 #include "tests/common/TempDir.h"
 
 #include <filesystem>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,22 @@ TEST(Profile, WritesCreateFileAndSectionsAndKeepOrder) {
                                  "\n"
                                  "[frmJIBMainPosition]\n"
                                  "State=0\n");
+}
+
+// Found by fuzzing: a line ending in two carriage returns lost one on every rewrite, so
+// writing one key changed the value of another.
+TEST(Profile, WritingOneKeyLeavesTheOthersReadingTheSameWhateverTheirLineEnds) {
+    TempDir dir;
+    const std::string ini =
+        dir.Write("a.ini", "[General]\r\nA=1\r\r\nB=2\r\nC=3\rD\nE= 5 \r\r\r\n[Other]\rF=6");
+    const char* keys[] = {"A", "B", "C", "E", "F"};
+    std::vector<std::string> before;
+    for (const char* key : keys)
+        before.push_back(ReadProfileString(ini, "General", key, "-"));
+    EXPECT_EQ(before, (std::vector<std::string>{"1", "2", "3\rD", "5", "-"}));
+    ASSERT_TRUE(WriteProfileString(ini, "General", "New", "7"));
+    for (std::size_t i = 0; i < std::size(keys); ++i)
+        EXPECT_EQ(ReadProfileString(ini, "General", keys[i], "-"), before[i]) << keys[i];
 }
 
 TEST(Profile, WritesKeepForeignLinesAndLeaveNoTemporaryFiles) {
