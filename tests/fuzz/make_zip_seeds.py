@@ -5,7 +5,8 @@ Every archive is laid out record by record here, so each seed reaches one struct
 readers must handle: ZIP64 records and extra fields, data descriptors with and without
 signature, traditional encryption headers, AES markers, split markers and a spanned set,
 long archive and entry comments, bytes in front, unsafe and Unicode names, links,
-unsupported methods and lying sizes. The same archives go to three corpora:
+unsupported methods and lying sizes. Each stays small enough to extract in a fraction of a
+millisecond, as every input the fuzzer derives from it costs the same again. The same archives go to three corpora:
 
   corpus/read_directory/zip-<case>        the archive itself
   corpus/engine/zip-<case>                one option byte (see EngineFuzz.cpp), the archive
@@ -230,7 +231,7 @@ def cases():
         "lying-sizes": build([Member(b"preview.png", png, method=0, crc=0x12345678),
                               Member(b"notes.txt", notes, stored_size=1 << 30),
                               Member(b"other.png", png, method=0, local_name=b"other.PNG")]),
-        "many-members": build([Member(b"m%03d.txt" % i, b"%d" % i, method=0) for i in range(150)]
+        "many-members": build([Member(b"m%03d.txt" % i, b"%d" % i, method=0) for i in range(24)]
                               + [Member(b"preview.png", png)]),
     }
 
