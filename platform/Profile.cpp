@@ -26,9 +26,9 @@ std::string_view Trim(std::string_view s) {
 // The lines of settings text without their line ends; CR LF files written by other tools
 // read the same as LF files. Every carriage return at a line's end goes: a line rewritten
 // ends in LF alone, so a return kept as part of it would turn into the line end of the
-// next read and change the value.
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
+// next read and change the value. Reads take views into the text; edits take copies.
+template <typename Line> std::vector<Line> SplitLines(std::string_view text) {
+    std::vector<Line> lines;
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
         std::string_view line = text.substr(0, end);
@@ -40,14 +40,22 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-// The file as lines; nothing when it cannot be read.
-std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+// The whole file; nothing when it cannot be read.
+std::optional<std::string> ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
-    return SplitLines(text.str());
+    return std::move(text).str();
+}
+
+// The file as lines to edit; nothing when it cannot be read.
+std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
+    const auto text = ReadText(path);
+    if (!text)
+        return std::nullopt;
+    return SplitLines<std::string>(*text);
 }
 
 // "[Name]" gives Name; any other line gives nothing.
@@ -79,7 +87,8 @@ struct SectionSpan {
     std::size_t end = 0;
 };
 
-SectionSpan FindSection(const std::vector<std::string>& lines, std::string_view section) {
+template <typename Line>
+SectionSpan FindSection(const std::vector<Line>& lines, std::string_view section) {
     SectionSpan span;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i]);
@@ -96,7 +105,8 @@ SectionSpan FindSection(const std::vector<std::string>& lines, std::string_view 
     return span;
 }
 
-std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, SectionSpan span,
+template <typename Line>
+std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionSpan span,
                                    std::string_view key) {
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         const auto kv = SplitKeyLine(lines[i]);
@@ -118,13 +128,13 @@ bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& line : lines) {
         text += line;
         text += '\n';
     }
-    return ReplaceFileAtomically(path, text);
+    return text;
 }
 
 // A section name or key that would be read back as something else cannot be stored.
@@ -133,8 +143,9 @@ bool IsStorableName(std::string_view name) {
            name.find_first_of("=[]") == std::string_view::npos;
 }
 
-std::string ValueIn(const std::vector<std::string>& lines, std::string_view section,
-                    std::string_view key, std::string_view defaultValue, std::size_t bufferSize) {
+std::string ValueIn(std::string_view text, std::string_view section, std::string_view key,
+                    std::string_view defaultValue, std::size_t bufferSize) {
+    const auto lines = SplitLines<std::string_view>(text);
     std::string_view found = defaultValue;
     const auto span = FindSection(lines, section);
     if (span.header != std::string::npos) {
@@ -145,29 +156,11 @@ std::string ValueIn(const std::vector<std::string>& lines, std::string_view sect
     return std::string(found.substr(0, room));
 }
 
-} // namespace
+// The edits, on lines. Each answers whether the file needs writing back (a set always
+// does).
 
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue,
-                              std::size_t bufferSize) {
-    const auto lines = ReadLines(path);
-    return ValueIn(lines.value_or(std::vector<std::string>{}), section, key, defaultValue,
-                   bufferSize);
-}
-
-std::string ReadProfileStringFromText(std::string_view text, std::string_view section,
-                                      std::string_view key, std::string_view defaultValue,
-                                      std::size_t bufferSize) {
-    return ValueIn(SplitLines(text), section, key, defaultValue, bufferSize);
-}
-
-bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
-                        std::string_view value) {
-    if (!IsStorableName(section) || !IsStorableName(key) || HasLineBreak(value)) {
-        errno = EINVAL;
-        return false;
-    }
-    std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
+bool SetValue(std::vector<std::string>& lines, std::string_view section, std::string_view key,
+              std::string_view value) {
     std::string entry = std::string(key) + "=" + std::string(value);
     const auto span = FindSection(lines, section);
     if (span.header == std::string::npos) {
@@ -187,42 +180,98 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
             --insertAt;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
     }
-    return WriteLines(path, lines);
+    return true;
+}
+
+bool RemoveKey(std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+    const auto span = FindSection(lines, section);
+    if (span.header == std::string::npos)
+        return false;
+    const auto at = FindKey(lines, span, key);
+    if (!at)
+        return false;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*at));
+    return true;
+}
+
+bool RemoveSection(std::vector<std::string>& lines, std::string_view section) {
+    const auto span = FindSection(lines, section);
+    if (span.header == std::string::npos)
+        return false;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span.header),
+                lines.begin() + static_cast<std::ptrdiff_t>(span.end));
+    return true;
+}
+
+bool CanStore(std::string_view section, std::string_view key, std::string_view value) {
+    return IsStorableName(section) && IsStorableName(key) && !HasLineBreak(value);
+}
+
+// Applies `edit` to the file's lines and writes them back when they changed; a missing
+// file is empty.
+template <typename Edit> bool EditFile(const std::string& path, Edit edit) {
+    std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
+    return !edit(lines) || ReplaceFileAtomically(path, JoinLines(lines));
+}
+
+} // namespace
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue,
+                              std::size_t bufferSize) {
+    return ValueIn(ReadText(path).value_or(std::string()), section, key, defaultValue, bufferSize);
+}
+
+std::string ReadProfileStringFromText(std::string_view text, std::string_view section,
+                                      std::string_view key, std::string_view defaultValue,
+                                      std::size_t bufferSize) {
+    return ValueIn(text, section, key, defaultValue, bufferSize);
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    if (!CanStore(section, key, value)) {
+        errno = EINVAL;
+        return false;
+    }
+    return EditFile(path, [&](auto& lines) { return SetValue(lines, section, key, value); });
 }
 
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
-    auto lines = ReadLines(path);
-    if (!lines)
-        return true;
-    const auto span = FindSection(*lines, section);
-    if (span.header == std::string::npos)
-        return true;
-    const auto at = FindKey(*lines, span, key);
-    if (!at)
-        return true;
-    lines->erase(lines->begin() + static_cast<std::ptrdiff_t>(*at));
-    return WriteLines(path, *lines);
+    return EditFile(path, [&](auto& lines) { return RemoveKey(lines, section, key); });
 }
 
 bool DeleteProfileSection(const std::string& path, std::string_view section) {
-    auto lines = ReadLines(path);
-    if (!lines)
-        return true;
-    const auto span = FindSection(*lines, section);
-    if (span.header == std::string::npos)
-        return true;
-    lines->erase(lines->begin() + static_cast<std::ptrdiff_t>(span.header),
-                 lines->begin() + static_cast<std::ptrdiff_t>(span.end));
-    return WriteLines(path, *lines);
+    return EditFile(path, [&](auto& lines) { return RemoveSection(lines, section); });
+}
+
+std::optional<std::string> ProfileTextWithString(std::string_view text, std::string_view section,
+                                                 std::string_view key, std::string_view value) {
+    if (!CanStore(section, key, value))
+        return std::nullopt;
+    std::vector<std::string> lines = SplitLines<std::string>(text);
+    SetValue(lines, section, key, value);
+    return JoinLines(lines);
+}
+
+std::string ProfileTextWithoutKey(std::string_view text, std::string_view section,
+                                  std::string_view key) {
+    std::vector<std::string> lines = SplitLines<std::string>(text);
+    return RemoveKey(lines, section, key) ? JoinLines(lines) : std::string(text);
+}
+
+std::string ProfileTextWithoutSection(std::string_view text, std::string_view section) {
+    std::vector<std::string> lines = SplitLines<std::string>(text);
+    return RemoveSection(lines, section) ? JoinLines(lines) : std::string(text);
 }
 
 bool ProfileSectionExists(const std::string& path, std::string_view section) {
-    const auto lines = ReadLines(path);
-    return lines && FindSection(*lines, section).header != std::string::npos;
+    const auto text = ReadText(path);
+    return text && ProfileTextHasSection(*text, section);
 }
 
 bool ProfileTextHasSection(std::string_view text, std::string_view section) {
-    return FindSection(SplitLines(text), section).header != std::string::npos;
+    return FindSection(SplitLines<std::string_view>(text), section).header != std::string::npos;
 }
 
 } // namespace platform

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,15 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
 // Removes one key, or a whole section with its keys. Nothing to remove is a success.
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key);
 bool DeleteProfileSection(const std::string& path, std::string_view section);
+
+// The same changes made to the whole text of a settings file in memory, answering the new
+// text: a write that cannot be stored gives nothing, a delete with nothing to remove gives
+// the text unchanged.
+std::optional<std::string> ProfileTextWithString(std::string_view text, std::string_view section,
+                                                 std::string_view key, std::string_view value);
+std::string ProfileTextWithoutKey(std::string_view text, std::string_view section,
+                                  std::string_view key);
+std::string ProfileTextWithoutSection(std::string_view text, std::string_view section);
 
 // True when `path` names a file that exists and holds the given section (any case).
 bool ProfileSectionExists(const std::string& path, std::string_view section);

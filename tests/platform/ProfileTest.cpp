@@ -29,7 +29,7 @@ TEST(Profile, NamesCompareWithoutCaseAndValuesLoseSurroundingBlanksAndQuotes) {
     EXPECT_EQ(ReadProfileString(ini, "General", "quoted", ""), " x ");
 }
 
-TEST(Profile, TextInMemoryReadsAsTheSameFileDoes) {
+TEST(Profile, TextInMemoryReadsAndChangesAsTheFileDoes) {
     TempDir dir;
     const std::string text = "top=1\n[General]\r\nMainSplit = 31\n[general]\nMainSplit=2\n"
                              "[Other\nkey=3\n[Other]\nKey='q'\n\n[Empty]";
@@ -44,6 +44,17 @@ TEST(Profile, TextInMemoryReadsAsTheSameFileDoes) {
             << section << " " << key;
         EXPECT_EQ(platform::ProfileTextHasSection(text, section),
                   platform::ProfileSectionExists(ini, section));
+
+        const std::string copy = dir.Write("b.ini", text);
+        const auto written = platform::ProfileTextWithString(text, section, key, "v");
+        EXPECT_EQ(written.has_value(), WriteProfileString(copy, section, key, "v"));
+        EXPECT_EQ(written.value_or(text), ReadFileText(copy)) << section << " " << key;
+        dir.Write("b.ini", text);
+        ASSERT_TRUE(platform::DeleteProfileKey(copy, section, key));
+        EXPECT_EQ(platform::ProfileTextWithoutKey(text, section, key), ReadFileText(copy));
+        dir.Write("b.ini", text);
+        ASSERT_TRUE(platform::DeleteProfileSection(copy, section));
+        EXPECT_EQ(platform::ProfileTextWithoutSection(text, section), ReadFileText(copy));
     }
 }
 
