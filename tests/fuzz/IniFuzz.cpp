@@ -1,15 +1,14 @@
 // Fuzzes the settings file: JibSettings.ini is text the user may edit and other programs
-// may have written, so the reader takes any bytes. The input is the file. The program's
-// own reads run over it (from memory, and one through the file as the main window reads
-// it); then a key of the first section the file names is written (of a new section when
-// it names none), which must read back as written and leave the program's other values
-// alone. Writes replace the file, so they go through one on tmpfs. (Deleting keys and
-// sections takes the same roads as writing; the profile's tests cover it.)
+// may have written, so the reader takes any bytes. The input is the file's text, read and
+// changed in memory by the same code the file functions wrap (they add only the file's
+// reading and its atomic replacement, which the profile's tests cover). The main window's
+// values are read; then a key of the first section the text names is written (of a new
+// section when it names none), which must read back as written and leave the main
+// window's other values alone; then that key, or that section, is removed, which must
+// leave the values of other sections alone.
 #include "platform/Profile.h"
 #include "platform/StrToInt.h"
 #include "platform/TextCase.h"
-#include "tests/fuzz/FuzzFiles.h"
-#include "util/plkIni.h"
 
 #include <array>
 #include <cstdint>
@@ -23,17 +22,11 @@ namespace {
 constexpr std::string_view kBlanks = " \t";
 constexpr const char* kGeneral = "General";
 constexpr std::array kGeneralKeys = {"LastFolder", "MainSplit", "BrowserSplit"};
-constexpr const char* kPlacement = "frmJIBMain";
 constexpr const char* kAdded = "Added";
 constexpr const char* kWritten = "written by the harness";
 
 // Where the program's reads go, so they are not optimised away.
 volatile std::size_t gSeen = 0;
-
-const std::string& SettingsPath() {
-    static const std::string path = fuzz::ScratchFolder() + "JibSettings.ini";
-    return path;
-}
 
 std::string_view Trim(std::string_view s) {
     const auto first = s.find_first_not_of(kBlanks);
@@ -63,69 +56,72 @@ void Fail(const char* what, const std::string& section, const std::string& key) 
     std::abort();
 }
 
+// The values the main window reads, LastFolder into the smallest buffer that shows the
+// cut (it must come back cut to 7 bytes).
 std::array<std::string, kGeneralKeys.size()> GeneralValues(std::string_view text) {
     std::array<std::string, kGeneralKeys.size()> values;
     for (std::size_t i = 0; i < kGeneralKeys.size(); ++i)
-        values[i] = platform::ReadProfileStringFromText(text, kGeneral, kGeneralKeys[i], "-");
+        values[i] = platform::ReadProfileStringFromText(text, kGeneral, kGeneralKeys[i], "-",
+                                                        i == 0 ? 8 : 64);
+    if (values[0].size() > 7)
+        Fail("a value is longer than the buffer it was read into", kGeneral, kGeneralKeys[0]);
+    gSeen = gSeen + StrToIntDef(values[1], 1);
     return values;
 }
 
-std::string FileText() {
-    std::string text;
-    if (FILE* f = std::fopen(SettingsPath().c_str(), "rb")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
-            text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
-
-// Writes `key` of `section` and answers the file's text afterwards; empty when the file
-// refused the name.
-std::string WriteAndReadBack(const std::string& section, const std::string& key) {
-    if (!platform::WriteProfileString(SettingsPath(), section, key, kWritten))
+// Writes `key` of `section` into `text`; answers the new text, empty when the name
+// cannot be stored.
+std::string WriteAndReadBack(std::string_view text, const std::string& section,
+                             const std::string& key) {
+    const auto written = platform::ProfileTextWithString(text, section, key, kWritten);
+    if (!written)
         return {}; // a name that cannot be stored (blanks at its ends, "=", brackets, breaks)
-    std::string text = FileText();
-    if (platform::ReadProfileStringFromText(text, section, key, "-") != kWritten)
+    if (platform::ReadProfileStringFromText(*written, section, key, "-") != kWritten)
         Fail("a value written reads back different", section, key);
-    if (!platform::ProfileTextHasSection(text, section))
+    if (!platform::ProfileTextHasSection(*written, section))
         Fail("a section written to does not exist", section, key);
-    return text;
+    return *written;
 }
 
 bool Same(std::string_view a, std::string_view b) {
     return platform::EqualsIgnoreAsciiCase(a, b);
 }
 
+// The main window's values must read as `before` in `text`, except the one named by
+// `section` and `key` (when `section` is the main window's).
+void CheckOthersKept(const std::array<std::string, kGeneralKeys.size()>& before,
+                     std::string_view text, const std::string& section, const std::string& key,
+                     const char* what) {
+    const auto after = GeneralValues(text);
+    for (std::size_t i = 0; i < kGeneralKeys.size(); ++i) {
+        if (!(Same(section, kGeneral) && Same(key, kGeneralKeys[i])) && before[i] != after[i])
+            Fail(what, kGeneral, kGeneralKeys[i]);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    // What the main window and the placement store read at start-up (the other keys they
-    // read take the same road).
-    gSeen =
-        gSeen + StrToIntDef(platform::ReadProfileStringFromText(text, kPlacement, "State", ""), 0);
-    if (platform::ReadProfileStringFromText(text, kGeneral, "LastFolder", "", 8).size() > 7)
-        Fail("a value is longer than the buffer it was read into", kGeneral, "LastFolder");
-    fuzz::WriteWholeFile(SettingsPath(), data, size);
-    gSeen = gSeen + static_cast<unsigned>(IniReadInteger(SettingsPath(), kGeneral, "MainSplit", 1));
     const auto before = GeneralValues(text);
     // A key of the first section the file names, or else of a section it lacks.
     std::string section, key;
     FirstSectionAndKey(text, section, key);
     const bool named = !section.empty() && !key.empty();
-    std::string written = named ? WriteAndReadBack(section, key) : std::string();
+    std::string written = named ? WriteAndReadBack(text, section, key) : std::string();
     if (!named || written.empty()) {
         section = key = kAdded;
-        written = WriteAndReadBack(section, key);
+        written = WriteAndReadBack(text, section, key);
         if (written.empty())
             Fail("a new section was refused", section, key);
     }
-    const auto after = GeneralValues(written);
-    for (std::size_t i = 0; i < kGeneralKeys.size(); ++i) {
-        if (!(Same(section, kGeneral) && Same(key, kGeneralKeys[i])) && before[i] != after[i])
-            Fail("writing one value changed another", kGeneral, kGeneralKeys[i]);
-    }
+    CheckOthersKept(before, written, section, key, "writing one value changed another");
+    // One removal per input, chosen by its length, keeps the harness fast.
+    if (size % 2 == 0)
+        CheckOthersKept(before, platform::ProfileTextWithoutKey(written, section, key), section,
+                        key, "removing one key changed another");
+    else if (!Same(section, kGeneral))
+        CheckOthersKept(before, platform::ProfileTextWithoutSection(text, section), section, key,
+                        "removing one section changed another");
     return 0;
 }
