@@ -2,8 +2,8 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/TextCase.h"
+#include "platform/TextLines.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <optional>
@@ -23,20 +23,14 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-// The lines of settings text without their line ends; CR LF files written by other tools
-// read the same as LF files. Every carriage return at a line's end goes: a line rewritten
-// ends in LF alone, so a return kept as part of it would turn into the line end of the
-// next read and change the value. Reads take views into the text; edits take copies.
+// The lines of settings text without their line ends. Every carriage return at a line's
+// end has to go: a line rewritten ends in LF alone, so a return kept as part of it would
+// turn into the line end of the next read and change the value. Reads take views into the
+// text; edits take copies.
 template <typename Line> std::vector<Line> SplitLines(std::string_view text) {
     std::vector<Line> lines;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        lines.emplace_back(line);
-    }
+    while (!text.empty())
+        lines.emplace_back(TakeLine(text));
     return lines;
 }
 

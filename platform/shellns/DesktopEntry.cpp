@@ -1,6 +1,6 @@
 #include "platform/shellns/DesktopEntry.h"
 
-#include <algorithm>
+#include "platform/TextLines.h"
 
 namespace platform::shellns {
 namespace {
@@ -19,11 +19,7 @@ std::string_view DropLeadingBlanks(std::string_view s) {
 std::string DesktopEntryValue(std::string_view text, std::string_view key) {
     bool inEntry = false;
     while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        const std::string_view line = TakeLine(text);
         if (!line.empty() && line.front() == '[') {
             inEntry = line == kEntryGroup;
             continue;

@@ -1,10 +1,10 @@
 #include "platform/shellns/Trash.h"
 
 #include "platform/MountTable.h"
+#include "platform/TextLines.h"
 #include "platform/shellns/UserDirs.h"
 #include "platform/shellns/Volumes.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <dirent.h>
@@ -181,11 +181,7 @@ bool PercentDecode(const std::string& text, std::string& out) {
 void ParseTrashInfo(std::string_view text, TrashEntry& entry) {
     text = text.substr(0, kMaxTrashInfoSize);
     while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        const std::string_view line = TakeLine(text);
         if (line.substr(0, kPathKey.size()) == kPathKey) {
             // A half-decoded path would name something else entirely.
             if (!PercentDecode(std::string(line.substr(kPathKey.size())), entry.originalPath))

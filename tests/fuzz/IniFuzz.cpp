@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/StrToInt.h"
 #include "platform/TextCase.h"
+#include "platform/TextLines.h"
 
 #include <array>
 #include <cstdint>
@@ -39,9 +40,7 @@ std::string_view Trim(std::string_view s) {
 // reads them; empty where there is none.
 void FirstSectionAndKey(std::string_view text, std::string& section, std::string& key) {
     while (!text.empty() && key.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        const std::string_view line = Trim(text.substr(0, end));
-        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::string_view line = Trim(platform::TakeLine(text));
         if (section.empty()) {
             if (line.size() > 2 && line.front() == '[' && line.find(']') != std::string_view::npos)
                 section = Trim(line.substr(1, line.find(']') - 1));
