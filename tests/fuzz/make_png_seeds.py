@@ -11,100 +11,35 @@ fixtures (see SEEDS.txt). Run from anywhere; it rewrites only files named png-*.
 import glob
 import os
 import struct
+import sys
 import zlib
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "png")
+HERE = os.path.dirname(os.path.abspath(__file__))
+# The decoder tests' fixture script lays out chunks and filtered, interlaced rows.
+sys.path.insert(0, os.path.join(HERE, "..", "data", "png"))
+sys.dont_write_bytecode = True  # nothing left behind in the fixtures folder
+import make_fixtures as fx  # noqa: E402
+
+OUT = os.path.join(HERE, "corpus", "png")
 SIG = b"\x89PNG\r\n\x1a\n"
 DEPTHS = {0: (1, 2, 4, 8, 16), 2: (8, 16), 3: (1, 2, 4, 8), 4: (8, 16), 6: (8, 16)}
-CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}
-ADAM7 = ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
-         (0, 1, 1, 2))
 WIDTH, HEIGHT = 7, 5  # odd sizes leave some Adam7 passes narrow or empty
+chunk, ihdr = fx.chunk, fx.ihdr
 
 
-def chunk(kind, data):
-    body = kind + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-
-def ihdr(w, h, depth, colour, interlace=0):
-    return chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, depth, colour, 0, 0, interlace))
-
-
-def sample(x, y, c, depth):
-    return ((x * 37 + y * 91 + c * 53) * 2654435761 >> 7) % (1 << depth)
-
-
-def pack_row(pixels, depth, colour):
-    """Packs a row of pixels (tuples of samples) the way PNG stores them."""
-    if depth == 16:
-        return b"".join(struct.pack(">H", s) for p in pixels for s in p)
-    if depth == 8:
-        return bytes(s for p in pixels for s in p)
-    out, acc, bits = bytearray(), 0, 0
-    for p in pixels:
-        for s in p:
-            acc = (acc << depth) | s
-            bits += depth
-            if bits == 8:
-                out.append(acc)
-                acc, bits = 0, 0
-    if bits:
-        out.append(acc << (8 - bits))
-    return bytes(out)
-
-
-def paeth(a, b, c):
-    p = a + b - c
-    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
-
-
-def filter_row(kind, row, previous, bpp):
-    out = bytearray([kind])
-    for i, x in enumerate(row):
-        a = row[i - bpp] if i >= bpp else 0
-        b = previous[i]
-        c = previous[i - bpp] if i >= bpp else 0
-        predictor = (0, a, b, (a + b) // 2, paeth(a, b, c))[kind]
-        out.append((x - predictor) & 0xFF)
-    return bytes(out)
-
-
-def image_data(w, h, depth, colour, interlace, palette_size=16):
-    channels = CHANNELS[colour]
-    bpp = max(1, depth * channels // 8)
-    limit = min(1 << depth, palette_size) if colour == 3 else 1 << depth
-
-    def pixel(x, y):
-        return tuple(sample(x, y, c, depth) % limit for c in range(channels))
-
-    passes = ADAM7 if interlace else ((0, 0, 1, 1),)
-    raw, row_number = bytearray(), 0
-    for x0, y0, dx, dy in passes:
-        xs = range(x0, w, dx)
-        if not xs:
-            continue
-        previous = None
-        for y in range(y0, h, dy):
-            row = pack_row([pixel(x, y) for x in xs], depth, colour)
-            previous = previous or bytes(len(row))
-            raw += filter_row(row_number % 5, row, previous, bpp)
-            previous = row
-            row_number += 1
-    return zlib.compress(bytes(raw), 9)
+def image_data(w, h, depth, colour, interlace):
+    return zlib.compress(fx.image_data(depth, colour, w, h, interlace), 9)
 
 
 def palette(n=16):
-    return chunk(b"PLTE", bytes((i * 16 + k * 80) & 0xFF for i in range(n) for k in range(3)))
+    return chunk(b"PLTE", b"".join(bytes(fx.palette_colour(i)) for i in range(n)))
 
 
 def picture(colour, depth, interlace=0, before=(b"", b""), after=b"", split=0):
     data = image_data(WIDTH, HEIGHT, depth, colour, interlace)
-    idat = chunk(b"IDAT", data)
-    if split:
-        idat = b"".join(chunk(b"IDAT", data[i:i + split]) for i in range(0, len(data), split))
-    plte = palette() if colour in (2, 3, 6) else b""
+    idat = b"".join(chunk(b"IDAT", part) for part in fx.split(data, split or len(data)))
+    # Palette images get one entry per index; the others a suggested palette.
+    plte = palette(1 << depth) if colour == 3 else palette() if colour in (2, 6) else b""
     head, tail = before
     return (SIG + ihdr(WIDTH, HEIGHT, depth, colour, interlace) + head + plte + tail + idat +
             after + chunk(b"IEND", b""))
@@ -128,7 +63,7 @@ def ancillary(colour, depth):
                                          15635, 16450, 10000000, 1)) +
               chunk(b"cLLI", struct.pack(">II", 10000000, 4000000)))
     between = (chunk(b"bKGD", background) +
-               (chunk(b"hIST", b"\x00\x01" * 16) if colour == 3 else b"") +
+               (chunk(b"hIST", b"\x00\x01" * (1 << depth)) if colour == 3 else b"") +
                (chunk(b"tRNS", transparency) if transparency else b"") +
                chunk(b"eXIf", b"MM\x00*\x00\x00\x00\x08\x00\x00") +
                chunk(b"pHYs", struct.pack(">IIB", 3780, 3780, 1)) +
