@@ -117,6 +117,13 @@ int TFbSplitter::ClampPosition(int position) const {
     return std::max(position, 0);
 }
 
+int TFbSplitter::KeepPaneRoom(int position) const {
+    if (FMinPaneSize <= 0 || !BothPanesVisible())
+        return position;
+    const int room = std::max(Size() - FSplitterWidth, 0);
+    return std::max(std::min(position, room - std::min(FMinPaneSize, room / 2)), 0);
+}
+
 int TFbSplitter::SpanForPercent() const {
     return Size() - FSplitterWidth / 2;
 }
@@ -161,7 +168,7 @@ void TFbSplitter::SetPosition(int position) {
 void TFbSplitter::SetPositionPreferred(int position) {
     // The request, not only what fits now: a position remembered from a wider window
     // comes back once the window is that wide again.
-    if (ApplyPosition(position))
+    if (ApplyPosition(KeepPaneRoom(position)))
         FPreferredPosition = std::max(FPosition, position);
 }
 
@@ -191,8 +198,10 @@ void TFbSplitter::Refit() {
             FPercent = percent;
     } else if (FFixedPane == fpLowerRight) {
         ApplyPosition(Size() - FSplitterWidth - FFixedSize);
-    } else if (ApplyPosition(FPosition) && FPreferredPosition > FPosition) {
-        ApplyPosition(FPreferredPosition);
+    } else if (ApplyPosition(KeepPaneRoom(FPosition)) && FPreferredPosition > FPosition) {
+        // A window smaller than the remembered position leaves both panes usable rather
+        // than pushing the lower-right one out of sight.
+        ApplyPosition(KeepPaneRoom(FPreferredPosition));
     }
     // The panes follow the new size even when a handler kept the bar where it was.
     LayoutPanes();
@@ -238,6 +247,11 @@ void TFbSplitter::SetOrientation(TOrientation orientation) {
         return;
     FOrientation = orientation;
     UpdateBarCursor();
+    RefitIfLoaded();
+}
+
+void TFbSplitter::SetMinPaneSize(int size) {
+    FMinPaneSize = std::max(size, 0);
     RefitIfLoaded();
 }
 

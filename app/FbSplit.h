@@ -68,6 +68,13 @@ public:
     int PercentMax() const { return FPercentMax; }
     void SetPercentMax(int percent) { FPercentMax = percent; }
 
+    // What the lower-right pane keeps when a resize (or a remembered position set with
+    // SetPositionPreferred) would push the bar further: this much, or half the room when
+    // the splitter is smaller. Dragging the bar is not limited by it. 0 (the default) keeps
+    // no room.
+    int MinPaneSize() const { return FMinPaneSize; }
+    void SetMinPaneSize(int size);
+
     int MarginMin() const { return FMarginMin; }
     void SetMarginMin(int margin);
     int MarginMax() const { return FMarginMax; }
@@ -125,6 +132,8 @@ private:
     int Along(const QPoint& p) const;
     bool BothPanesVisible() const;
     int ClampPosition(int position) const;
+    // `position`, lowered so the lower-right pane keeps its room (MinPaneSize).
+    int KeepPaneRoom(int position) const;
     bool ApplyPosition(int position);
     bool AllowChange(int position);
     void LayoutPanes();
@@ -150,6 +159,7 @@ private:
     bool FUsePercent = false;
     int FPercentMin = 0;
     int FPercentMax = 100;
+    int FMinPaneSize = 0;
     int FMarginMin = 0;
     int FMarginMax = 0;
     TFixedPane FFixedPane = fpUpperLeft;

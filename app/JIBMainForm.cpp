@@ -3,24 +3,34 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JibAboutForm.h"
+#include "app/ProgramInfo.h"
+#include "app/SettingsFile.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
+#include "gui/MessageBox.h"
 #include "shell/FbFrameController.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkDragFromShell.h"
 #include "util/plkFiles.h"
 #include "util/plkFormUtils.h"
 #include "util/plkIni.h"
+#include "util/plkStrings.h"
 
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
 
 constexpr int kClientWidth = 792;
+// What the preview pane and the file list keep when the window is too small for the
+// remembered splitter positions: room for a thumbnail, a header and a few rows.
+constexpr int kUsablePaneSize = 100;
 constexpr int kClientHeight = 550;
 constexpr const char* kSupportUrl = "https://www.quillbrew.com/support/";
 constexpr const char* kLumenpixUrl = "https://www.quillbrew.com/lumenpix/";
@@ -37,6 +47,25 @@ bool FolderExists(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// What the command line's path is on disk when the browser opens. Anything that is not a
+// folder (a device, a pipe) goes the way of a dropped file, which previews JIB files only.
+struct TStartTarget {
+    enum { None, Folder, File, Missing } Kind = None;
+    int Error = 0;
+};
+
+TStartTarget ClassifyStartPath(const std::string& path) {
+    TStartTarget target;
+    struct stat st;
+    if (path.empty())
+        target.Kind = TStartTarget::None;
+    else if (::stat(path.c_str(), &st) != 0)
+        target = {TStartTarget::Missing, errno};
+    else
+        target.Kind = S_ISDIR(st.st_mode) ? TStartTarget::Folder : TStartTarget::File;
+    return target;
+}
+
 // The pane's one control fills it, following every move of the bar.
 void FillPane(QWidget* pane, QWidget* child) {
     auto* layout = new QVBoxLayout(pane);
@@ -50,6 +79,7 @@ void FillPane(QWidget* pane, QWidget* child) {
 TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmJIBMain");
     setWindowTitle("Quillbrew Free JIB Viewer");
+    setWindowIcon(ProgramIcon());
     setFont(TahomaPixels(11, false));
     CreateComponents();
     CreateMenus();
@@ -59,8 +89,14 @@ TfrmJIBMain::TfrmJIBMain(QWidget* parent) : QMainWindow(parent) {
     FormCreate();
 }
 
+TfrmJIBMain::~TfrmJIBMain() {
+    // The list empties itself as Qt destroys it, after this window's own part is gone:
+    // nothing it reports then may reach back into the window.
+    rslFiles->OnDeleteItem = nullptr;
+}
+
 std::string TfrmJIBMain::SettingsFileName() {
-    return GetExeFolder() + "JibSettings.ini";
+    return SettingsFileToWrite();
 }
 
 void TfrmJIBMain::CreateComponents() {
@@ -74,6 +110,7 @@ void TfrmJIBMain::CreateComponents() {
     splitMain->SetPosition(300);
     splitMain->SetPercent(38);
     splitMain->SetRealTimeDrag(true);
+    splitMain->SetMinPaneSize(kUsablePaneSize);
     splitMain->Loaded();
 
     splitBrowser = new TFbSplitter(TFbSplitter::orVertical, splitMain->UpperLeft());
@@ -83,6 +120,7 @@ void TfrmJIBMain::CreateComponents() {
     splitBrowser->SetPosition(250);
     splitBrowser->SetPercent(46);
     splitBrowser->SetRealTimeDrag(false);
+    splitBrowser->SetMinPaneSize(kUsablePaneSize);
     splitBrowser->Loaded();
 
     CreateBrowser();
@@ -95,7 +133,9 @@ void TfrmJIBMain::CreateComponents() {
     pnlPreview->setPalette(palette);
     pnlPreview->setFont(TahomaPixels(16, true));
     pnlPreview->SetCaption(kPreviewPlaceholder);
-    pnlPreview->OnResize = [this](TFbPanel* sender) { pnlPreviewResize(sender); };
+    pnlPreview->OnResize = [this](TFbPanel* sender) {
+        pnlPreviewResize(sender);
+    };
 
     // Sized by its picture; the preview code only ever places it.
     imgPreview = new TImage(pnlPreview);
@@ -138,6 +178,9 @@ void TfrmJIBMain::CreateBrowser() {
     rslFiles->OnSelectItem = [this](QObject* sender, TFbListItem* item, bool selected) {
         rslFilesSelectItem(sender, item, selected);
     };
+    rslFiles->OnDeleteItem = [this](QObject*, TFbListItem*, TFbShellListData* data) {
+        rslFilesDeleteItem(data);
+    };
 }
 
 void TfrmJIBMain::CreateDropReceiver() {
@@ -167,11 +210,12 @@ void TfrmJIBMain::CreateMenus() {
 }
 
 void TfrmJIBMain::FormCreate() {
-    const std::string settings = SettingsFileName();
+    const std::string settings = SettingsFileToRead();
     FormInfoFileName() = settings;
-    FLastFolder = IniReadString(settings, "General", "LastFolder", GetExeFolder());
+    const std::string defaultFolder = DefaultStartFolder();
+    FLastFolder = IniReadString(settings, "General", "LastFolder", defaultFolder);
     if (!FolderExists(FLastFolder))
-        FLastFolder = GetExeFolder();
+        FLastFolder = defaultFolder;
     // The remembered positions are the user's choice, so they are the ones the bars return
     // to after the window's first resizes (not the layout's 300 and 250).
     splitMain->SetPositionPreferred(
@@ -194,11 +238,36 @@ void TfrmJIBMain::InitBrowser() {
     rstFiles->SetShellList(rslFiles);
     rstFiles->SetOptions(rstFiles->Options() | stoAutoFill);
     rslFiles->SetOptions(rslFiles->Options() | sloAutoFill);
-    rstFiles->CurrentFolder()->SetFolderPath(FLastFolder);
+    // A folder or file from the command line decides the folder the tree first fills
+    // with, so the remembered one is never listed on the way.
+    const TStartTarget start = ClassifyStartPath(FStartPath);
+    switch (start.Kind) {
+    case TStartTarget::Folder:
+        rstFiles->CurrentFolder()->SetFolderPath(IncludeTrailingPathDelimiter(FStartPath));
+        break;
+    case TStartTarget::File:
+        rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(FStartPath));
+        break;
+    default:
+        rstFiles->CurrentFolder()->SetFolderPath(FLastFolder);
+    }
     rstFiles->RefreshTree();
+
+    if (start.Kind == TStartTarget::File)
+        PreviewDroppedFile(FStartPath);
+    else if (start.Kind == TStartTarget::Missing)
+        ShowMessageBox("Cannot open \"" + FStartPath + "\":\n" + std::strerror(start.Error) + ".",
+                       Application().Title(), MB_OK | MB_ICONWARNING, this);
 }
 
-void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode*) {
+void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode* Node) {
+    // Every refresh of the tree selects its folder anew (and folders come and go all day
+    // in the home folder and /tmp); only another folder makes the preview stale.
+    TFbShellTreeData* data = ShellData(Node);
+    PCItemIDList folder = data != nullptr ? data->AbsoluteItemList() : nullptr;
+    if (folder != nullptr && FTreeFolder && CompareItemLists(folder, FTreeFolder.get()) == 0)
+        return;
+    FTreeFolder.reset(folder != nullptr ? CopyItemList(folder) : nullptr);
     // A preview still being built belongs to the folder left behind.
     FPreviewRequest.reset();
     ++FPreviewGeneration;
@@ -206,13 +275,17 @@ void TfrmJIBMain::rstFilesChange(QObject*, TFbTreeNode*) {
 }
 
 void TfrmJIBMain::FormClose() {
-    const std::string settings = SettingsFileName();
+    const std::string settings = SettingsFileToWrite();
+    PrepareSettingsFolder(settings);
+    FormInfoFileName() = settings;
     // A window closed before its first activation never opened a folder: the one it
     // would have opened is still the one to remember.
     IniWriteString(settings, "General", "LastFolder",
                    FActivated ? rstFiles->CurrentFolder()->FolderPath() : FLastFolder);
-    IniWriteInteger(settings, "General", "MainSplit", splitMain->Position());
-    IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->Position());
+    // The user's choice, not what a small window left of it: it comes back next time
+    // there is room.
+    IniWriteInteger(settings, "General", "MainSplit", splitMain->PreferredPosition());
+    IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->PreferredPosition());
     SaveFormPosition(this);
 }
 

@@ -2,12 +2,13 @@
 // settings it restores at creation and saves at close.
 #pragma once
 
-#include <QMainWindow>
-
 #include "platform/Geometry.h"
+#include "platform/shellns/ItemIdList.h"
 
 #include <optional>
 #include <string>
+
+#include <QMainWindow>
 
 class QAction;
 class QMenu;
@@ -15,6 +16,7 @@ class QObject;
 class TFbFrameController;
 class TFbPanel;
 class TFbShellList;
+class TFbShellListData;
 class TFbShellTree;
 class TFbSplitter;
 class TFbListItem;
@@ -29,6 +31,7 @@ class TfrmJIBMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmJIBMain(QWidget* parent = nullptr);
+    ~TfrmJIBMain() override;
 
     // Components, named as the rest of the program refers to them.
     TFbSplitter* splitMain = nullptr;
@@ -49,8 +52,13 @@ public:
     // The folder opened at the first activation.
     const std::string& LastFolder() const { return FLastFolder; }
     bool Activated() const { return FActivated; }
-    // The settings file: "JibSettings.ini" beside the executable.
+    // The settings file the window writes: "JibSettings.ini" beside the executable, or
+    // the per-user one when the executable's folder is not writable (app/SettingsFile.h).
     static std::string SettingsFileName();
+    // A file or folder named on the command line (absolute; empty for none). The first
+    // activation opens it instead of the remembered folder: a folder is opened, a file
+    // is shown as a drop of it is, and a path that does not exist is reported.
+    void SetStartPath(const std::string& path) { FStartPath = path; }
 
     void FormActivate();
     void miExitClick();
@@ -65,6 +73,12 @@ public:
     void CenterPreviewImage();
     void rslFilesSelectItem(QObject* Sender, TFbListItem* Item, bool Selected);
     void pnlPreviewResize(QObject* Sender);
+    // Shows a file handed in from outside as a dropped one is shown: the tree opens its
+    // folder, the list selects it, and the pane shows its thumbnail (or the placeholder).
+    // A drop on the window and a file on the command line both come here.
+    void PreviewDroppedFile(const std::string& fullFileName);
+    // The file whose thumbnail the pane shows; empty while the placeholder shows.
+    const std::string& PreviewShown() const { return FPreviewShown; }
     void plkDragFromShell1ShellDragDrop(TplkDragFromShell* Sender, const std::string& Folder,
                                         const std::string& Filename,
                                         const std::string& FullFileName, int FileIndex,
@@ -85,9 +99,13 @@ private:
     void InitBrowser();
     void ShowPlaceholder();
     void RunPreview(const std::string& path, unsigned generation);
+    void rslFilesDeleteItem(TFbShellListData* data);
+    void PlaceholderUnlessPreviewListed();
+    TFbListItem* ListItemOf(const std::string& path) const;
 
     bool FActivated = false;
     std::string FLastFolder;
+    std::string FStartPath;
     // The preview asked for most recently and not yet taken up, and a counter that every
     // request (and every clearing of the pane) moves on. Extraction lets events run, so a
     // newer request can arrive while a preview is being built; the run in progress then
@@ -96,4 +114,8 @@ private:
     std::optional<std::string> FPreviewRequest;
     unsigned FPreviewGeneration = 0;
     bool FPreviewRunning = false;
+    std::string FPreviewShown;
+    // The folder the tree reported last: a refresh that selects it again leaves the pane.
+    platform::shellns::UniqueIdList FTreeFolder;
+    bool FPreviewCheckQueued = false;
 };

@@ -6,20 +6,36 @@
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "png/pnggraphic.h"
+#include "png/pngheaderinfo.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkFiles.h"
 #include "util/plkStrings.h"
 
 #include <sys/stat.h>
 
+#include <QTimer>
+
 namespace {
 
 constexpr const char* kPreviewMember = "preview.png";
 constexpr const char* kPreviewExtensions = "*.jib;";
+// The largest thumbnail shown: 4096 x 4096 pixels, and a decoded bitmap of 64 MiB.
+constexpr std::uint64_t kMaxPreviewPixels = std::uint64_t{4096} * 4096;
+constexpr std::uint64_t kMaxPreviewBitmapBytes = std::uint64_t{64} << 20;
 
 bool RegularFileExists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Whether the image's header keeps it within the thumbnail limits. A file without a
+// readable header is let through: loading it reports what is wrong.
+bool PngFitsPreview(const std::string& file) {
+    png::TPngHeaderInfo info;
+    if (!png::ReadPngHeaderInfo(file, info))
+        return true;
+    return png::PixelCount(info) <= kMaxPreviewPixels &&
+           png::DecodedBitmapBytes(info) <= kMaxPreviewBitmapBytes;
 }
 
 // Removes the temporary copy however the preview run ends, a failed image load included.
@@ -94,17 +110,33 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
         ShowPlaceholder();
         return;
     }
+    // A thumbnail this large is no thumbnail: decoding it would hold the window for
+    // seconds and take gigabytes, and its header says so before anything is inflated.
+    if (!PngFitsPreview(tempFile)) {
+        ShowPlaceholder();
+        return;
+    }
     TPngGraphic png;
-    png.LoadFromFile(tempFile); // a damaged image raises: the pane keeps what it showed
+    try {
+        png.LoadFromFile(tempFile);
+    } catch (const std::exception& e) {
+        // The message says what is wrong with the image; afterwards the pane must not go on
+        // showing another file's thumbnail as if it were this one's.
+        Application().HandleException(e);
+        ShowPlaceholder();
+        return;
+    }
     imgPreview->Picture().SetGraphic(&png);
     CenterPreviewImage();
     imgPreview->show();
     pnlPreview->SetCaption("");
+    FPreviewShown = path;
 }
 
 void TfrmJIBMain::ShowPlaceholder() {
     imgPreview->hide();
     pnlPreview->SetCaption(kPreviewPlaceholder);
+    FPreviewShown.clear();
 }
 
 void TfrmJIBMain::CenterPreviewImage() {
@@ -132,13 +164,59 @@ void TfrmJIBMain::pnlPreviewResize(QObject*) {
     CenterPreviewImage();
 }
 
+void TfrmJIBMain::rslFilesDeleteItem(TFbShellListData* data) {
+    if (FPreviewShown.empty() || FPreviewCheckQueued || data == nullptr ||
+        data->FullPath() != FPreviewShown)
+        return;
+    // A refresh may put the same file back (F5 refills the list and selects it again), so
+    // whether it is gone is decided once the list has settled.
+    FPreviewCheckQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        FPreviewCheckQueued = false;
+        PlaceholderUnlessPreviewListed();
+    });
+}
+
+void TfrmJIBMain::PlaceholderUnlessPreviewListed() {
+    if (FPreviewShown.empty() || ListItemOf(FPreviewShown) != nullptr)
+        return;
+    // The file went away: its thumbnail must not stay behind as if it were still there.
+    ++FPreviewGeneration;
+    ShowPlaceholder();
+}
+
+TFbListItem* TfrmJIBMain::ListItemOf(const std::string& path) const {
+    if (TFbShellListData* selected = rslFiles->SelectedData();
+        selected != nullptr && selected->FullPath() == path)
+        return rslFiles->Selected();
+    for (int i = 0; i < rslFiles->ItemCount(); ++i) {
+        TFbListItem* item = rslFiles->Item(i);
+        TFbShellListData* data = TFbShellList::ListData(item);
+        if (data != nullptr && data->FullPath() == path)
+            return item;
+    }
+    return nullptr;
+}
+
+void TfrmJIBMain::PreviewDroppedFile(const std::string& fullFileName) {
+    rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(fullFileName));
+    // Let the tree and the list show that folder (the tree's change clears the pane)
+    // before the preview is built.
+    Application().ProcessMessages();
+    // Selected like a clicked file, so the list, the keyboard and the pane agree on the
+    // file shown; the selection runs the preview.
+    if (TFbListItem* item = ListItemOf(fullFileName)) {
+        rslFiles->ClearSelection();
+        rslFiles->SetItemFocused(item);
+        rslFiles->SelectItem(item, true);
+        return;
+    }
+    ShowPreview(fullFileName);
+}
+
 void TfrmJIBMain::plkDragFromShell1ShellDragDrop(TplkDragFromShell*, const std::string&,
                                                  const std::string&,
                                                  const std::string& FullFileName, int, int,
                                                  TPoint&) {
-    rstFiles->CurrentFolder()->SetFolderPath(ExtractFilePath(FullFileName));
-    // Let the tree and the list show that folder (the tree's change clears the pane)
-    // before the preview is built.
-    Application().ProcessMessages();
-    ShowPreview(FullFileName);
+    PreviewDroppedFile(FullFileName);
 }

@@ -1,21 +1,20 @@
 // The whole preview road for a 50 MiB JIB file with a 256 x 256 thumbnail: from the call
 // to ShowPreview to the picture assigned (archive directory, engine loaded and run,
 // thumbnail written, decoded, copied into the image, temporary file removed), beside
-// Info-ZIP `unzip -p` piped into a libpng decode of the same member. The archive is made
-// once by Info-ZIP zip into bench-cache/ in the build folder.
+// Info-ZIP `unzip -p` piped into a libpng decode of the same member (bench/BenchJib.h).
 #include "app/JIBMainForm.h"
+#include "bench/BenchJib.h"
 #include "bench/RatioReporter.h"
 #include "gui/Image.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <png.h>
-#include <random>
 #include <string>
 #include <vector>
+
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -26,36 +25,12 @@ namespace {
 constexpr std::size_t kLayerBytes = 50u << 20;
 constexpr int kThumbnailSize = 256;
 
-fs::path CacheFolder() {
-    return fs::canonical("/proc/self/exe").parent_path().parent_path() / "bench-cache";
-}
-
 fs::path JibPath() {
-    return CacheFolder() / "project-50MiB.jib";
+    return bench::CacheFolder() / "project-50MiB.jib";
 }
 
-// A JIB as the editor writes one: the thumbnail first, then the project's big layer data
-// (noise, so zip stores it as it is and the archive really is 50 MiB).
 bool MakeJib() {
-    if (fs::exists(JibPath()))
-        return true;
-    const fs::path work = CacheFolder() / "jib-work";
-    fs::remove_all(work);
-    fs::create_directories(work);
-    fs::copy_file(fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png", work / "preview.png");
-    std::mt19937 rng(7);
-    std::string layer(kLayerBytes, '\0');
-    for (auto& c : layer)
-        c = static_cast<char>(rng());
-    std::ofstream(work / "layers.bin", std::ios::binary) << layer;
-    const std::string partial = (CacheFolder() / "partial.jib").string();
-    const std::string command =
-        "cd '" + work.string() + "' && zip -q '" + partial + "' preview.png layers.bin";
-    const bool ok = std::system(command.c_str()) == 0;
-    fs::remove_all(work);
-    if (ok)
-        fs::rename(partial, JibPath());
-    return ok;
+    return bench::MakeJib(JibPath(), fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png", kLayerBytes);
 }
 
 void BM_ShowPreview(benchmark::State& state) {
@@ -109,8 +84,7 @@ void PrintRatios(const TRatioReporter::TTimes& times) {
     const double ours = TimeOf(times, "BM_ShowPreview");
     const double peer = TimeOf(times, "BM_UnzipPipeLibpng");
     if (ours > 0 && peer > 0)
-        std::printf("ShowPreview / (unzip -p | libpng): %.2f (target: at most 1.5)\n",
-                    ours / peer);
+        std::printf("ShowPreview / (unzip -p | libpng): %.2f (target: at most 1.5)\n", ours / peer);
 }
 
 } // namespace

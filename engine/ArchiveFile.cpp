@@ -11,7 +11,9 @@
 namespace unz {
 
 TArchiveFile::TArchiveFile(const std::string& path) {
-    FFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer forever,
+    // before the check below could refuse it. Regular files ignore the flag.
+    FFd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (FFd < 0)
         throw TArchiveError(ueSevere, "cannot open archive " + path + ": " + strerror(errno));
     struct stat st {};
@@ -23,6 +25,10 @@ TArchiveFile::TArchiveFile(const std::string& path) {
         throw TArchiveError(ueSevere, "archive " + path + " is not a regular file");
     }
     FSize = static_cast<uint64_t>(st.st_size);
+}
+
+TArchiveFile::TArchiveFile(const uint8_t* data, uint64_t size)
+    : FData(data), FInMemory(true), FSize(size) {
 }
 
 TArchiveFile::~TArchiveFile() {
@@ -37,6 +43,11 @@ void TArchiveFile::ReadExact(uint64_t offset, void* buffer, size_t length, const
                                           " bytes, but the archive ends at " +
                                           std::to_string(FSize));
     auto* out = static_cast<char*>(buffer);
+    if (FInMemory) {
+        if (length > 0)
+            std::memcpy(out, FData + offset, length);
+        return;
+    }
     while (length > 0) {
         ssize_t got = pread(FFd, out, length, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR)

@@ -1,6 +1,7 @@
-// Read-only access to the archive file by position. Reads are exact: a read that would
-// pass the end of the file is a format error naming what was being read, because every
-// position the engine reads comes from the archive's own (possibly lying) fields.
+// Read-only access to the archive by position: a file, or bytes a caller already holds in
+// memory. Reads are exact: a read that would pass the end of the archive is a format
+// error naming what was being read, because every position the engine reads comes from
+// the archive's own (possibly lying) fields.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,9 @@ namespace unz {
 class TArchiveFile {
 public:
     explicit TArchiveFile(const std::string& path);
+    // Reads `size` bytes at `data`, which must outlive this object. Used where the archive
+    // arrives as bytes (fuzzing, callers that read the file themselves).
+    TArchiveFile(const uint8_t* data, uint64_t size);
     ~TArchiveFile();
     TArchiveFile(const TArchiveFile&) = delete;
     TArchiveFile& operator=(const TArchiveFile&) = delete;
@@ -22,6 +26,8 @@ public:
 
 private:
     int FFd = -1;
+    const uint8_t* FData = nullptr;
+    bool FInMemory = false; // FData may be null for an empty archive
     uint64_t FSize = 0;
 };
 

@@ -10,10 +10,6 @@
 namespace unz {
 namespace {
 
-// The largest central directory the engine reads into memory. A JIB holds a handful of
-// members; even archives of hundreds of thousands of members stay far below this.
-constexpr uint64_t kMaxCentralDirectorySize = 64ull << 20;
-
 struct TEndInfo {
     uint64_t CentralEnd = 0; // where the directory must end: the (ZIP64) end record
     uint64_t Entries = 0;
@@ -284,14 +280,14 @@ std::optional<std::string> FindExtraBlock(const std::string& extra, uint16_t id)
     return std::nullopt;
 }
 
-TArchiveDirectory ReadArchiveDirectory(const TArchiveFile& file) {
+TArchiveDirectory ReadArchiveDirectory(const TArchiveFile& file, uint64_t maxCentralSize) {
     TEndInfo info = ReadEndInfo(file);
     TArchiveDirectory dir;
     LocateCentralDirectory(file, info, dir);
-    if (info.CentralSize > kMaxCentralDirectorySize)
-        throw TArchiveError(ueFormat, "central directory of " + Num(info.CentralSize) +
-                                          " bytes is larger than the engine reads (" +
-                                          Num(kMaxCentralDirectorySize) + ")");
+    if (info.CentralSize > maxCentralSize)
+        throw TDirectoryTooLarge("central directory of " + Num(info.CentralSize) +
+                                 " bytes is larger than the engine reads (" + Num(maxCentralSize) +
+                                 ")");
     if (info.Entries > info.CentralSize / kCentralHeaderSize)
         throw TArchiveError(ueFormat, Num(info.Entries) +
                                           " members cannot fit in a central "

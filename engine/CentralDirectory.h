@@ -49,9 +49,15 @@ struct TArchiveDirectory {
     uint64_t PrefixBytes = 0;
 };
 
+// The largest central directory the engine reads into memory. A JIB holds a handful of
+// members; even archives of hundreds of thousands of members stay far below this.
+constexpr uint64_t kMaxCentralDirectorySize = 64ull << 20;
+
 // Reads and checks the directory. A multi-volume archive is refused: its volumes must be
-// joined into one file first.
-TArchiveDirectory ReadArchiveDirectory(const TArchiveFile& file);
+// joined into one file first. A directory larger than `maxCentralSize` bytes is refused
+// with TDirectoryTooLarge before it is read.
+TArchiveDirectory ReadArchiveDirectory(const TArchiveFile& file,
+                                       uint64_t maxCentralSize = kMaxCentralDirectorySize);
 
 // The value of a 16-bit (ZIP64) extra block `id` in an extra field, if present.
 std::optional<std::string> FindExtraBlock(const std::string& extra, uint16_t id);

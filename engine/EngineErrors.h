@@ -21,6 +21,13 @@ private:
     int32_t FCode;
 };
 
+// The central directory is larger than the reader was allowed to take into memory. A
+// format error to the engine's callers; a caller with a tighter budget tells it apart.
+class TDirectoryTooLarge : public TArchiveError {
+public:
+    explicit TDirectoryTooLarge(const std::string& text) : TArchiveError(ueFormat, text) {}
+};
+
 // One member cannot be extracted; the reason travels to the caller as a message and a
 // skipped-member report.
 class TMemberError : public std::runtime_error {

@@ -2,7 +2,7 @@
 
 #include "gui/BitmapStream.h"
 #include "gui/Canvas.h"
-#include "gui/DibImage.h"
+#include "gui/ClipboardImage.h"
 #include "platform/StrFormat.h"
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/Blit.h"
@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <vector>
-
-#include <QMimeData>
 
 int PixelFormatBitCount(TPixelFormat format) {
     switch (format) {
@@ -259,10 +257,24 @@ void TBitmap::SaveToStream(TStream& stream) {
     WriteBitmapFile(stream, *FHandle);
 }
 
+namespace {
+
+TClipboardImageCodec GClipboardImageCodec;
+
+} // namespace
+
+void SetClipboardImageCodec(const TClipboardImageCodec& codec) {
+    GClipboardImageCodec = codec;
+}
+
+const TClipboardImageCodec& ClipboardImageCodec() {
+    return GClipboardImageCodec;
+}
+
 void TBitmap::LoadFromClipboardFormat(const QMimeData& data) {
     std::unique_ptr<gdi::TDibSection> handle;
-    if (data.hasImage())
-        handle = QImageToDib(qvariant_cast<QImage>(data.imageData()));
+    if (GClipboardImageCodec.Read)
+        handle = GClipboardImageCodec.Read(data);
     if (!handle)
         throw EInvalidGraphic("Unsupported clipboard format");
     SetHandle(std::move(handle));
@@ -271,5 +283,7 @@ void TBitmap::LoadFromClipboardFormat(const QMimeData& data) {
 void TBitmap::SaveToClipboardFormat(QMimeData& data) {
     if (!FHandle)
         throw EInvalidGraphicOperation("An empty bitmap has nothing to put on the clipboard");
-    data.setImageData(DibToQImage(*FHandle));
+    if (!GClipboardImageCodec.Write)
+        throw EInvalidGraphicOperation("This program has no clipboard");
+    GClipboardImageCodec.Write(data, *FHandle);
 }

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include <QMimeData>
+
 QImage DibToQImage(const gdi::TDibSection& bitmap) {
     QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_RGB32);
     // A 32-bit top-down DIB row is exactly a QImage RGB32 row: blue, green, red, unused.
@@ -31,4 +33,14 @@ std::unique_ptr<gdi::TDibSection> QImageToDib(const QImage& image) {
     for (int y = 0; y < rgb.height(); ++y)
         std::memcpy(bitmap->ScanLine(y), rgb.constScanLine(y), bitmap->Stride());
     return bitmap;
+}
+
+std::unique_ptr<gdi::TDibSection> ClipboardDataToDib(const QMimeData& data) {
+    if (!data.hasImage())
+        return nullptr;
+    return QImageToDib(qvariant_cast<QImage>(data.imageData()));
+}
+
+void DibToClipboardData(QMimeData& data, const gdi::TDibSection& bitmap) {
+    data.setImageData(DibToQImage(bitmap));
 }

@@ -13,3 +13,10 @@ QImage DibToQImage(const gdi::TDibSection& bitmap);
 
 // A 32-bit bitmap of the image's colours (alpha dropped); null for a null image.
 std::unique_ptr<gdi::TDibSection> QImageToDib(const QImage& image);
+
+class QMimeData;
+
+// The clipboard's image as a bitmap (null when the data holds none), and a bitmap put into
+// clipboard data: the conversion TGuiApplication installs for the bitmap class.
+std::unique_ptr<gdi::TDibSection> ClipboardDataToDib(const QMimeData& data);
+void DibToClipboardData(QMimeData& data, const gdi::TDibSection& bitmap);

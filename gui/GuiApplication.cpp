@@ -1,9 +1,13 @@
 #include "gui/GuiApplication.h"
 
 #include "gui/Application.h"
+#include "gui/ClipboardImage.h"
+#include "gui/DibImage.h"
 #include "gui/Exceptions.h"
 
-TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    SetClipboardImageCodec({ClipboardDataToDib, DibToClipboardData});
+}
 
 bool TGuiApplication::notify(QObject* receiver, QEvent* event) {
     try {

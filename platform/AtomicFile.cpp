@@ -34,6 +34,27 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
+// Writes a temporary file beside `target` and renames it over `target`; on failure the
+// temporary file is removed and errno tells the first failure.
+bool WriteAndRename(const std::string& target, std::string_view content, mode_t mode,
+                    bool durable) {
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    const bool written =
+        WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && (!durable || ::fsync(fd) == 0);
+    const int savedErrno = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
+        const int err = written && closed ? errno : savedErrno;
+        ::unlink(temp.c_str());
+        errno = err;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
@@ -53,21 +74,15 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
             return false;
         mode = st.st_mode & 07777;
     }
+    return WriteAndRename(target, content, mode, true);
+}
 
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const int savedErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = written && closed ? errno : savedErrno;
-        ::unlink(temp.c_str());
-        errno = err;
+bool PublishFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+    if (path.empty()) {
+        errno = ENOENT;
         return false;
     }
-    return true;
+    return WriteAndRename(path, content, mode, false);
 }
 
 } // namespace platform

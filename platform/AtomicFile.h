@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace platform {
 
@@ -11,5 +12,12 @@ namespace platform {
 // its permission bits; an existing file we may not write is refused, as an in-place write
 // would be. Answers false (errno set) on any failure, leaving the old file untouched.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content);
+
+// Writes `content` to a new file beside `path` with permission bits `mode` and renames it
+// to `path`, replacing whatever entry is there (a link itself, not its target). Not flushed
+// to disk: for files another program takes up at once, such as a thumbnail handed to a
+// file manager, where a crash may lose the file but no reader ever sees half of it. Answers
+// false (errno set) on any failure, leaving nothing behind.
+bool PublishFileAtomically(const std::string& path, std::string_view content, mode_t mode);
 
 } // namespace platform

@@ -17,6 +17,9 @@ class TStream;
 
 namespace png {
 
+// The eight bytes every PNG stream starts with.
+inline constexpr std::uint8_t kPngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
 // A chunk type: four bytes, exactly as they stand in the stream, compared case-sensitively.
 using TChunkType = std::array<char, 4>;
 

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr std::uint8_t kPngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 const png::TChunkType kIhdrType = png::MakeChunkType("IHDR");
 const png::TChunkType kIdatType = png::MakeChunkType("IDAT");
 const png::TChunkType kIendType = png::MakeChunkType("IEND");
@@ -178,9 +177,9 @@ void TPngGraphic::LoadFromStream(TStream& stream) {
 }
 
 void TPngGraphic::ReadChunks(TStream& stream) {
-    std::uint8_t signature[sizeof kPngSignature];
+    std::uint8_t signature[sizeof png::kPngSignature];
     const std::size_t got = png::ReadFully(stream, signature, sizeof signature);
-    if (got != sizeof signature || !std::equal(signature, signature + got, kPngSignature))
+    if (got != sizeof signature || !std::equal(signature, signature + got, png::kPngSignature))
         png::RaiseError<EPNGInvalidFileHeader>(png::EPNGInvalidFileHeaderText);
 
     FChunkList.SetSize(kListGrowth);
@@ -240,7 +239,7 @@ void TPngGraphic::ReadChunks(TStream& stream) {
 }
 
 void TPngGraphic::SaveToStream(TStream& stream) {
-    stream.WriteBuffer(kPngSignature, sizeof kPngSignature);
+    stream.WriteBuffer(png::kPngSignature, sizeof png::kPngSignature);
     for (int i = 0; i < FChunkList.Count(); ++i)
         if (TChunk* chunk = FChunkList.Item(i))
             chunk->SaveToStream(stream);

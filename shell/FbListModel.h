@@ -24,7 +24,13 @@ public:
     void Append(std::vector<std::unique_ptr<TFbListItem>> items);
     void Remove(int index);
     void Clear();
-    void Sort(const std::function<int(TFbListItem*, TFbListItem*)>& compare);
+    using TCompare = std::function<int(TFbListItem*, TFbListItem*)>;
+    void Sort(const TCompare& compare);
+    // Puts each item where `compare` orders it among the sorted items (after its equals).
+    void InsertSorted(std::vector<std::unique_ptr<TFbListItem>> items, const TCompare& compare);
+    // Moves the item at `index` to where `compare` orders it among the others; its
+    // selection and focus go with it.
+    void Reposition(int index, const TCompare& compare);
     void ItemChanged(int index);
 
     const std::vector<TFbListColumn>& Columns() const { return FColumns; }

@@ -1,12 +1,12 @@
 #include "shell/FbListVw.h"
 
 #include "gui/Application.h"
-
 #include "gui/SystemImageList.h"
 #include "shell/FbListModel.h"
 #include "shell/FbSortHeader.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -107,6 +107,18 @@ void TFbCustomListView::CustomSort(const std::function<int(TFbListItem*, TFbList
     FModel->Sort(compare);
 }
 
+void TFbCustomListView::InsertItemsSorted(
+    std::vector<std::unique_ptr<TFbListItem>> items,
+    const std::function<int(TFbListItem*, TFbListItem*)>& compare) {
+    FModel->InsertSorted(std::move(items), compare);
+}
+
+void TFbCustomListView::RepositionItem(
+    TFbListItem* item, const std::function<int(TFbListItem*, TFbListItem*)>& compare) {
+    if (item != nullptr)
+        FModel->Reposition(item->Index(), compare);
+}
+
 void TFbCustomListView::UpdateItem(TFbListItem* item) {
     if (item != nullptr)
         FModel->ItemChanged(item->Index());
@@ -176,6 +188,17 @@ void TFbCustomListView::SelectItem(TFbListItem* item, bool selected) {
     selectionModel()->select(
         IndexOf(item), (selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
                            QItemSelectionModel::Rows);
+}
+
+void TFbCustomListView::SelectItems(const std::vector<TFbListItem*>& items) {
+    QItemSelection selection;
+    for (const TFbListItem* item : items) {
+        if (item != nullptr)
+            selection.select(IndexOf(item), IndexOf(item));
+    }
+    if (!selection.isEmpty())
+        selectionModel()->select(selection,
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void TFbCustomListView::SelectAll() {
@@ -298,6 +321,34 @@ void TFbCustomListView::changeEvent(QEvent* event) {
     QTreeView::changeEvent(event);
     if (event->type() == QEvent::EnabledChange)
         FFrame.Apply();
+}
+
+void TFbCustomListView::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    const bool plain = (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier |
+                                              Qt::AltModifier | Qt::MetaModifier)) == 0;
+    if (plain && current.isValid() && !selectionModel()->hasSelection()) {
+        switch (event->key()) {
+        case Qt::Key_Down:
+        case Qt::Key_Up:
+        case Qt::Key_Space:
+            // The focus mark alone is not a selection yet: the first key takes the marked
+            // item rather than skipping past it.
+            selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
+                                                  QItemSelectionModel::Rows);
+            return event->accept();
+        default:
+            break;
+        }
+    }
+    QTreeView::keyPressEvent(event);
+    // Home on the first item, or End on the last, moves nowhere, and Qt then selects
+    // nothing; the item they name is selected all the same.
+    if (plain && (event->key() == Qt::Key_Home || event->key() == Qt::Key_End) &&
+        currentIndex().isValid() && !selectionModel()->isRowSelected(currentIndex().row())) {
+        selectionModel()->select(currentIndex(),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
 }
 
 void TFbCustomListView::mouseDoubleClickEvent(QMouseEvent* event) {

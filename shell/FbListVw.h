@@ -105,6 +105,12 @@ public:
     void ClearItems();
     // Orders the items by `compare` (negative, 0, positive); equal items keep their order.
     void CustomSort(const std::function<int(TFbListItem*, TFbListItem*)>& compare);
+    // For items already in `compare`'s order: adds items each at its place in it, and
+    // moves one item (whose sort key changed) to its place.
+    void InsertItemsSorted(std::vector<std::unique_ptr<TFbListItem>> items,
+                           const std::function<int(TFbListItem*, TFbListItem*)>& compare);
+    void RepositionItem(TFbListItem* item,
+                        const std::function<int(TFbListItem*, TFbListItem*)>& compare);
     // Redraws the item's texts and icon.
     void UpdateItem(TFbListItem* item);
 
@@ -122,6 +128,8 @@ public:
     std::vector<TFbListItem*> SelectedItems() const;
     int SelCount() const;
     void SelectItem(TFbListItem* item, bool selected);
+    // Adds the items to the selection in one step.
+    void SelectItems(const std::vector<TFbListItem*>& items);
     void SelectAll();
     void ClearSelection();
     TFbListItem* ItemFocused() const;
@@ -159,6 +167,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;

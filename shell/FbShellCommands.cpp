@@ -56,10 +56,20 @@ std::unique_ptr<sh::IContextMenu> MenuOf(const ShellFolderPtr& folder,
     return menu;
 }
 
-bool Report(HResult hr) {
+// What a failed verb says; a file nothing is set up to open is named.
+std::string FailureText(HResult hr, const ShellFolderPtr& folder,
+                        const std::vector<PCItemIDList>& items) {
+    if (hr == sh::E_NO_ASSOCIATION && items.size() == 1)
+        return "No application is set up to open \u201C" +
+               DisplayNameOf(folder, items.front(), dnkInFolder) + "\u201D.";
+    return sh::SystemErrorText(hr);
+}
+
+bool Report(HResult hr, const ShellFolderPtr& folder = nullptr,
+            const std::vector<PCItemIDList>& items = {}) {
     if (sh::Succeeded(hr))
         return true;
-    ShowMessageBox(sh::SystemErrorText(hr), Application().Title(), MB_OK | MB_ICONERROR,
+    ShowMessageBox(FailureText(hr, folder, items), Application().Title(), MB_OK | MB_ICONERROR,
                    Application().MainForm());
     return false;
 }
@@ -102,7 +112,7 @@ bool InvokeShellVerb(const ShellFolderPtr& folder, const std::vector<PCItemIDLis
     const auto menu = MenuOf(folder, items);
     if (!menu)
         return false;
-    return Report(menu->InvokeCommand(verb));
+    return Report(menu->InvokeCommand(verb), folder, items);
 }
 
 bool InvokeDefaultVerb(const ShellFolderPtr& folder, const std::vector<PCItemIDList>& items) {
@@ -112,7 +122,7 @@ bool InvokeDefaultVerb(const ShellFolderPtr& folder, const std::vector<PCItemIDL
     const std::vector<std::string> verbs = menu->Verbs();
     if (verbs.empty())
         return false;
-    return Report(menu->InvokeCommand(verbs.front()));
+    return Report(menu->InvokeCommand(verbs.front()), folder, items);
 }
 
 std::string PopupShellContextMenu(QWidget* owner, const ShellFolderPtr& folder,
@@ -133,6 +143,6 @@ std::string PopupShellContextMenu(QWidget* owner, const ShellFolderPtr& folder,
     if (chosen == nullptr)
         return {};
     const std::string verb = chosen->data().toString().toStdString();
-    Report(menu->InvokeCommand(verb));
+    Report(menu->InvokeCommand(verb), folder, items);
     return verb;
 }

@@ -9,6 +9,8 @@
 #include "shell/FbShellCommands.h"
 #include "shell/FbShellTree.h"
 
+#include <utility>
+
 #include <QKeyEvent>
 
 namespace sh = platform::shellns;
@@ -177,6 +179,8 @@ std::string TFbCustomShellList::ItemHint(TFbListItem* item) {
 void TFbCustomShellList::ItemDeleting(TFbListItem* item) {
     if (item == FDropHighlight)
         FDropHighlight = nullptr;
+    if (item == FRenamed)
+        FRenamed = nullptr;
     if (OnDeleteItem)
         OnDeleteItem(this, item, ListData(item));
 }
@@ -286,7 +290,7 @@ void TFbCustomShellList::keyPressEvent(QKeyEvent* event) {
             SelectAll();
             return event->accept();
         case kcRefresh:
-            FillList();
+            Refill();
             return event->accept();
         case kcCopy:
             RunVerb("copy", false);
@@ -360,6 +364,7 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
         data->SetRelativeItem(renamed);
         item->Invalidate();
         UpdateItem(item);
+        FRenamed = item;
     } else {
         FreeItemList(renamed);
     }
@@ -373,6 +378,10 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
 
 void TFbCustomShellList::EditingEnded() {
     AfterEditorClosed(this, [this] {
+        // The list stays in the order its sort mark shows, under the new name too.
+        if (TFbListItem* renamed = std::exchange(FRenamed, nullptr))
+            RepositionItem(renamed,
+                           [this](TFbListItem* a, TFbListItem* b) { return CompareItems(a, b); });
         if (FRefreshPending && !IsEditing())
             RefreshList();
     });

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 class TFbCustomShellTree;
+class TFbPidlList;
 class TFbDeviceChangeEvent;
 
 class TFbCustomShellList : public TFbCustomListView {
@@ -63,6 +64,9 @@ public:
     static TFbShellListData* ListData(const TFbListItem* item);
 
     void FillList();
+    // FillList for the folder shown, keeping the selection and the focus mark on the items
+    // that are still there (matched by name). F5 runs it.
+    void Refill();
     void RefreshList();
     void OpenSelected();
     void GoUp(int levels);
@@ -143,6 +147,9 @@ private:
     void RebuildColumns();
     void SaveColumnWidths();
     int CompareItems(TFbListItem* a, TFbListItem* b) const;
+    // Gives existing items whose file changed on disk their new item (same name, new size
+    // or time), so they keep their selection; answers the current entries left.
+    void TakeChangedItems(TFbPidlList& gone, TFbPidlList& current);
     void OpenItem(TFbListItem* item);
     void EnterFolder(PCItemIDList list);
     std::vector<PCItemIDList> SelectedRelativeItems() const;
@@ -173,6 +180,7 @@ private:
     bool FRefreshPending = false;
     bool FSkipNextChange = false;
     bool FWindowCreated = false;
+    TFbListItem* FRenamed = nullptr; // moves to its sorted place once the editor closes
     QTimer FRefreshTimer;
     TFbDragStartTracker FDragStart;
     TFbShellDropTracker FDrop;

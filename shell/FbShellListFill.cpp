@@ -156,6 +156,43 @@ void TFbCustomShellList::FillList() {
         StartWatching();
 }
 
+void TFbCustomShellList::Refill() {
+    // Looked up by name after the fill: a file that changed on disk is a new item then,
+    // but still the file the user had chosen.
+    TFbPidlList selected;
+    selected.SetOwnsItems(true);
+    selected.SetDuplicates(dupIgnore);
+    for (TFbListItem* item : SelectedItems()) {
+        if (TFbShellListData* data = ListData(item))
+            selected.Add(CopyItemList(data->RelativeItem()));
+    }
+    const TFbShellListData* focusedData = ListData(ItemFocused());
+    sh::UniqueIdList focused(focusedData != nullptr ? CopyItemList(focusedData->RelativeItem())
+                                                    : nullptr);
+    FillList();
+    if (!FShellFolder || (selected.Count() == 0 && !focused))
+        return;
+    selected.SetShellFolder(FShellFolder);
+    selected.SetSorted(true);
+    std::vector<TFbListItem*> reselect;
+    TFbListItem* focus = nullptr;
+    for (int i = 0; i < ItemCount(); ++i) {
+        const TFbShellListData* data = ListData(Item(i));
+        if (data == nullptr)
+            continue;
+        if (selected.IndexOf(data->RelativeItem()) >= 0)
+            reselect.push_back(Item(i));
+        if (focused && focus == nullptr) {
+            const HResult hr = FShellFolder->CompareIDs(0, data->RelativeItem(), focused.get());
+            if (sh::Succeeded(hr) && sh::CompareCode(hr) == 0)
+                focus = Item(i);
+        }
+    }
+    if (focus != nullptr)
+        SetItemFocused(focus);
+    SelectItems(reselect);
+}
+
 void TFbCustomShellList::RefreshList() {
     if (FDragging || IsEditing()) {
         FRefreshPending = true;
@@ -197,6 +234,7 @@ void TFbCustomShellList::RefreshList() {
             current.Delete(i);
         }
     }
+    TakeChangedItems(existing, current);
     for (int i = existing.Count() - 1; i >= 0; --i)
         DeleteItem(static_cast<TFbListItem*>(existing.Objects(i)));
     std::vector<std::unique_ptr<TFbListItem>> added;
@@ -210,5 +248,37 @@ void TFbCustomShellList::RefreshList() {
         ShowMessage("Exception in AddNewShellItem");
         throw;
     }
-    AddItems(std::move(added));
+    // The list is always in the order its sort mark shows: a newcomer takes its place.
+    InsertItemsSorted(std::move(added),
+                      [this](TFbListItem* a, TFbListItem* b) { return CompareItems(a, b); });
+}
+
+void TFbCustomShellList::TakeChangedItems(TFbPidlList& gone, TFbPidlList& current) {
+    // Only file-system items are merged byte-wise, so only they can look gone when changed.
+    if (gone.Count() == 0 || current.Count() == 0 || ItemListToPath(FFolderList).empty())
+        return;
+    // Gone and new under one name: the same file, written anew.
+    TFbPidlList byName;
+    byName.SetShellFolder(FShellFolder);
+    byName.SetDuplicates(dupAccept);
+    for (int i = 0; i < gone.Count(); ++i)
+        byName.Add(gone.Pidls(i), gone.Objects(i));
+    byName.SetSorted(true);
+    const auto order = [this](TFbListItem* a, TFbListItem* b) {
+        return CompareItems(a, b);
+    };
+    for (int i = current.Count() - 1; i >= 0; --i) {
+        const int found = byName.IndexOf(current.Pidls(i));
+        if (found < 0)
+            continue;
+        auto* item = static_cast<TFbListItem*>(byName.Objects(found));
+        TFbShellListData* data = ListData(item);
+        gone.Delete(gone.IndexOf(data->RelativeItem()));
+        byName.Delete(found);
+        data->SetRelativeItem(CopyItemList(current.Pidls(i)));
+        current.Delete(i);
+        item->Invalidate();
+        UpdateItem(item);
+        RepositionItem(item, order); // its size or time may order it elsewhere now
+    }
 }

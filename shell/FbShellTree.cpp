@@ -143,6 +143,11 @@ void TFbCustomShellTree::Propagate(TFbTreeNode* node) {
         FShellList->TreeNodeSelected(data->AbsoluteItemList());
 }
 
+void TFbCustomShellTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    if (!FSelectWithoutScrolling)
+        TFbCustomTreeView::scrollTo(index, hint);
+}
+
 void TFbCustomShellTree::DelayTimerFired() {
     const TDelayAction action = FDelayAction;
     FDelayAction = daNone;

@@ -111,6 +111,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    bool DrawnSelected(const QModelIndex& index) const override;
 
 private:
     friend class TFbCustomShellList;
@@ -137,6 +139,8 @@ private:
     void MergeNode(TFbTreeNode* node, TFbTreeNode*& remembered);
     TFbTreeNode* FindChild(TFbTreeNode* node, PCItemIDList item);
     void SelectImmediately(TFbTreeNode* node);
+    // Scrolls `node` into view with the first of its sub-folders below it.
+    void ScrollIntoViewWithChildren(TFbTreeNode* node);
     void Propagate(TFbTreeNode* node);
     void DelayTimerFired();
     void RunVerb(const char* verb, bool refresh);
@@ -162,6 +166,7 @@ private:
     bool FRefreshPending = false;
     bool FSkipNextChange = false;
     bool FWindowCreated = false;
+    bool FSelectWithoutScrolling = false; // a refresh selecting its node again
     // Made on the first StartWatching; destroyed first in the destructor, so the thread
     // has ended before anything it posts to is gone.
     std::unique_ptr<TChangeHandlerThread> FChangeThread;

@@ -170,3 +170,8 @@ void TFbCustomShellTree::drawRow(QPainter* painter, const QStyleOptionViewItem& 
     highlighted.state |= QStyle::State_Selected;
     TFbCustomTreeView::drawRow(painter, highlighted, index);
 }
+
+bool TFbCustomShellTree::DrawnSelected(const QModelIndex& index) const {
+    return TFbCustomTreeView::DrawnSelected(index) ||
+           (FDropHighlight != nullptr && itemFromIndex(index) == FDropHighlight);
+}

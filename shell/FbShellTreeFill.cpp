@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QScopedValueRollback>
 
 namespace sh = platform::shellns;
 
@@ -221,6 +222,16 @@ void TFbCustomShellTree::NavigateTo(PCItemIDList list) {
         ExpandNode(root);
     }
     SelectImmediately(node);
+    ScrollIntoViewWithChildren(node);
+}
+
+void TFbCustomShellTree::ScrollIntoViewWithChildren(TFbTreeNode* node) {
+    // A folder opened at the last visible row would hide what the user came for: its
+    // sub-folders. A few of them show below it, unless the view is too short for that;
+    // the folder itself always shows.
+    constexpr int kChildrenShown = 3;
+    if (node->Expanded() && node->Count() > 0)
+        scrollToItem(node->Child(std::min(node->Count(), kChildrenShown) - 1));
     scrollToItem(node);
 }
 
@@ -238,13 +249,26 @@ void TFbCustomShellTree::RefreshTree() {
     {
         TWaitCursor busy;
         TFbFillEvents events(this, OnFillStart, OnFillComplete);
+        TFbTreeNode* selected = nullptr;
+        // Rows may come and go above the view; the row at its top stays at its top.
+        const QPersistentModelIndex top(indexAt(QPoint(0, 0)));
         {
             TFbCounterGuard updating(FUpdating);
-            remembered = Selected();
+            remembered = selected = Selected();
             SetSelected(nullptr);
             MergeNode(TopNode(0), remembered);
         }
-        SelectImmediately(remembered);
+        // A refresh comes unasked (a change on disk, a drop): the view stays where the user
+        // put it, or the next drop lands on another folder than the one under the cursor.
+        // Only a selection that had to move is brought into view.
+        {
+            const QScopedValueRollback<bool> quiet(FSelectWithoutScrolling, true);
+            SelectImmediately(remembered);
+        }
+        if (top.isValid())
+            scrollTo(top, PositionAtTop);
+        if (remembered != selected && remembered != nullptr)
+            scrollToItem(remembered);
     }
     WatchShownFolders();
 }

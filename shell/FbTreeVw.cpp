@@ -1,7 +1,6 @@
 #include "shell/FbTreeVw.h"
 
 #include "gui/Application.h"
-
 #include "gui/SystemImageList.h"
 
 #include <QContextMenuEvent>
@@ -282,7 +281,30 @@ void TFbCustomTreeView::drawBranches(QPainter* painter, const QRect& rect,
     option.state = QStyle::State_Children;
     if (item->isExpanded())
         option.state |= QStyle::State_Open;
+    // The mark is drawn in the colour of the row's text: styles take the window-text
+    // colour, which the frame has made its own (see initViewItemOption).
+    const bool highlighted = DrawnSelected(index);
+    if (highlighted)
+        option.state |= QStyle::State_Selected;
+    const QColor mark =
+        option.palette.color(highlighted ? QPalette::HighlightedText : QPalette::Text);
+    for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        option.palette.setColor(role, mark);
     style()->drawPrimitive(QStyle::PE_IndicatorBranch, &option, painter, this);
+}
+
+void TFbCustomTreeView::initViewItemOption(QStyleOptionViewItem* option) const {
+    QTreeWidget::initViewItemOption(option);
+    // Styles draw expand marks and branch lines in the window-text colour, which the frame
+    // has taken for itself (the focus blue, invisible on a blue selection): the nodes'
+    // own text colour serves them instead.
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        option->palette.setColor(group, QPalette::WindowText,
+                                 option->palette.color(group, QPalette::Text));
+}
+
+bool TFbCustomTreeView::DrawnSelected(const QModelIndex& index) const {
+    return selectionModel()->isSelected(index);
 }
 
 void TFbCustomTreeView::focusInEvent(QFocusEvent* event) {

@@ -145,6 +145,9 @@ protected:
     // The node's context menu when OnNodeContextMenu did not handle it.
     virtual void ShowNodeContextMenu(TFbTreeNode* node, const QPoint& globalPos);
 
+    // Whether the row is drawn as selected (a drop target is drawn so too).
+    virtual bool DrawnSelected(const QModelIndex& index) const;
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
     void drawBranches(QPainter* painter, const QRect& rect,
                       const QModelIndex& index) const override;
     void focusInEvent(QFocusEvent* event) override;

@@ -5,6 +5,7 @@
 #   tools/dev.sh test       install what is missing, build (benchmarks too), run every test headless
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
+#   tools/dev.sh package    build the Debian package build-package/jibview_<version>_<arch>.deb
 #   tools/dev.sh fuzz [harness...]        build the libFuzzer harnesses with clang and run a
 #                                         campaign (see tools/fuzz-campaign.sh): each harness
 #                                         to FUZZ_RUNS executions, or FUZZ_SECONDS (60) per call,
@@ -17,11 +18,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
-TEST_PACKAGES=(zip unzip util-linux)
+# The packaging test validates the desktop files and asks the MIME database for a JIB
+# file's type with the tools a desktop uses; bubblewrap runs the thumbnailer in the sandbox
+# file managers give it; python3 writes JIBs with Python's zipfile; the name-order tests
+# compile a locale from the locales package; Xvfb, openbox and xprop run the window tests.
+TEST_PACKAGES=(zip unzip util-linux desktop-file-utils appstream shared-mime-info libglib2.0-bin
+               bubblewrap python3 locales xvfb openbox x11-utils)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# CPack's Debian generator finds the programs with file(1) and their dependencies with
+# dpkg-shlibdeps.
+PACKAGE_PACKAGES=(dpkg-dev file)
 
 ensure_packages() {
   local missing=()
@@ -93,8 +102,13 @@ case "${1:-}" in
     shift
     exec tools/fuzz-campaign.sh "$mode" build-fuzz "$@"
     ;;
+  package)
+    ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
+    build build-package -DJIB_TESTS=OFF -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr
+    (cd build-package && cpack -G DEB)
+    ;;
   *)
-    sed -n '2,15p' "$0"
+    sed -n '2,16p' "$0"
     exit 2
     ;;
 esac

@@ -85,7 +85,9 @@ std::string ExecuteErrorText(int code, const std::string& fileName) {
         return "The DDE transaction could not be completed because other DDE transactions were "
                "being processed.";
     case 31:
-        return "There is no application associated with the given filename extension.";
+        // In the words of a Linux desktop, naming what was to be opened when it is known.
+        return "No application is set up to open " +
+               (fileName.empty() ? std::string("files of this type") : fileName) + ".";
     case 32:
         return "The specified dynamic-link library was not found.";
     default:
@@ -101,5 +103,7 @@ void ShowExecuteError(int code, QWidget* /*owner*/, const std::string& fileName)
 }
 
 void OpenURL(const std::string& url, QWidget* owner) {
-    ShowExecuteError(ExecuteFile(url, "", "", SW_SHOWNOACTIVATE), owner, "");
+    const int code = ExecuteFile(url, "", "", SW_SHOWNOACTIVATE);
+    // Without a browser the address is what could not be opened, and is named.
+    ShowExecuteError(code, owner, code == platform::kLaunchNoAssociation ? url : "");
 }

@@ -4,6 +4,9 @@
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
 
+#include <optional>
+
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -18,8 +21,8 @@ std::vector<TMonitor> QtMonitors() {
     std::vector<TMonitor> monitors;
     const QScreen* primary = QGuiApplication::primaryScreen();
     for (const QScreen* screen : QGuiApplication::screens())
-        monitors.push_back({ToRect(screen->geometry()), ToRect(screen->availableGeometry()),
-                            screen == primary});
+        monitors.push_back(
+            {ToRect(screen->geometry()), ToRect(screen->availableGeometry()), screen == primary});
     return monitors;
 }
 
@@ -70,6 +73,61 @@ void SetFormWidth(QWidget* form, int width) {
 
 std::string SectionFor(const std::string& name) {
     return name + "Position";
+}
+
+// Where the window manager puts the client area within the frame while the window is in
+// the normal state. A maximised window's frame is another (most window managers drop its
+// border), so bounds saved from it with its own offset would move the window by the
+// border's width at every run.
+class TNormalFrameTracker : public QObject {
+public:
+    explicit TNormalFrameTracker(QWidget* form) : QObject(form), FForm(form) {
+        setObjectName(kName);
+        form->installEventFilter(this);
+        Record();
+    }
+    static constexpr const char* kName = "plkNormalFrameTracker";
+
+    // The client area's offset in the frame, as last seen in the normal state.
+    std::optional<QPoint> Offset() const { return FOffset; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == FForm) {
+            switch (event->type()) {
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::Show:
+                Record();
+                break;
+            default:
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    void Record() {
+        const Qt::WindowStates special =
+            Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
+        if (!FForm->isVisible() || (FForm->windowState() & special) != 0)
+            return;
+        // Checked against the normal geometry too: the state may change a moment after the
+        // window manager has already moved the window for it.
+        if (FForm->normalGeometry().isValid() && FForm->geometry() != FForm->normalGeometry())
+            return;
+        FOffset = FForm->geometry().topLeft() - FForm->frameGeometry().topLeft();
+    }
+
+    QWidget* FForm;
+    std::optional<QPoint> FOffset;
+};
+
+TNormalFrameTracker* TrackNormalFrame(QWidget* form) {
+    if (auto* tracker = form->findChild<TNormalFrameTracker*>(TNormalFrameTracker::kName,
+                                                              Qt::FindDirectChildrenOnly))
+        return tracker;
+    return new TNormalFrameTracker(form);
 }
 
 } // namespace
@@ -144,6 +202,7 @@ bool RestoreFormPositionEx(QWidget* form, const std::string& name, bool ignoreSt
         FitRectToWorkArea(workArea, rect);
     }
 
+    TrackNormalFrame(form);
     SetFormTopLeft(form, rect.Left, rect.Top);
     if (!ignoreSize) {
         // A stored size this small is a collapsed or broken window, not one to restore.
@@ -187,12 +246,13 @@ void SaveFormPositionEx(QWidget* form, const std::string& name) {
     // The window manager answers a state change asynchronously, so the geometry read right
     // after returning to the normal state may still be the maximised one; the normal
     // geometry Qt keeps while the window is maximised is reliable.
-    const QRect frame = form->frameGeometry();
     const QRect client = form->geometry();
     const QRect normal = form->normalGeometry().isValid() ? form->normalGeometry() : client;
+    const QPoint offset = TrackNormalFrame(form)->Offset().value_or(
+        client.topLeft() - form->frameGeometry().topLeft());
     form->setWindowState(state & ~(Qt::WindowMaximized | Qt::WindowMinimized));
-    const int left = normal.x() - (client.x() - frame.x());
-    const int top = normal.y() - (client.y() - frame.y());
+    const int left = normal.x() - offset.x();
+    const int top = normal.y() - offset.y();
     const int width = normal.width();
     const int height = normal.height();
     IniWriteInteger(file, section, "Top", top);
@@ -202,6 +262,7 @@ void SaveFormPositionEx(QWidget* form, const std::string& name) {
 }
 
 void CenterFormOnWorkArea(QWidget* form) {
+    TrackNormalFrame(form);
     const TRect workArea = GetDefaultWorkArea();
     const TRect bounds = FormBounds(form);
     const int left = workArea.Left + (workArea.Width() - bounds.Width()) / 2;

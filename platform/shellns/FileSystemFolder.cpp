@@ -372,12 +372,15 @@ HResult TFileSystemFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t fla
         }
         return SetStrRet(name, FPath + std::string(e.name)) ? S_OK : E_OUTOFMEMORY;
     }
-    if (IsValidUtf8(e.name)) {
+    // The editing name is what a rename starts from: it keeps a line break a line break.
+    const bool editing = (flags & SHGDN_FOREDITING) != 0;
+    if (editing ? IsValidUtf8(e.name) : IsVisibleName(e.name)) {
         name.uType = StrRet::kOffset;
         name.uOffset = kFsItemNameOffset;
         return S_OK;
     }
-    return SetStrRet(name, ToDisplayUtf8(e.name)) ? S_OK : E_OUTOFMEMORY;
+    return SetStrRet(name, editing ? ToDisplayUtf8(e.name) : ToVisibleName(e.name)) ? S_OK
+                                                                                    : E_OUTOFMEMORY;
 }
 
 HResult TFileSystemFolder::SetNameOf(PCItemIDList item, std::string_view newName, std::uint32_t,
@@ -407,7 +410,7 @@ HResult TFileSystemFolder::GetDetailsOf(PCItemIDList item, int column, ShellDeta
         return E_INVALIDARG;
     switch (column) {
     case kColName:
-        details.text = ToDisplayUtf8(e.name);
+        details.text = ToVisibleName(e.name);
         break;
     case kColSize:
         details.text =

@@ -41,6 +41,8 @@ HResult OpenPath(const std::string& path) {
         return E_ACCESSDENIED;
     case kLaunchOutOfMemory:
         return E_OUTOFMEMORY;
+    case kLaunchNoAssociation:
+        return E_NO_ASSOCIATION;
     default:
         return code > 32 ? S_OK : E_FAIL;
     }

@@ -3,6 +3,7 @@
 #include "platform/TextCase.h"
 
 #include <climits>
+#include <cwchar>
 #include <vector>
 
 namespace platform::shellns {
@@ -45,41 +46,134 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
     return length;
 }
 
+// The code point of the valid sequence of `length` bytes at text[i].
+char32_t CodePointAt(std::string_view text, std::size_t i, std::size_t length) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (length == 1)
+        return c;
+    char32_t value = c & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k)
+        value = (value << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return value;
+}
+
+// The Control Pictures block has a symbol for each C0 control and for DEL; the line and
+// paragraph separators, which also break a row's text, show as the newline symbol.
+constexpr char32_t kControlPictures = 0x2400;
+constexpr char32_t kSymbolForDelete = 0x2421;
+constexpr char32_t kSymbolForNewline = 0x2424;
+
+char32_t VisibleSymbolFor(char32_t c) {
+    if (c < 0x20)
+        return kControlPictures + c;
+    if (c == 0x7F)
+        return kSymbolForDelete;
+    if (c == 0x2028 || c == 0x2029)
+        return kSymbolForNewline;
+    return 0;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Wide text for the C library's collation: the name's code points, its stray bytes kept
+// apart from every character as U+DC80..U+DCFF. ASCII letters are lowered first, so the
+// order ignores their case in every locale, the plain "C" one included.
+void WidenForCollation(std::string_view text, std::wstring& out) {
+    constexpr wchar_t kStrayByteBase = 0xDC00;
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            out.push_back(
+                static_cast<wchar_t>(kStrayByteBase + static_cast<unsigned char>(text[i])));
+            ++i;
+            continue;
+        }
+        const char32_t c = CodePointAt(text, i, length);
+        out.push_back(static_cast<wchar_t>(c < 0x80 ? ToLowerAscii(static_cast<char>(c)) : c));
+        i += length;
+    }
+}
+
+// The user's collation (LC_COLLATE, which the application takes from the environment at
+// start) of two pieces of text without digits.
+int Collate(std::string_view a, std::string_view b) {
+    thread_local std::wstring wa;
+    thread_local std::wstring wb;
+    WidenForCollation(a, wa);
+    WidenForCollation(b, wb);
+    if (wa == wb)
+        return 0;
+    const int order = std::wcscoll(wa.c_str(), wb.c_str());
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+std::size_t TextRunEnd(std::string_view text, std::size_t i) {
+    while (i < text.size() && !IsDigit(text[i]))
+        ++i;
+    return i;
+}
+
 } // namespace
 
 int CompareNamesNaturally(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < a.size() && j < b.size()) {
-        if (IsDigit(a[i]) && IsDigit(b[j])) {
-            // Compare the runs by value: skip leading zeros, then the longer run is larger,
-            // then the first differing digit decides.
-            std::size_t ei = i, ej = j;
-            while (ei < a.size() && IsDigit(a[ei]))
-                ++ei;
-            while (ej < b.size() && IsDigit(b[ej]))
-                ++ej;
-            std::size_t si = i, sj = j;
-            while (si + 1 < ei && a[si] == '0')
-                ++si;
-            while (sj + 1 < ej && b[sj] == '0')
-                ++sj;
-            if (ei - si != ej - sj)
-                return ei - si < ej - sj ? -1 : 1;
-            for (; si < ei; ++si, ++sj) {
-                if (a[si] != b[sj])
-                    return a[si] < b[sj] ? -1 : 1;
+        if (!IsDigit(a[i]) || !IsDigit(b[j])) {
+            // Text (on one side it may be empty, a number starting there) is ordered by
+            // the locale; when it differs, the character after it takes part, as it would
+            // in a comparison of whole names ("a1" against "a-"), without letting the
+            // digits decide what their numeric value must ("file2" against "file10").
+            const std::size_t ei = TextRunEnd(a, i);
+            const std::size_t ej = TextRunEnd(b, j);
+            const std::string_view ta = a.substr(i, ei - i);
+            const std::string_view tb = b.substr(j, ej - j);
+            if (const int order = Collate(ta, tb); order != 0) {
+                const int refined = Collate(a.substr(i, ei - i + (ei < a.size() ? 1 : 0)),
+                                            b.substr(j, ej - j + (ej < b.size() ? 1 : 0)));
+                return refined != 0 ? refined : order;
             }
             i = ei;
             j = ej;
             continue;
         }
-        const auto ca = static_cast<unsigned char>(ToLowerAscii(a[i]));
-        const auto cb = static_cast<unsigned char>(ToLowerAscii(b[j]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        ++i;
-        ++j;
+        // Numbers by value: leading zeros skipped, the longer run is larger, then the
+        // first differing digit decides.
+        std::size_t ei = i, ej = j;
+        while (ei < a.size() && IsDigit(a[ei]))
+            ++ei;
+        while (ej < b.size() && IsDigit(b[ej]))
+            ++ej;
+        std::size_t si = i, sj = j;
+        while (si + 1 < ei && a[si] == '0')
+            ++si;
+        while (sj + 1 < ej && b[sj] == '0')
+            ++sj;
+        if (ei - si != ej - sj)
+            return ei - si < ej - sj ? -1 : 1;
+        for (; si < ei; ++si, ++sj) {
+            if (a[si] != b[sj])
+                return a[si] < b[sj] ? -1 : 1;
+        }
+        i = ei;
+        j = ej;
     }
     if (i < a.size() || j < b.size())
         return i < a.size() ? 1 : -1;
@@ -116,18 +210,23 @@ bool NormalizeAbsolutePath(std::string_view path, std::string& out) {
     return true;
 }
 
-bool IsValidUtf8(std::string_view text) {
+namespace {
+
+// Whether `text` needs no cleaning: valid UTF-8 and, when `controls` are to be shown,
+// without control characters.
+bool IsClean(std::string_view text, bool controls) {
     for (std::size_t i = 0; i < text.size();) {
         const std::size_t length = SequenceLength(text, i);
-        if (length == 0)
+        if (length == 0 || (controls && VisibleSymbolFor(CodePointAt(text, i, length)) != 0))
             return false;
         i += length;
     }
     return true;
 }
 
-std::string ToDisplayUtf8(std::string_view text) {
-    if (IsValidUtf8(text))
+// Stray bytes become U+FFFD; with `controls`, control characters their symbols.
+std::string Cleaned(std::string_view text, bool controls) {
+    if (IsClean(text, controls))
         return std::string(text);
     std::string out;
     out.reserve(text.size() + 8);
@@ -136,12 +235,34 @@ std::string ToDisplayUtf8(std::string_view text) {
         if (length == 0) {
             out += "\xEF\xBF\xBD";
             ++i;
-        } else {
-            out.append(text.substr(i, length));
-            i += length;
+            continue;
         }
+        const char32_t symbol = controls ? VisibleSymbolFor(CodePointAt(text, i, length)) : 0;
+        if (symbol != 0)
+            AppendUtf8(out, symbol);
+        else
+            out.append(text.substr(i, length));
+        i += length;
     }
     return out;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view text) {
+    return IsClean(text, false);
+}
+
+std::string ToDisplayUtf8(std::string_view text) {
+    return Cleaned(text, false);
+}
+
+bool IsVisibleName(std::string_view name) {
+    return IsClean(name, true);
+}
+
+std::string ToVisibleName(std::string_view name) {
+    return Cleaned(name, true);
 }
 
 } // namespace platform::shellns

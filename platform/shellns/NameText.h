@@ -7,8 +7,10 @@
 
 namespace platform::shellns {
 
-// Negative, 0 or positive. Digit runs compare by value, letters without regard to ASCII
-// case; names that still tie are ordered by their bytes, so only identical names are 0.
+// Negative, 0 or positive. Digit runs compare by value, the text between them by the
+// user's collation (LC_COLLATE) with ASCII case ignored, so "é café" sorts among the e's
+// where the locale says so; names that still tie are ordered by their bytes, so only
+// identical names are 0.
 int CompareNamesNaturally(std::string_view a, std::string_view b);
 
 // `path` made clean: "//" and "." dropped, ".." taken back lexically, no trailing "/"
@@ -19,5 +21,11 @@ bool NormalizeAbsolutePath(std::string_view path, std::string& out);
 bool IsValidUtf8(std::string_view text);
 // `text` with every byte that is not part of a valid UTF-8 sequence replaced by U+FFFD.
 std::string ToDisplayUtf8(std::string_view text);
+// A name as a list or tree shows it: ToDisplayUtf8, and control characters (a line break
+// cuts a row's text short, a tab or escape shows nothing) replaced by their visible
+// symbols, "new\nline" showing as "new␊line". For display only: the name on disk is
+// the item's own bytes.
+bool IsVisibleName(std::string_view name);
+std::string ToVisibleName(std::string_view name);
 
 } // namespace platform::shellns

@@ -67,6 +67,8 @@ std::string SystemErrorText(HResult hr) {
         return "The file name, folder name, or volume label syntax is incorrect.";
     case E_CANCELLED:
         return "The operation was cancelled by the user.";
+    case E_NO_ASSOCIATION:
+        return "No application is set up to open files of this type.";
     default:
         return Format("Unknown error 0x%08X.", code);
     }

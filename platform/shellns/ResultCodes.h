@@ -32,6 +32,8 @@ inline constexpr HResult E_ALREADY_EXISTS = MakeFailure(0x800700B7);
 inline constexpr HResult E_INVALID_NAME = MakeFailure(0x8007007B);
 inline constexpr HResult E_NAME_TOO_LONG = MakeFailure(0x800700CE);
 inline constexpr HResult E_CANCELLED = MakeFailure(0x800704C7);
+// No application is set up to open the item.
+inline constexpr HResult E_NO_ASSOCIATION = MakeFailure(0x80070483);
 
 constexpr bool Succeeded(HResult hr) {
     return hr >= 0;

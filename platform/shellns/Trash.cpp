@@ -56,17 +56,6 @@ bool PrepareTrash(const std::string& trash) {
     return true;
 }
 
-std::string MakeDirs(const std::string& path) {
-    std::string built;
-    for (std::size_t i = 1; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '/') {
-            built = path.substr(0, i);
-            ::mkdir(built.c_str(), 0700);
-        }
-    }
-    return path;
-}
-
 // The trash for an entry on another volume than the home trash: $topdir/.Trash/$uid when
 // .Trash is a real, sticky folder (a link there could send files anywhere), else
 // $topdir/.Trash-$uid.
@@ -205,7 +194,7 @@ HResult MoveToTrash(const std::string& path, std::string* trashedName) {
     std::string trash = HomeTrashFolder();
     std::string recordedPath = source;
     struct stat home;
-    const std::string homeTrashParent = MakeDirs(DataHomeFolder());
+    const std::string homeTrashParent = MakePrivateFolders(DataHomeFolder());
     if (::stat(homeTrashParent.c_str(), &home) != 0 || home.st_dev != st.st_dev) {
         // Another volume: renaming into the home trash would copy the data across; the
         // volume's own trash keeps the move a rename, with the path relative to its top.

@@ -24,7 +24,7 @@ std::string ShownName(const TrashedItem& t) {
     const auto slash = original.find_last_of('/');
     const std::string_view base =
         slash == std::string_view::npos ? original : original.substr(slash + 1);
-    return ToDisplayUtf8(base.empty() ? t.name : base);
+    return ToVisibleName(base.empty() ? t.name : base);
 }
 
 std::string TypeOf(const TrashedItem& t) {

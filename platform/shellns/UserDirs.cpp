@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform::shellns {
@@ -84,6 +85,14 @@ std::string ConfigHomeFolder() {
 }
 std::string CacheHomeFolder() {
     return EnvFolder("XDG_CACHE_HOME", HomeFolder() + ".cache/");
+}
+
+std::string MakePrivateFolders(const std::string& path) {
+    for (std::size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/')
+            ::mkdir(path.substr(0, i).c_str(), 0700);
+    }
+    return path;
 }
 
 std::string UserDirFolder(const std::string& key) {

@@ -15,6 +15,11 @@ std::string DataHomeFolder();
 std::string ConfigHomeFolder();
 std::string CacheHomeFolder();
 
+// Creates the folder `path` and every missing folder above it, private to the user (mode
+// 0700, as the base-directory rules ask of folders made on the user's behalf). Failures
+// are left for the write that follows to meet; answers `path`.
+std::string MakePrivateFolders(const std::string& path);
+
 // One of the user directories of user-dirs.dirs: key "DESKTOP", "DOCUMENTS", "DOWNLOAD",
 // "MUSIC", "PICTURES", "PUBLICSHARE", "TEMPLATES" or "VIDEOS". A key the file does not
 // set falls back to the home folder plus the English name ("Desktop", "Documents", ...).

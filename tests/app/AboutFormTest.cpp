@@ -1,11 +1,12 @@
-#include "app/JibAboutForm.h"
 #include "app/JIBMainForm.h"
+#include "app/JibAboutForm.h"
 #include "gui/Application.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +69,23 @@ TEST(AboutForm, TheLogoCarriesAnAlphaChannel) {
     const QImage logo(":/jibview/logo.png");
     ASSERT_FALSE(logo.isNull());
     EXPECT_TRUE(logo.hasAlphaChannel());
-    EXPECT_EQ(logo.pixelColor(0, 0).alpha(), 0);     // the card's rounded corner
+    EXPECT_EQ(logo.pixelColor(0, 0).alpha(), 0); // the card's rounded corner
     EXPECT_EQ(logo.pixelColor(300, 150).alpha(), 255);
+}
+
+TEST(AboutForm, TheLogosRoundedCornersShowNoSquareAroundThem) {
+    TfrmJibAbout dialog(nullptr);
+    dialog.show();
+    const QImage shown = dialog.grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(600, 300));
+    // Each corner, where the card is transparent, against the card's edge in that row.
+    for (const QPoint corner : {QPoint(0, 0), QPoint(599, 0), QPoint(0, 299), QPoint(599, 299)}) {
+        const QColor at = shown.pixelColor(corner);
+        const QColor card = shown.pixelColor(300, corner.y());
+        EXPECT_LE(std::abs(at.red() - card.red()) + std::abs(at.green() - card.green()) +
+                      std::abs(at.blue() - card.blue()),
+                  6)
+            << corner.x() << "," << corner.y() << ": " << at.name().toStdString() << " beside "
+            << card.name().toStdString();
+    }
 }

@@ -1,8 +1,9 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JIBMainForm.h"
-#include "gui/Image.h"
+#include "app/ProgramInfo.h"
 #include "gui/Application.h"
+#include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/ScopedEnv.h"
@@ -10,17 +11,19 @@
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
 
+#include <cstdlib>
+#include <memory>
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QHeaderView>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-#include <sys/stat.h>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -111,12 +114,13 @@ TEST_F(MainFormTest, ClosingWritesTheGeneralKeysInOrderThenThePlacement) {
     auto form = Open();
     const QRect frame(form->pos(), form->size());
     Close(form);
-    const std::string expected =
-        "[General]\nLastFolder=" + ExeFolder() + "\nMainSplit=300\nBrowserSplit=250\n\n"
-        "[frmJIBMainPosition]\nState=0\nTop=" + std::to_string(frame.top()) +
-        "\nLeft=" + std::to_string(frame.left()) +
-        "\nRight=" + std::to_string(frame.left() + frame.width()) +
-        "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
+    const std::string expected = "[General]\nLastFolder=" + ExeFolder() +
+                                 "\nMainSplit=300\nBrowserSplit=250\n\n"
+                                 "[frmJIBMainPosition]\nState=0\nTop=" +
+                                 std::to_string(frame.top()) +
+                                 "\nLeft=" + std::to_string(frame.left()) +
+                                 "\nRight=" + std::to_string(frame.left() + frame.width()) +
+                                 "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
     EXPECT_EQ(ReadFileText(Settings()), expected);
 }
 
@@ -155,11 +159,29 @@ TEST_F(MainFormTest, TheMainBarGivesWayToANarrowWindowAndComesBackAfter) {
     auto form = Open();
     EXPECT_TRUE(form->splitMain->RealTimeDrag());
     EXPECT_FALSE(form->splitBrowser->RealTimeDrag());
+    // Both panes keep room in a narrow window: half of it each here.
     SetClientWidth(*form, 200);
-    EXPECT_EQ(form->splitMain->Position(), 196);
+    EXPECT_EQ(form->splitMain->Position(), 98);
     SetClientWidth(*form, 792);
     EXPECT_EQ(form->splitMain->Position(), 300);
     EXPECT_EQ(form->pnlPreview->size(), QSize(488, 550));
+}
+
+TEST_F(MainFormTest, RememberedPositionsTooWideForTheWindowLeaveEveryPaneUsableAndAreKept) {
+    IniWriteString(Settings(), "General", "MainSplit", "1500");
+    IniWriteString(Settings(), "General", "BrowserSplit", "900");
+    auto form = Open();
+    EXPECT_EQ(form->splitMain->Position(), 792 - 4 - 100);
+    EXPECT_EQ(form->pnlPreview->width(), 100);
+    EXPECT_EQ(form->rslFiles->height(), 100);
+    EXPECT_TRUE(form->rslFiles->isVisible());
+    // A wider window gives the remembered positions back.
+    SetClientWidth(*form, 1700);
+    EXPECT_EQ(form->splitMain->Position(), 1500);
+    SetClientWidth(*form, 792);
+    Close(form);
+    EXPECT_EQ(IniReadString(Settings(), "General", "MainSplit", ""), "1500");
+    EXPECT_EQ(IniReadString(Settings(), "General", "BrowserSplit", ""), "900");
 }
 
 TEST_F(MainFormTest, RememberedSplitterPositionsOutlastTheFirstResizes) {
@@ -244,7 +266,9 @@ TEST_F(MainFormTest, TheFirstActivationOpensTheLastFolderWithItsJibFilesSorted) 
 
     // Later activations change nothing.
     int listFills = 0;
-    form->rslFiles->OnFillStart = [&](QObject*) { ++listFills; };
+    form->rslFiles->OnFillStart = [&](QObject*) {
+        ++listFills;
+    };
     form->FormActivate();
     EXPECT_EQ(listFills, 0);
     EXPECT_TRUE(capture.Shown().empty());
@@ -284,8 +308,7 @@ namespace {
 // given status, so the web commands can be followed without starting a browser.
 class FakeLauncher {
 public:
-    explicit FakeLauncher(int exitStatus)
-        : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
+    explicit FakeLauncher(int exitStatus) : FPath("PATH", FDir.Path() + ":" + std::getenv("PATH")) {
         FDir.Write("xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > \"" + FDir.File("called") +
                                    "\"\nexit " + std::to_string(exitStatus) + "\n");
         ::chmod(FDir.File("xdg-open").c_str(), 0755);
@@ -318,23 +341,30 @@ TEST_F(MainFormTest, TheWebCommandsOpenTheirPagesAndReportFailures) {
         form->miBuy->trigger();
     }
     EXPECT_EQ(capture.Texts(),
-              std::vector<std::string>{"Unable to execute file:\n\nThere is no application "
-                                       "associated with the given filename extension."});
+              std::vector<std::string>{"Unable to execute file:\n\nNo application is set up to "
+                                       "open https://www.quillbrew.com/lumenpix/."});
 }
 
-// Run by the app_readonly_settings test from a folder the process may not write.
-TEST(ReadOnlySettings, AnUnwritableSettingsFileShowsNoError) {
-    if (::access(GetExeFolder().c_str(), W_OK) == 0)
-        GTEST_SKIP() << "the executable's folder is writable; run through run-readonly.sh";
-    MessageCapture capture;
-    {
-        TfrmJIBMain form;
-        Application().SetMainForm(&form);
-        form.show();
-        QApplication::processEvents();
-        form.close();
-        Application().SetMainForm(nullptr);
+TEST_F(MainFormTest, TheWindowAndTheDesktopKnowTheProgramByItsIcon) {
+    auto form = Open();
+    const std::string icons = std::string(std::getenv("JIB_TEST_DATA")) + "/../../packaging/icons/";
+    for (const int size : {16, 24, 48, 256}) {
+        const std::string edge = std::to_string(size);
+        const QImage expected(
+            QString::fromStdString(icons + edge + "x" + edge + "/apps/com.quillbrew.jibview.png"));
+        ASSERT_FALSE(expected.isNull()) << size;
+        // Compared premultiplied, the form a pixmap keeps: edge pixels of a straight-alpha
+        // image do not come back bit for bit from it.
+        EXPECT_EQ(form->windowIcon()
+                      .pixmap(QSize(size, size))
+                      .toImage()
+                      .convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  expected.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+            << size;
     }
-    EXPECT_TRUE(capture.Shown().empty());
-    EXPECT_FALSE(FileExists(Settings()));
+    // The entry names the application after the desktop entry it is installed with, so a
+    // Wayland compositor finds the entry's name and icon for the window.
+    ApplyProgramIdentity();
+    EXPECT_EQ(QGuiApplication::desktopFileName().toStdString(), "com.quillbrew.jibview");
+    EXPECT_EQ(QCoreApplication::applicationName().toStdString(), "jibview");
 }

@@ -5,11 +5,17 @@
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
+
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+#include <zlib.h>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -17,33 +23,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <memory>
-#include <unistd.h>
-
 namespace {
-
-std::string Fixture(const std::string& name) {
-    return std::string(std::getenv("JIB_TEST_DATA")) + "/app/" + name;
-}
-
-// Packs `members` (path in the archive → file to store) into `archive` with Info-ZIP zip,
-// storing each under its own name at the archive's root.
-void MakeJib(const TempDir& dir, const std::string& archive,
-             const std::vector<std::pair<std::string, std::string>>& members) {
-    const std::string staging = dir.MakeDir("staging-" + archive);
-    std::string names;
-    for (const auto& [name, source] : members) {
-        dir.Write("staging-" + archive + "/" + name, ReadFileText(source));
-        names += " '" + name + "'";
-    }
-    const std::string command =
-        "cd '" + staging + "' && zip -q -X '" + dir.File(archive) + "'" + names;
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
 
 class PreviewTest : public ::testing::Test {
 protected:
@@ -99,9 +82,7 @@ protected:
     bool PreviewShown() const { return FForm->imgPreview->isVisibleTo(FForm->pnlPreview); }
     QRect PreviewBounds() const { return FForm->imgPreview->geometry(); }
     std::string Caption() const { return FForm->pnlPreview->Caption().toStdString(); }
-    bool TemporaryCopyExists() const {
-        return FileExists(GetTempFolder() + "preview.png");
-    }
+    bool TemporaryCopyExists() const { return FileExists(GetTempFolder() + "preview.png"); }
 
     TempDir FTemp;
     ScopedEnv FTmp;
@@ -161,21 +142,122 @@ TEST_F(PreviewTest, AFileThatIsNoArchiveShowsTheComponentsMessageTwiceThenThePla
     EXPECT_NE(capture.Shown()[0].Text.find("11036"), std::string::npos);
 }
 
-TEST_F(PreviewTest, ADamagedThumbnailIsReportedAndThePaneKeepsWhatItShowed) {
-    FFiles.Write("garbage.png", "\x89PNG\r\n\x1a\n but nothing after the signature");
+TEST_F(PreviewTest, ADamagedThumbnailIsReportedAndThenThePlaceholderShows) {
+    FFiles.Write("garbage.png", "GIF89a: a picture, but not a PNG one");
     MakeJib(FFiles, "Damaged.jib", {{"preview.png", FFiles.File("garbage.png")}});
     MessageCapture capture;
     Open();
     FForm->rstFiles->RefreshTree();
     Click("Harbour.jib");
     ASSERT_TRUE(PreviewShown());
-    Click("Damaged.jib"); // the failure leaves the click's handler: the error report shows it
+    Click("Damaged.jib");
     ASSERT_EQ(capture.Shown().size(), 1u);
     EXPECT_EQ(capture.Shown()[0].Caption, "Quillbrew Free JIB Viewer");
     EXPECT_EQ(capture.Shown()[0].Icon(), MB_ICONERROR);
+    EXPECT_EQ(capture.Shown()[0].Text,
+              "The file being read is not a valid \"Portable Network Graphics\" image because it "
+              "contains an invalid header. This file may be corrupted, try obtaining it again.");
+    // Harbour's thumbnail no longer stands in for the damaged file's.
+    EXPECT_FALSE(PreviewShown());
+    EXPECT_EQ(Caption(), "Preview Not Available");
+    EXPECT_EQ(FForm->PreviewShown(), "");
+    EXPECT_FALSE(TemporaryCopyExists());
+}
+
+namespace {
+
+// A PNG stream whose header declares `width` x `height` pixels of a colour type, followed
+// by image data that is no zlib stream: only a decoder that tries to inflate it notices,
+// so a message tells whether decoding was attempted.
+std::string PngDeclaring(std::uint32_t width, std::uint32_t height, std::uint8_t depth,
+                         std::uint8_t colorType) {
+    const auto be32 = [](std::uint32_t v) {
+        return std::string{char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    };
+    const auto chunk = [&](const std::string& type, const std::string& data) {
+        const std::string body = type + data;
+        const auto crc = static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+        return be32(static_cast<std::uint32_t>(data.size())) + body + be32(crc);
+    };
+    const std::string ihdr =
+        be32(width) + be32(height) + std::string{char(depth), char(colorType), 0, 0, 0};
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", ihdr) +
+           chunk("IDAT", "not deflated") + chunk("IEND", "");
+}
+
+} // namespace
+
+TEST_F(PreviewTest, OversizedThumbnailsShowThePlaceholderWithoutBeingDecoded) {
+    struct Case {
+        const char* name;
+        std::uint32_t width, height;
+        std::uint8_t depth, colorType;
+        bool decoded;
+    };
+    const Case cases[] = {
+        {"Huge.jib", 16384, 16384, 8, 6, false},    // 2^28 pixels: a gigabyte of bitmap
+        {"Wide.jib", 65535, 257, 1, 0, false},      // 16,842,495 pixels, few bytes each
+        {"Padded.jib", 4095, 4097, 8, 6, false},    // fewer pixels, but 64 MiB and more
+        {"AtTheLimit.jib", 4096, 4096, 8, 6, true}, // exactly 16,777,216 pixels, 64 MiB
+    };
+    for (const Case& c : cases)
+        MakeJib(
+            FFiles, c.name,
+            {{"preview.png", FFiles.Write(std::string(c.name) + ".png",
+                                          PngDeclaring(c.width, c.height, c.depth, c.colorType))}});
+    Open();
+    for (const Case& c : cases) {
+        FForm->ShowPreview(FFiles.File("Harbour.jib"));
+        ASSERT_TRUE(PreviewShown());
+        MessageCapture capture;
+        FForm->ShowPreview(FFiles.File(c.name));
+        EXPECT_FALSE(PreviewShown()) << c.name;
+        EXPECT_EQ(Caption(), "Preview Not Available") << c.name;
+        // Only the image within the limits reaches the decoder, which finds its data bad.
+        EXPECT_EQ(capture.Shown().size(), c.decoded ? 1u : 0u) << c.name;
+        EXPECT_FALSE(TemporaryCopyExists());
+    }
+}
+
+TEST_F(PreviewTest, ARefreshOfTheTreeThatKeepsItsFolderKeepsThePreview) {
+    Open();
+    Click("Harbour.jib");
+    ASSERT_TRUE(PreviewShown());
+    // Another program makes and removes folders here and above: each change refreshes the
+    // tree, which selects the same folder again.
+    FFiles.MakeDir("made-elsewhere");
+    FForm->rstFiles->RefreshTree();
+    ::rmdir(FFiles.File("made-elsewhere").c_str());
+    FForm->rstFiles->RefreshTree();
     EXPECT_TRUE(PreviewShown());
     EXPECT_EQ(PreviewBounds(), QRect(224, 260, 40, 30));
-    EXPECT_FALSE(TemporaryCopyExists());
+    EXPECT_EQ(FForm->rslFiles->SelectedData()->FullPath(), FFiles.File("Harbour.jib"));
+}
+
+TEST_F(PreviewTest, F5KeepsTheFileAndItsPreviewAndAFileThatWentShowsThePlaceholder) {
+    Open();
+    Click("Harbour.jib");
+    FForm->rslFiles->setFocus();
+    QTest::keyClick(FForm->rslFiles, Qt::Key_F5);
+    ASSERT_NE(FForm->rslFiles->SelectedData(), nullptr);
+    EXPECT_EQ(FForm->rslFiles->SelectedData()->FullPath(), FFiles.File("Harbour.jib"));
+    QApplication::processEvents();
+    EXPECT_TRUE(PreviewShown());
+    EXPECT_EQ(PreviewBounds(), QRect(224, 260, 40, 30));
+
+    ::unlink(FFiles.File("Harbour.jib").c_str());
+    QTest::keyClick(FForm->rslFiles, Qt::Key_F5);
+    EXPECT_EQ(FForm->rslFiles->SelCount(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !PreviewShown(); }));
+    EXPECT_EQ(Caption(), "Preview Not Available");
+
+    // The same when the file goes while nothing is pressed: the list's merge drops it.
+    Click("Bakery.JIB");
+    ASSERT_TRUE(PreviewShown());
+    ::unlink(FFiles.File("Bakery.JIB").c_str());
+    FForm->rslFiles->RefreshList();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !PreviewShown(); }));
 }
 
 TEST_F(PreviewTest, ResizingRecentresAndLargeImagesStartAtTheCorner) {
@@ -218,6 +300,11 @@ TEST_F(PreviewTest, DroppingThreeFilesShowsTheThirdInItsFolder) {
     EXPECT_TRUE(PreviewShown());
     EXPECT_EQ(PreviewBounds().size(), QSize(64, 48));
     EXPECT_FALSE(TemporaryCopyExists());
+    // The file shown is the one selected in the list, with the keyboard's focus mark.
+    ASSERT_EQ(FForm->rslFiles->SelCount(), 1);
+    EXPECT_EQ(FForm->rslFiles->SelectedData()->FullPath(), other + "Third.jib");
+    EXPECT_EQ(FForm->rslFiles->ItemFocused(), FForm->rslFiles->Selected());
+    EXPECT_EQ(FForm->PreviewShown(), other + "Third.jib");
 }
 
 TEST_F(PreviewTest, FilesDroppedOnTheBrowserGoIntoItsFolderInsteadOfBeingPreviewed) {

@@ -6,6 +6,7 @@
 #include "tests/engine/ZipBuilder.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -218,6 +219,18 @@ TEST_F(Hostile, ArchivesThatCannotBeReadFailAsAWhole) {
         EXPECT_TRUE(Written().empty());
         EXPECT_EQ(run.Events.back().Action, uaEndOfBatch);
     }
+}
+
+TEST_F(Hostile, AFifoNamedAsTheArchiveIsRefusedWithoutWaitingForAWriter) {
+    // Opening a FIFO for reading blocks until someone opens it for writing: nobody will.
+    const std::string fifo = Box.File("pipe.zip");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    TEngineDriver run;
+    run.Archive = fifo;
+    run.BaseDir = Box.MakeDir("out");
+    EXPECT_LT(run.Exec(), 0);
+    ASSERT_EQ(run.Errors().size(), 1u);
+    EXPECT_NE(run.Errors()[0].find("not a regular file"), std::string::npos) << run.Errors()[0];
 }
 
 TEST_F(Hostile, BytesInFrontOfTheArchiveAreSkippedWithAWarning) {

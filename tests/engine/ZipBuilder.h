@@ -9,8 +9,8 @@
 #include <vector>
 
 struct TBuildMember {
-    std::string Name;
-    std::string Plain;           // the member's real content
+    std::string Name{};
+    std::string Plain{};         // the member's real content
     uint16_t Method = 8;         // 0 stored, 8 deflated (compressed here with zlib)
     uint8_t Host = 3;            // Unix
     uint32_t UnixMode = 0100644; // external attributes' high half

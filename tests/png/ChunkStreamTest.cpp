@@ -240,8 +240,8 @@ TEST(ChunkStream, EveryFailureHasItsClassAndText) {
          "The " + pngName + " image contains an invalid palette."},
         {"GIF signature",
          [&] { return MessageOf<EPNGInvalidFileHeader>(Bytes("GIF89a\x01\x00"), png); },
-         "The file being readed is not a valid " + pngName +
-             " image because it contains an invalid header. This file may be corruped, try "
+         "The file being read is not a valid " + pngName +
+             " image because it contains an invalid header. This file may be corrupted, try "
              "obtaining it again."},
         {"text first",
          [&] {

@@ -2,6 +2,9 @@
 #include "platform/shellns/FileVerbs.h"
 #include "shell/FbSortHeader.h"
 #include "tests/common/MessageCapture.h"
+#include "tests/common/ScopedCollation.h"
+#include "tests/common/ScopedEnv.h"
+#include "tests/common/TempDir.h"
 #include "tests/shell/BrowserTest.h"
 
 #include <algorithm>
@@ -253,15 +256,108 @@ TEST_F(FbShellListTest, AChangeOnDiskMergesKeepingTheSelection) {
     FTree.Write("c.jib", "changed"); // a file that changed shows its new size
     QCoreApplication::postEvent(&list, new TFbChangeNotifyEvent(0));
     ASSERT_TRUE(WaitFor([&] { return fills == 1; }));
-    // New items join at the end (in the folder's order), as the merge leaves the order
-    // alone.
-    std::vector<std::string> captions = Captions(list);
-    ASSERT_EQ(captions.size(), 3u);
-    EXPECT_EQ(captions[0], "b.jib");
-    std::sort(captions.begin() + 1, captions.end());
-    EXPECT_EQ(captions, (std::vector<std::string>{"b.jib", "0.jib", "c.jib"}));
-    EXPECT_EQ(ColumnTexts(list, 1)[captions[2] == "c.jib" ? 2 : 1], "1KB");
+    // The newcomer takes its sorted place.
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"0.jib", "b.jib", "c.jib"}));
+    EXPECT_EQ(ColumnTexts(list, 1)[2], "1KB");
     EXPECT_EQ(list.SelectedData()->FullPath(), FTree.File("b.jib"));
+}
+
+TEST_F(FbShellListTest, MergedAndChangedItemsTakeTheirSortedPlaceAndKeepTheirSelection) {
+    FTree.Write("file2.jib", std::string(200, 'x'));
+    FTree.Write("file10.jib", std::string(100, 'x'));
+    FTree.Write("zz.jib", std::string(300, 'x'));
+    TFbShellList list;
+    Open(list, TreeFolder());
+    list.SetSortColumn(-1);
+    ASSERT_EQ(Captions(list), (std::vector<std::string>{"zz.jib", "file10.jib", "file2.jib"}));
+    list.SelectItem(ItemCaptioned(list, "file10.jib"), true);
+    int selections = 0;
+    list.OnSelectItem = [&](QObject*, TFbListItem*, bool) {
+        ++selections;
+    };
+
+    // Made, renamed and written anew by another program.
+    FTree.Write("file3.jib", std::string(400, 'x'));
+    fs::rename(FTree.File("zz.jib"), FTree.File("a.jib"));
+    FTree.Write("file10.jib", std::string(5000, 'x'));
+    list.RefreshList();
+    EXPECT_EQ(Captions(list),
+              (std::vector<std::string>{"file10.jib", "file3.jib", "file2.jib", "a.jib"}));
+    // The file written anew is the one the user chose: still selected, with its new size.
+    EXPECT_EQ(list.SelCount(), 1);
+    EXPECT_EQ(list.SelectedData()->FullPath(), FTree.File("file10.jib"));
+    EXPECT_EQ(ColumnTexts(list, 1)[0], "5KB");
+    EXPECT_EQ(selections, 0);
+
+    // By size, a file that grows moves down with its selection.
+    list.SetSortColumn(2);
+    ASSERT_EQ(Captions(list),
+              (std::vector<std::string>{"file2.jib", "a.jib", "file3.jib", "file10.jib"}));
+    list.ClearSelection();
+    list.SelectItem(ItemCaptioned(list, "file2.jib"), true);
+    FTree.Write("file2.jib", std::string(450, 'x'));
+    list.RefreshList();
+    EXPECT_EQ(Captions(list),
+              (std::vector<std::string>{"a.jib", "file3.jib", "file2.jib", "file10.jib"}));
+    EXPECT_EQ(list.SelectedData()->FullPath(), FTree.File("file2.jib"));
+}
+
+TEST_F(FbShellListTest, F5RereadsTheFolderAndKeepsTheSelectionOfWhatIsStillThere) {
+    for (const char* name : {"a.jib", "b.jib", "c.jib"})
+        FTree.Write(name, name);
+    TFbShellList list;
+    Open(list, TreeFolder());
+    list.setFocus();
+    list.SelectItems({ItemCaptioned(list, "b.jib"), ItemCaptioned(list, "c.jib")});
+    list.SetItemFocused(ItemCaptioned(list, "c.jib"));
+    int fills = 0;
+    list.OnFillStart = [&](QObject*) {
+        ++fills;
+    };
+    FTree.Write("b.jib", "written anew");
+    QTest::keyClick(&list, Qt::Key_F5);
+    EXPECT_EQ(fills, 1);
+    EXPECT_EQ(list.SelCount(), 2);
+    EXPECT_EQ(list.SelectedData()->FullPath(), FTree.File("b.jib"));
+    EXPECT_EQ(list.ItemFocused(), ItemCaptioned(list, "c.jib"));
+
+    fs::remove(FTree.File("b.jib"));
+    QTest::keyClick(&list, Qt::Key_F5);
+    ASSERT_EQ(list.SelCount(), 1);
+    EXPECT_EQ(list.SelectedData()->FullPath(), FTree.File("c.jib"));
+}
+
+TEST_F(FbShellListTest, TheFirstKeyTakesTheFocusedItemAndHomeAndEndSelect) {
+    for (const char* name : {"a.jib", "b.jib", "c.jib"})
+        FTree.Write(name, name);
+    TFbShellList list;
+    Open(list, TreeFolder());
+    list.setFocus();
+    const auto selected = [&] {
+        return list.SelCount() == 1 ? list.Selected()->Caption() : std::to_string(list.SelCount());
+    };
+    ASSERT_EQ(list.SelCount(), 0);
+    ASSERT_EQ(list.ItemFocused(), list.Item(0)); // the focus mark a fill leaves
+    const std::pair<Qt::Key, const char*> keys[] = {
+        {Qt::Key_Down, "a.jib"}, {Qt::Key_Down, "b.jib"}, {Qt::Key_End, "c.jib"},
+        {Qt::Key_End, "c.jib"},  {Qt::Key_Home, "a.jib"}, {Qt::Key_Up, "a.jib"},
+    };
+    for (const auto& [key, expected] : keys) {
+        QTest::keyClick(&list, key);
+        EXPECT_EQ(selected(), expected) << QKeySequence(key).toString().toStdString();
+    }
+    // With only the focus mark left: each key takes the marked item first.
+    for (const auto& [key, expected] : std::vector<std::pair<Qt::Key, const char*>>{
+             {Qt::Key_Space, "a.jib"}, {Qt::Key_Up, "a.jib"}, {Qt::Key_Home, "a.jib"}}) {
+        list.ClearSelection();
+        list.SetItemFocused(list.Item(0));
+        QTest::keyClick(&list, key);
+        EXPECT_EQ(selected(), expected) << QKeySequence(key).toString().toStdString();
+    }
+    list.ClearSelection();
+    list.SetItemFocused(list.Item(2));
+    QTest::keyClick(&list, Qt::Key_End);
+    EXPECT_EQ(selected(), "c.jib");
 }
 
 TEST_F(FbShellListTest, ColumnWidthsStayAcrossFolderChanges) {
@@ -344,6 +440,46 @@ TEST_F(FbShellListTest, EnterOpensFoldersLinksAndFilesBackspaceGoesUp) {
     sh::SetOpenHandler(nullptr);
 }
 
+TEST_F(FbShellListTest, NamesSortByTheUsersCollationWithNumbersInOrder) {
+    for (const char* name :
+         {"zz-last.jib", "\u00E9 caf\u00E9.jib", "file10.jib", "File2.jib", "apple.jib"})
+        FTree.Write(name, name);
+    const ScopedCollation collation("en_US.UTF-8");
+    ASSERT_TRUE(collation.Active());
+    TFbShellList list;
+    Open(list, TreeFolder());
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"apple.jib", "\u00E9 caf\u00E9.jib",
+                                                        "File2.jib", "file10.jib", "zz-last.jib"}));
+}
+
+TEST_F(FbShellListTest, NamesWithLineBreaksShowTheirControlCharactersAsSymbols) {
+    FTree.Write("new\nline.jib", "n");
+    FTree.Write("tab\tbed.jib", "t");
+    TFbShellList list;
+    Open(list, TreeFolder());
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"new\u240Aline.jib", "tab\u2409bed.jib"}));
+    // The bytes on disk are the item's own: its path, and so its preview, are untouched.
+    EXPECT_EQ(ItemCaptioned(list, "new\u240Aline.jib")->Index(), 0);
+    EXPECT_EQ(TFbShellList::ListData(list.Item(0))->FullPath(), FTree.File("new\nline.jib"));
+}
+
+TEST_F(FbShellListTest, AFileNoProgramOpensSaysSoInPlainWords) {
+    FTree.Write("Harbour.jib", "h");
+    // xdg-open's answer when nothing is set up for the file's type.
+    TempDir bin;
+    bin.Write("xdg-open", "#!/bin/sh\nexit 3\n");
+    ::chmod(bin.File("xdg-open").c_str(), 0755);
+    const ScopedEnv path("PATH", bin.Path() + ":" + std::getenv("PATH"));
+    TFbShellList list;
+    Open(list, TreeFolder());
+    list.setFocus();
+    list.SelectItem(ItemCaptioned(list, "Harbour.jib"), true);
+    MessageCapture capture;
+    QTest::keyClick(&list, Qt::Key_Return);
+    EXPECT_EQ(capture.Texts(), std::vector<std::string>{
+                                   "No application is set up to open \u201CHarbour.jib\u201D."});
+}
+
 TEST_F(FbShellListTest, KeysSelectAllDeleteToTheTrashAndRename) {
     FTree.Write("a.jib", "a");
     FTree.Write("b.jib", "b");
@@ -375,8 +511,8 @@ TEST_F(FbShellListTest, KeysSelectAllDeleteToTheTrashAndRename) {
     QTest::keyClick(editor, Qt::Key_Return); // commits once the event loop turns
     ASSERT_TRUE(WaitFor([&] { return !list.IsEditing() && !list.RefreshPending(); }));
     EXPECT_TRUE(fs::exists(FTree.File("renamed.jib")));
-    EXPECT_EQ(Captions(list), (std::vector<std::string>{"renamed.jib", "c.jib"}))
-        << "the renamed item keeps its place";
+    EXPECT_EQ(Captions(list), (std::vector<std::string>{"c.jib", "renamed.jib"}))
+        << "the renamed item takes its sorted place";
     EXPECT_EQ(list.SelectedData()->FullPath(), FTree.File("renamed.jib"));
     EXPECT_TRUE(capture.Shown().empty());
 }

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 
 namespace shellns_test {
 namespace {
@@ -175,6 +177,91 @@ TEST_F(FbShellTreeTest, F5MergesFoldersMadeAndRemovedAndKeepsTheSelection) {
     EXPECT_EQ(SelectedPath(browser.tree), TreeFolder());
     EXPECT_EQ(ListFolder(browser.list), TreeFolder());
     EXPECT_EQ(ChildTexts(top), (std::vector<std::string>{"AB", "C"}));
+}
+
+TEST_F(FbShellTreeTest, AnOpenedFolderShowsItsFirstSubFoldersAndARefreshNeverScrolls) {
+    for (int i = 0; i < 30; ++i)
+        FTree.MakeDir("Many/f" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "/inner");
+    for (const char* name : {"a", "b", "c", "d"})
+        FTree.MakeDir(std::string("Many/f20/") + name);
+    TBrowser browser(stoDefaultKeyHandling | stoShowHidden | stoOleDrop);
+    browser.tree.resize(300, 240);
+    browser.Open(TreeFolder("Many/f20"));
+    TFbTreeNode* node = browser.tree.Selected();
+    ASSERT_EQ(ChildTexts(node), (std::vector<std::string>{"a", "b", "c", "d", "inner"}));
+    const int height = browser.tree.viewport()->height();
+    EXPECT_GE(browser.tree.visualItemRect(node).top(), 0);
+    EXPECT_LE(browser.tree.visualItemRect(node->Child(2)).bottom(), height)
+        << "the folder's first sub-folders show below it";
+
+    // Scrolled away from the selection, the view stays put through refreshes and drops.
+    TFbTreeNode* target = NodeOf(browser.tree, TreeFolder("Many"));
+    ASSERT_NE(target, nullptr);
+    browser.tree.scrollToItem(target, QAbstractItemView::PositionAtTop);
+    const QRect shown = browser.tree.visualItemRect(target);
+    ASSERT_GT(browser.tree.visualItemRect(node).top(), height) << "the selection is out of view";
+    FTree.MakeDir("Many/f20/e");
+    FTree.MakeDir("A-new"); // a row that comes above the view
+    browser.tree.RefreshTree();
+    EXPECT_EQ(browser.tree.visualItemRect(target), shown);
+    const QPoint at = browser.tree.visualItemRect(target).center();
+    const std::string dropped = FTree.Write("elsewhere/dropped.jib", "x");
+    for (int drop = 0; drop < 2; ++drop) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(browser.tree.viewport(), &enter);
+        QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(browser.tree.viewport(), &move);
+        QDropEvent event(QPointF(at), offered, &data, Qt::NoButton, Qt::ControlModifier);
+        QApplication::sendEvent(browser.tree.viewport(), &event);
+        ASSERT_TRUE(event.isAccepted());
+        EXPECT_EQ(browser.tree.visualItemRect(target), shown) << "drop " << drop;
+        EXPECT_EQ(browser.tree.itemAt(at), target) << "the next drop lands on the same folder";
+    }
+    EXPECT_TRUE(fs::exists(TreeFolder("Many") + "dropped.jib"));
+
+    // A selection that has to move (its folder went) is brought into view.
+    fs::remove_all(TreeFolder("Many/f20"));
+    browser.tree.RefreshTree();
+    EXPECT_EQ(browser.tree.Selected(), target);
+}
+
+TEST_F(FbShellTreeTest, TheSelectedRowsExpandMarkStandsOutFromTheHighlight) {
+    FTree.MakeDir("Parent/Child");
+    TBrowser browser;
+    browser.Open(TreeFolder());
+    TFbTreeNode* node = NodeOf(browser.tree, TreeFolder("Parent"));
+    ASSERT_NE(node, nullptr);
+    browser.Click(node);
+    browser.tree.scrollToItem(node, QAbstractItemView::PositionAtCenter);
+    browser.tree.activateWindow();
+    browser.tree.setFocus();
+    ASSERT_TRUE(WaitFor([&] { return browser.tree.hasFocus(); }));
+    // With and without the lines between nodes (the viewer draws none), closed and open.
+    for (const auto& [lines, expanded] :
+         {std::pair{true, false}, std::pair{false, false}, std::pair{false, true}}) {
+        browser.tree.SetShowLines(lines);
+        node->setExpanded(expanded);
+        const QImage image = browser.tree.viewport()->grab().toImage();
+        const QRect row = browser.tree.visualItemRect(node);
+        const int indent = browser.tree.indentation();
+        const QRect mark(row.left() - indent, row.top(), indent, row.height());
+        // The mark's strongest pixel against the background beside it.
+        const QColor background = image.pixelColor(mark.left() + 1, mark.top() + 1);
+        int contrast = 0;
+        for (int y = mark.top(); y <= mark.bottom(); ++y) {
+            for (int x = mark.left(); x <= mark.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                contrast = std::max(contrast, std::abs(c.red() - background.red()) +
+                                                  std::abs(c.green() - background.green()) +
+                                                  std::abs(c.blue() - background.blue()));
+            }
+        }
+        EXPECT_GE(contrast, 200) << (lines ? "lines, " : "") << (expanded ? "open" : "closed")
+                                 << " mark on " << background.name().toStdString();
+    }
 }
 
 TEST_F(FbShellTreeTest, KeyboardSelectionReachesTheListAfterTheDelayAClickAtOnce) {

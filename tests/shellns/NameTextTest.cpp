@@ -2,6 +2,7 @@
 
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileTypes.h"
+#include "tests/common/ScopedCollation.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,51 @@ TEST(NameText, NamesOrderTheWayAFileManagerShowsThem) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(sh::CompareNamesNaturally(c.a, c.b), c.order) << c.a << " vs " << c.b;
+}
+
+TEST(NameText, TextFollowsTheLocalesCollationAndNumbersTheirValue) {
+    const struct {
+        const char* locale;
+        const char* a;
+        const char* b;
+        int order;
+    } cases[] = {
+        {"en_US.UTF-8", "\u00E9 caf\u00E9", "zz-last", -1},
+        {"en_US.UTF-8", "\u00C9clair", "eclairs", -1},
+        {"en_US.UTF-8", "\u00E5ngstr\u00F6m", "Banana", -1},
+        {"en_US.UTF-8", "file2 \u00E9t\u00E9", "file10 hiver", -1},
+        {"en_US.UTF-8", "img 9.png", "img 10.png", -1},
+        {"en_US.UTF-8", "Zebra", "apple", 1},
+        {"en_US.UTF-8", "x007", "x7", -1},
+        {"en_US.UTF-8", "a", "a", 0},
+        // The plain "C" order is that of the characters' numbers.
+        {"C", "\u00E9 caf\u00E9", "zz-last", 1},
+        {"C", "Zebra", "apple", 1},
+        {"C", "a-1", "a1", -1},
+    };
+    for (const auto& c : cases) {
+        const ScopedCollation collation(c.locale);
+        ASSERT_TRUE(collation.Active()) << c.locale << ": the build compiles it with localedef";
+        EXPECT_EQ(sh::CompareNamesNaturally(c.a, c.b), c.order)
+            << c.locale << ": " << c.a << " vs " << c.b;
+        EXPECT_EQ(sh::CompareNamesNaturally(c.b, c.a), -c.order) << c.b << " vs " << c.a;
+    }
+}
+
+TEST(NameText, ControlCharactersShowAsTheirSymbols) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"plain name.jib", "plain name.jib"},
+        {"new\nline.jib", "new\u240Aline.jib"},
+        {"tab\there\r", "tab\u2409here\u240D"},
+        {"\x1B[31mred\x7F", "\u241B[31mred\u2421"},
+        {"para\u2029graph", "para\u2424graph"},
+        {"caf\xE9\n", "caf\uFFFD\u240A"},
+        {"caf\u00E9", "caf\u00E9"},
+    };
+    for (const auto& [name, shown] : cases) {
+        EXPECT_EQ(sh::ToVisibleName(name), shown) << name;
+        EXPECT_EQ(sh::IsVisibleName(name), std::string(name) == shown) << name;
+    }
 }
 
 TEST(NameText, InvalidUtf8IsShownWithReplacementCharacters) {

@@ -1,23 +1,19 @@
-#include "tests/common/MessageCapture.h"
-#include "tests/common/TempDir.h"
 #include "util/plkFiles.h"
 
-#include <gtest/gtest.h>
+#include "tests/common/MessageCapture.h"
+#include "tests/common/TempDir.h"
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 TEST(plkFiles, ExtensionTestMatchesWholeExtensionsWithoutCase) {
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {"/home/me/Logo.JIB", "*.jib;", true},
-        {"/home/me/logo.jib.old", "*.jib;", false},
-        {"/home/me/Data.jib/readme", "*.jib;", false},
-        {"/home/me/logo.jibx", "*.jib;", false},
-        {"/home/me/logo.ji", "*.jib;", false},
-        {"/home/me/shot.jib", "*.png;*.jib;", true},
-        {"/home/me/shot.PNG", "*.png;*.jib;", true},
-        {"/home/me/readme", "*.jib;", false},
-        {"/home/me/readme", "*.jib;*;", true},
-        {"/home/me/.jib", "*.JIB;", true},
+        {"/home/me/Logo.JIB", "*.jib;", true},         {"/home/me/logo.jib.old", "*.jib;", false},
+        {"/home/me/Data.jib/readme", "*.jib;", false}, {"/home/me/logo.jibx", "*.jib;", false},
+        {"/home/me/logo.ji", "*.jib;", false},         {"/home/me/shot.jib", "*.png;*.jib;", true},
+        {"/home/me/shot.PNG", "*.png;*.jib;", true},   {"/home/me/readme", "*.jib;", false},
+        {"/home/me/readme", "*.jib;*;", true},         {"/home/me/.jib", "*.JIB;", true},
     };
     for (const auto& [name, list, expected] : cases)
         EXPECT_EQ(IsExtInList(name, list), expected) << name << " in " << list;
@@ -58,8 +54,7 @@ TEST(plkFiles, LaunchErrorTextsFollowTheCodeTable) {
     ShowExecuteError(-1, nullptr, "");
     ShowExecuteError(32, nullptr, "");
     const std::vector<std::string> expected = {
-        "Unable to execute file:\n\nThere is no application associated with the given filename "
-        "extension.",
+        "Unable to execute file:\n\nNo application is set up to open files of this type.",
         "Unable to execute file:\n\n/home/me/a.jib\n\nThe specified file was not found.",
         "Unable to execute file:\n\n\n\nThe specified file was not found.",
         "Unable to execute file:\n\nThe operating system is out of memory or resources.",
@@ -74,6 +69,8 @@ TEST(plkFiles, LaunchErrorTextsFollowTheCodeTable) {
         EXPECT_EQ(shown.Caption, "Quillbrew Free JIB Viewer");
         EXPECT_EQ(shown.Flags, MB_OK); // plain box: no icon
     }
+    EXPECT_EQ(ExecuteErrorText(31, "/home/me/a.jib"),
+              "No application is set up to open /home/me/a.jib.");
     EXPECT_EQ(ExecuteErrorText(5, ""), "The operating system denied access to the specified file.");
     EXPECT_EQ(ExecuteErrorText(26, ""), "A sharing violation occurred.");
     EXPECT_EQ(ExecuteErrorText(30, ""), "The DDE transaction could not be completed because other "

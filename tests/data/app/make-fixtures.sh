@@ -8,3 +8,5 @@ convert -size 40x30 gradient:red-blue -alpha on PNG32:preview-40x30.png
 convert -size 64x48 xc:'#00a000' PNG24:preview-64x48.png
 # preview-800x600.png: 800 x 600 palette image, larger than the preview pane.
 convert -size 800x600 xc:'#336699' -colors 4 PNG8:preview-800x600.png
+# JibSettings-beside.ini: the settings a read-only copy of the program finds beside itself.
+printf '[General]\nMainSplit=222\nBrowserSplit=111\n' > JibSettings-beside.ini

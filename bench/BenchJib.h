@@ -1,0 +1,44 @@
+// The JIB files the benchmarks read, made once by Info-ZIP zip into bench-cache/ in the
+// build folder: a preview first, then the project's layer data (noise, so zip stores it as
+// it is and the archive really has the size asked for), as the editor writes them.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace bench {
+
+inline std::filesystem::path CacheFolder() {
+    return std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "bench-cache";
+}
+
+// `name` in the cache, holding `preview` as "preview.png" and `layerBytes` of layer data;
+// made on first use. Answers false when zip fails.
+inline bool MakeJib(const std::filesystem::path& jib, const std::filesystem::path& preview,
+                    std::size_t layerBytes) {
+    namespace fs = std::filesystem;
+    if (fs::exists(jib))
+        return true;
+    const fs::path work = CacheFolder() / "jib-work";
+    fs::remove_all(work);
+    fs::create_directories(work);
+    fs::copy_file(preview, work / "preview.png");
+    std::mt19937 rng(7);
+    std::string layer(layerBytes, '\0');
+    for (auto& c : layer)
+        c = static_cast<char>(rng());
+    std::ofstream(work / "layers.bin", std::ios::binary) << layer;
+    const fs::path partial = jib.string() + ".partial";
+    const std::string command =
+        "cd '" + work.string() + "' && zip -q '" + partial.string() + "' preview.png layers.bin";
+    const bool ok = std::system(command.c_str()) == 0;
+    fs::remove_all(work);
+    if (ok)
+        fs::rename(partial, jib);
+    return ok;
+}
+
+} // namespace bench

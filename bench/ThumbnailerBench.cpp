@@ -1,0 +1,253 @@
+// Thumbnails of JIB files three ways, each beside the peer a thumbnailer would otherwise be
+// built from, measured in the same run:
+//   - the whole jibview-thumbnailer process for a 256 px thumbnail of a 50 MiB JIB, beside
+//     `unzip -p FILE preview.png | convert - -thumbnail 256x256 OUT.png`;
+//   - 1,000 JIB files thumbnailed one process each at 128 px, as a file manager opening a
+//     folder does, beside the same pipeline per file;
+//   - the library call alone (no process start), beside in-process libzip + libpng + QImage
+//     smooth scaling of the same file, at 256 px (the preview's own size) and at 128 px.
+// The processes are started directly (posix_spawn, the pipeline's pipe made here), so no
+// shell's start-up is counted on either side.
+#include "bench/BenchJib.h"
+#include "bench/RatioReporter.h"
+#include "thumbs/Thumbnail.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <png.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+#include <zip.h>
+
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+constexpr int kFolderFiles = 1000;
+
+fs::path BigJib() {
+    return bench::CacheFolder() / "project-50MiB.jib";
+}
+
+fs::path SmallJib() {
+    return bench::CacheFolder() / "project-64KiB.jib";
+}
+
+fs::path FolderOfJibs() {
+    return bench::CacheFolder() / "folder-1000";
+}
+
+fs::path Preview() {
+    return fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png";
+}
+
+// A folder of kFolderFiles JIBs of 64 KiB each; made once.
+bool MakeInputs() {
+    if (!bench::MakeJib(BigJib(), Preview(), 50u << 20) ||
+        !bench::MakeJib(SmallJib(), Preview(), 64u << 10))
+        return false;
+    const fs::path folder = FolderOfJibs();
+    if (fs::exists(folder / "done"))
+        return true;
+    fs::create_directories(folder);
+    for (int i = 0; i < kFolderFiles; ++i)
+        fs::copy_file(SmallJib(), folder / ("project-" + std::to_string(i) + ".jib"),
+                      fs::copy_options::overwrite_existing);
+    std::ofstream(folder / "done") << kFolderFiles << " copies of " << SmallJib() << "\n";
+    return true;
+}
+
+// The system's own tools, not a wrapper that may stand in front of them on the PATH.
+std::string Tool(const char* name) {
+    const std::string system = std::string("/usr/bin/") + name;
+    return access(system.c_str(), X_OK) == 0 ? system : name;
+}
+
+std::string Thumbnailer() {
+    return (fs::canonical("/proc/self/exe").parent_path() / "jibview-thumbnailer").string();
+}
+
+// Starts `args` with standard input `in`, standard output `out` (-1: /dev/null) and no
+// standard error; answers the process id or -1.
+pid_t Spawn(const std::vector<std::string>& args, int in, int out) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (in >= 0)
+        posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
+    if (out >= 0)
+        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0 ? pid : -1;
+}
+
+bool Succeeded(pid_t pid) {
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+bool RunThumbnailer(const fs::path& jib, const fs::path& out, int size) {
+    return Succeeded(
+        Spawn({Thumbnailer(), "-s", std::to_string(size), jib.string(), out.string()}, -1, -1));
+}
+
+bool RunUnzipConvert(const fs::path& jib, const fs::path& out, int size) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0)
+        return false;
+    const std::string geometry = std::to_string(size) + "x" + std::to_string(size);
+    const pid_t unzip = Spawn({Tool("unzip"), "-p", jib.string(), "preview.png"}, -1, pipeEnds[1]);
+    const pid_t convert =
+        Spawn({Tool("convert"), "-", "-thumbnail", geometry, out.string()}, pipeEnds[0], -1);
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    const bool unzipped = Succeeded(unzip);
+    return Succeeded(convert) && unzipped;
+}
+
+using TRunner = bool (*)(const fs::path&, const fs::path&, int);
+
+void OneFile(benchmark::State& state, TRunner run) {
+    if (!MakeInputs())
+        return state.SkipWithError("cannot make the JIB files with zip");
+    const fs::path out = bench::CacheFolder() / "thumbnail.png";
+    for (auto _ : state)
+        if (!run(BigJib(), out, 256))
+            return state.SkipWithError("the thumbnail was not made");
+}
+
+void Folder(benchmark::State& state, TRunner run) {
+    if (!MakeInputs())
+        return state.SkipWithError("cannot make the JIB files with zip");
+    const fs::path out = bench::CacheFolder() / "folder-thumbnails";
+    fs::create_directories(out);
+    for (auto _ : state)
+        for (int i = 0; i < kFolderFiles; ++i) {
+            const std::string name = "project-" + std::to_string(i);
+            if (!run(FolderOfJibs() / (name + ".jib"), out / (name + ".png"), 128))
+                return state.SkipWithError("a thumbnail was not made");
+        }
+}
+
+void BM_ThumbnailerProcess(benchmark::State& state) {
+    OneFile(state, RunThumbnailer);
+}
+void BM_UnzipConvert(benchmark::State& state) {
+    OneFile(state, RunUnzipConvert);
+}
+void BM_FolderThumbnailer(benchmark::State& state) {
+    Folder(state, RunThumbnailer);
+}
+void BM_FolderUnzipConvert(benchmark::State& state) {
+    Folder(state, RunUnzipConvert);
+}
+
+void BM_Library(benchmark::State& state) {
+    if (!MakeInputs())
+        return state.SkipWithError("cannot make the JIB files with zip");
+    thumbs::TThumbnailRequest request;
+    request.Size = static_cast<int>(state.range(0));
+    const std::string jib = BigJib().string();
+    for (auto _ : state) {
+        const thumbs::TThumbnail t = thumbs::MakeThumbnail(jib, request);
+        if (!t.Ok() || t.Image.Width != request.Size)
+            return state.SkipWithError("the thumbnail was not made");
+        benchmark::DoNotOptimize(t.Image.Pixels.data());
+    }
+}
+
+// The same work from the libraries a thumbnailer is commonly built on: libzip finds and
+// inflates the member, libpng decodes it to RGBA, QImage scales it smoothly.
+QImage LibzipLibpngQImage(const std::string& jib, int size) {
+    int error = 0;
+    zip_t* archive = zip_open(jib.c_str(), ZIP_RDONLY, &error);
+    if (!archive)
+        return {};
+    std::vector<unsigned char> bytes;
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(archive, "preview.png", 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
+        if (zip_file_t* member = zip_fopen(archive, "preview.png", 0)) {
+            bytes.resize(stat.size);
+            if (zip_fread(member, bytes.data(), bytes.size()) !=
+                static_cast<zip_int64_t>(bytes.size()))
+                bytes.clear();
+            zip_fclose(member);
+        }
+    }
+    zip_close(archive);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (bytes.empty() || !png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
+        return {};
+    image.format = PNG_FORMAT_RGBA;
+    QImage decoded(static_cast<int>(image.width), static_cast<int>(image.height),
+                   QImage::Format_RGBA8888);
+    if (!png_image_finish_read(&image, nullptr, decoded.bits(), decoded.bytesPerLine(), nullptr))
+        return {};
+    return decoded.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+void BM_LibzipLibpngQImage(benchmark::State& state) {
+    if (!MakeInputs())
+        return state.SkipWithError("cannot make the JIB files with zip");
+    const int size = static_cast<int>(state.range(0));
+    const std::string jib = BigJib().string();
+    for (auto _ : state) {
+        const QImage scaled = LibzipLibpngQImage(jib, size);
+        if (scaled.width() != size)
+            return state.SkipWithError("the thumbnail was not made");
+        benchmark::DoNotOptimize(scaled.constBits());
+    }
+}
+
+BENCHMARK(BM_ThumbnailerProcess)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_UnzipConvert)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FolderThumbnailer)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_FolderUnzipConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Library)->Arg(256)->Arg(128)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LibzipLibpngQImage)->Arg(256)->Arg(128)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void Ratio(const TRatioReporter::TTimes& times, const char* ours, const char* peer,
+           const char* what, const char* target) {
+    const double a = TimeOf(times, ours), b = TimeOf(times, peer);
+    if (a > 0 && b > 0)
+        std::printf("%s: %.1f ms beside %.1f ms, ratio %.2f%s\n", what, a, b, a / b, target);
+}
+
+void PrintRatios(const TRatioReporter::TTimes& times) {
+    Ratio(times, "BM_ThumbnailerProcess", "BM_UnzipConvert",
+          "jibview-thumbnailer / (unzip -p | convert -thumbnail), 50 MiB JIB, 256 px",
+          " (target: at most 0.5)");
+    Ratio(times, "BM_FolderThumbnailer/iterations:1", "BM_FolderUnzipConvert/iterations:1",
+          "1,000 JIB files, one process each, 128 px", "");
+    Ratio(times, "BM_Library/256", "BM_LibzipLibpngQImage/256",
+          "library / (libzip + libpng + QImage), 256 px", " (target: at most 1.5)");
+    Ratio(times, "BM_Library/128", "BM_LibzipLibpngQImage/128",
+          "library / (libzip + libpng + QImage), 128 px", " (target: at most 1.5)");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return RunWithRatios(argc, argv, PrintRatios);
+}
