@@ -20,7 +20,7 @@ namespace {
 
 // Volumes past this many are missing, as on a fixed disk: enough for the rules between
 // the first, a middle and the last volume; more only repeat the same steps.
-constexpr int kServedVolumes = 8;
+constexpr int kServedVolumes = 4;
 
 // The reader only opens names that exist, so one empty stand-in file gives every input a
 // name; the bytes come from the volume opener.
