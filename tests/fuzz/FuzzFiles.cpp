@@ -1,10 +1,14 @@
 #include "tests/fuzz/FuzzFiles.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -12,13 +16,35 @@ namespace fs = std::filesystem;
 namespace fuzz {
 namespace {
 
+constexpr const char* kScratchPrefix = "jibfuzz-";
+
+// A run that crashes (a finding) leaves its scratch folder behind; the next run removes
+// those of processes that are gone. The folder's name carries its process's id.
+void RemoveLeftovers(const fs::path& base) {
+    std::error_code ec;
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(kScratchPrefix, 0) != 0)
+            continue;
+        const long pid = std::strtol(name.c_str() + std::strlen(kScratchPrefix), nullptr, 10);
+        struct stat st;
+        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH &&
+            lstat(it->path().c_str(), &st) == 0 && st.st_uid == getuid()) {
+            std::error_code ignored;
+            fs::remove_all(it->path(), ignored);
+        }
+    }
+}
+
 class TScratch {
 public:
     TScratch() {
         std::error_code ec;
         const bool shm = access("/dev/shm", W_OK | X_OK) == 0 && fs::is_directory("/dev/shm", ec);
+        const fs::path base = shm ? fs::path("/dev/shm") : fs::temp_directory_path();
+        RemoveLeftovers(base);
         std::string pattern =
-            (shm ? fs::path("/dev/shm") : fs::temp_directory_path()) / "jibfuzz-XXXXXX";
+            (base / (kScratchPrefix + std::to_string(getpid()) + "-XXXXXX")).string();
         if (mkdtemp(pattern.data()) == nullptr) {
             std::perror("fuzz scratch folder");
             std::abort();

@@ -14,7 +14,8 @@ namespace fuzz {
 
 // A private folder for the whole run, ending with "/": under /dev/shm where that is a
 // writable folder (tmpfs on every Linux desktop), else under the temporary folder.
-// Removed with everything in it when the process ends.
+// Removed with everything in it when the process ends; the folder of a run that crashed
+// goes when the next one starts.
 const std::string& ScratchFolder();
 
 // Removes what `folder` holds, not the folder itself.
