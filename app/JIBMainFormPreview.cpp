@@ -3,6 +3,7 @@
 #include "app/FbPanel.h"
 #include "app/JIBMainForm.h"
 #include "archive/ZipExtractor.h"
+#include "archive/ZipThumbnail.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "png/pnggraphic.h"
@@ -11,12 +12,16 @@
 #include "util/plkFiles.h"
 #include "util/plkStrings.h"
 
+#include <filesystem>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <system_error>
 
 #include <QTimer>
 
 namespace {
 
+// The member asked for; the engine also takes it in other cases (see ZipThumbnail.h).
 constexpr const char* kPreviewMember = "preview.png";
 constexpr const char* kPreviewExtensions = "*.jib;";
 // The largest thumbnail shown: 4096 x 4096 pixels, and a decoded bitmap of 64 MiB.
@@ -38,32 +43,50 @@ bool PngFitsPreview(const std::string& file) {
            png::DecodedBitmapBytes(info) <= kMaxPreviewBitmapBytes;
 }
 
-// Removes the temporary copy however the preview run ends, a failed image load included.
-class TemporaryFileGuard {
+// A fresh folder of its own for each preview run, inside the private temporary folder,
+// removed with everything in it however the run ends. The engine matches member names
+// without regard to case and writes each match under its stored name ("PREVIEW.PNG",
+// "Preview.png"), so no fixed file name could say what to remove.
+class TPreviewFolder {
 public:
-    explicit TemporaryFileGuard(std::string path) : FPath(std::move(path)) {
-        // A copy left behind by a run that never finished would otherwise be taken for
-        // this archive's thumbnail when the archive has none.
-        DeleteFileQuiet(FPath);
+    explicit TPreviewFolder(const std::string& parent) {
+        std::string pattern = parent + "preview-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr)
+            FPath = pattern + "/";
     }
-    ~TemporaryFileGuard() { DeleteFileQuiet(FPath); }
-    TemporaryFileGuard(const TemporaryFileGuard&) = delete;
-    TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
+    ~TPreviewFolder() {
+        std::error_code ignored;
+        if (!FPath.empty())
+            std::filesystem::remove_all(FPath, ignored);
+    }
+    TPreviewFolder(const TPreviewFolder&) = delete;
+    TPreviewFolder& operator=(const TPreviewFolder&) = delete;
+
+    // Ends with "/"; empty when the folder could not be made.
+    const std::string& Path() const { return FPath; }
 
 private:
     std::string FPath;
 };
 
-// Has the archive component put the thumbnail into `folder`. The component reports its
-// own failures (a file that is no archive, a damaged one, a missing engine) and never
-// raises them here.
-void ExtractPreview(const std::string& archive, const std::string& folder) {
+// Has the archive component put the thumbnail into `folder`; answers the name it has
+// there (the member's stored name), or "" for an archive without one. The component
+// reports its own failures (a file that is no archive, a damaged one, a missing engine)
+// and never raises them here.
+std::string ExtractPreview(const std::string& archive, const std::string& folder) {
     TZipExtractor zip(nullptr);
     zip.SetZipFileName(archive);
+    const std::ptrdiff_t thumbnail = FindThumbnailMember(
+        static_cast<std::size_t>(zip.EntryCount()), [&zip](std::size_t i) -> std::string_view {
+            return zip.Entries(static_cast<int>(i)).FileName;
+        });
+    const std::string name =
+        thumbnail < 0 ? std::string() : zip.Entries(static_cast<int>(thumbnail)).FileName;
     zip.FSpecArgs().push_back(kPreviewMember);
     zip.SetExtrBaseDir(folder);
     zip.SetExtrOptions(ExtrOverWrite);
     zip.Extract();
+    return name;
 }
 
 } // namespace
@@ -97,28 +120,35 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
         ShowPlaceholder();
         return;
     }
-    const std::string tempFile = tempFolder + kPreviewMember;
-    TemporaryFileGuard removeAfterwards(tempFile);
+    // Earlier versions extracted straight into the folder; a copy left by one of them
+    // that never finished is no one's.
+    DeleteFileQuiet(tempFolder + kPreviewMember);
+    const TPreviewFolder folder(tempFolder);
+    if (folder.Path().empty()) {
+        ShowPlaceholder();
+        return;
+    }
 
-    ExtractPreview(path, ExtractFilePath(tempFile));
+    const std::string member = ExtractPreview(path, folder.Path());
     // Events ran during the extraction: a newer request or a change of folder makes this
     // result stale, and it must not overwrite what the user asked for since.
     if (generation != FPreviewGeneration)
         return;
 
-    if (!RegularFileExists(tempFile)) {
+    const std::string thumbnail = folder.Path() + member;
+    if (member.empty() || !RegularFileExists(thumbnail)) {
         ShowPlaceholder();
         return;
     }
     // A thumbnail this large is no thumbnail: decoding it would hold the window for
     // seconds and take gigabytes, and its header says so before anything is inflated.
-    if (!PngFitsPreview(tempFile)) {
+    if (!PngFitsPreview(thumbnail)) {
         ShowPlaceholder();
         return;
     }
     TPngGraphic png;
     try {
-        png.LoadFromFile(tempFile);
+        png.LoadFromFile(thumbnail);
     } catch (const std::exception& e) {
         // The message says what is wrong with the image; afterwards the pane must not go on
         // showing another file's thumbnail as if it were this one's.

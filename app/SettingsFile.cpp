@@ -11,6 +11,8 @@ namespace {
 
 constexpr const char* kSettingsName = "JibSettings.ini";
 constexpr const char* kConfigFolderName = "jibview/";
+// Installed beside the program by the install rules (packaging/installed-copy).
+constexpr const char* kInstalledCopyMarker = "installed-copy";
 
 bool RegularFileExists(const std::string& path) {
     struct stat st;
@@ -32,18 +34,21 @@ std::string UserSettingsFile() {
     return platform::shellns::ConfigHomeFolder() + kConfigFolderName + kSettingsName;
 }
 
-bool ProgramFolderWritable() {
+bool RunsAsCopyOfItsOwn() {
+    const std::string folder = GetExeFolder();
+    if (RegularFileExists(folder + kInstalledCopyMarker))
+        return false;
     // access() asks with the real user's rights, which is who runs the program; a folder
     // on a read-only mount answers no as well.
-    return ::access(GetExeFolder().c_str(), W_OK | X_OK) == 0;
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 std::string SettingsFileToWrite() {
-    return ProgramFolderWritable() ? ProgramSettingsFile() : UserSettingsFile();
+    return RunsAsCopyOfItsOwn() ? ProgramSettingsFile() : UserSettingsFile();
 }
 
 std::string SettingsFileToRead() {
-    if (ProgramFolderWritable())
+    if (RunsAsCopyOfItsOwn())
         return ProgramSettingsFile();
     const std::string user = UserSettingsFile();
     if (RegularFileExists(user))
@@ -58,7 +63,7 @@ void PrepareSettingsFolder(const std::string& settingsFile) {
 }
 
 std::string DefaultStartFolder() {
-    if (ProgramFolderWritable())
+    if (RunsAsCopyOfItsOwn())
         return GetExeFolder();
     const std::string home = platform::shellns::HomeFolder();
     return FolderExists(home) ? home : GetExeFolder();

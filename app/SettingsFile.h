@@ -4,7 +4,10 @@
 // so such a copy can be carried around with its settings. An installed copy's folder
 // belongs to the system, not to the user running it; when the program's folder is not
 // writable the file is $XDG_CONFIG_HOME/jibview/JibSettings.ini (~/.config/... when that
-// variable is unset or not absolute) instead, same format, same keys.
+// variable is unset or not absolute) instead, same format, same keys. The install rules
+// mark the private folder of an installed copy (a file "installed-copy" beside the
+// program), and a marked folder counts as not writable even for root, who could write it:
+// a file left there would be read by every user and outlive the package's removal.
 //
 // Which file is read, when the program's folder is
 // - writable: the file beside the program, and only that one (a per-user file is ignored);
@@ -23,8 +26,9 @@
 std::string ProgramSettingsFile();
 // $XDG_CONFIG_HOME/jibview/JibSettings.ini.
 std::string UserSettingsFile();
-// True when this user may create files in the program's folder.
-bool ProgramFolderWritable();
+// True for a copy run from a folder of its own: the user may create files in the
+// program's folder, and the folder is not an installed copy's.
+bool RunsAsCopyOfItsOwn();
 
 // The file the window writes at close, and the one it reads at creation (see above).
 std::string SettingsFileToWrite();

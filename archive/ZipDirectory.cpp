@@ -5,11 +5,25 @@
 #include "archive/ZipPaths.h"
 
 #include <algorithm>
+#include <limits>
 #include <new>
+#include <stdexcept>
 
 using namespace zip;
 
 namespace {
+
+// The most records the entry list can number: EntryCount and the sequence numbers of
+// OnNewName are ints.
+constexpr std::uint64_t kMaxRecords = std::numeric_limits<int>::max();
+
+// A stored 64-bit offset as a file position; one past what a file can hold is no
+// position at all, and never equals a computed start.
+std::int64_t SignedOffset(std::uint64_t offset) {
+    return offset > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())
+               ? -1
+               : static_cast<std::int64_t>(offset);
+}
 
 // A record whose name ends in a delimiter only says that a folder exists. A trailing ":"
 // is how DOS tools recorded a bare drive; it names no file either.
@@ -46,6 +60,7 @@ void TZipExtractor::ReadDirectoryOnce() {
     FArchiveIsSpanned = false;
     FSkippedDirCount = 0;
     FErrCode = 0;
+    FDirectoryFailure.reset();
     const auto finish = [this] {
         CloseVolume();
         if (OnDirUpdate)
@@ -62,32 +77,37 @@ void TZipExtractor::ReadDirectoryOnce() {
     } catch (const EZipExtractor& e) {
         CloseVolume(); // without its end record the volume is of no further use
         ReportException(e);
+        NoteDirectoryFailure();
     } catch (const std::bad_alloc&) {
         CloseVolume();
         ReportError(zm::OutOfMemory);
+        NoteDirectoryFailure();
     } catch (const std::exception& e) {
         CloseVolume();
         ReportError(zm::DirectoryFailed, e.what());
+        NoteDirectoryFailure();
     }
     if (!FVolume.Reader)
         return finish();
 
     StartWaitCursor();
     try {
-        const EndRecord& end = FVolume.End;
-        FVolume.LastDisk = FVolume.CurrentDisk = end.ThisDisk();
+        const DirectoryLocation& dir = FVolume.Directory;
+        // Disks are counted in the names of the volumes; no set has this many.
+        if (dir.ThisDisk > kMaxDiskNumber || dir.DirectoryDisk > dir.ThisDisk)
+            throw EZipExtractor::CreateMsg(zm::DirectoryPastLastVolume, true);
+        FVolume.LastDisk = FVolume.CurrentDisk = static_cast<int>(dir.ThisDisk);
         if (FVolume.LastDisk != 0)
             FArchiveIsSpanned = true;
-        const std::int64_t storedStart = end.DirectoryOffset();
+        const std::int64_t storedStart = SignedOffset(dir.DirectoryOffset);
         std::int64_t start;
-        if (end.DirectoryDisk() == end.ThisDisk()) {
+        if (dir.DirectoryDisk == dir.ThisDisk) {
             // Where the directory must start if nothing stands in front of the archive.
-            start = FVolume.EndRecordPos - static_cast<std::int64_t>(end.DirectorySize());
+            start = dir.DirectorySize > static_cast<std::uint64_t>(dir.DirectoryEnd)
+                        ? -1
+                        : dir.DirectoryEnd - static_cast<std::int64_t>(dir.DirectorySize);
         } else {
-            // A directory said to start on a disk after the last one can never be read.
-            if (end.DirectoryDisk() > end.ThisDisk())
-                throw EZipExtractor::CreateMsg(zm::DirectoryPastLastVolume, true);
-            RequestVolume(end.DirectoryDisk());
+            RequestVolume(static_cast<int>(dir.DirectoryDisk));
             FVolume.LogicalEnd = FVolume.Reader->Length();
             start = storedStart;
         }
@@ -120,6 +140,11 @@ void TZipExtractor::FailDirectoryRead() {
     if (!FRereadPending)
         FZipFileName.clear();
     FArchiveStart = 0;
+    NoteDirectoryFailure();
+}
+
+void TZipExtractor::NoteDirectoryFailure() {
+    FDirectoryFailure = TReportedFailure{FErrCode, FLastMessage};
 }
 
 void TZipExtractor::ReadCentralHeader(std::uint8_t* record, std::string& name) {
@@ -136,13 +161,18 @@ void TZipExtractor::ReadCentralRecords(std::int64_t start) {
     FVolume.Reader->Seek(start);
     std::uint8_t record[kCentralHeaderSize];
     std::string stored;
-    const int total = FVolume.End.TotalRecords();
+    const std::uint64_t total = FVolume.Directory.TotalRecords;
+    if (total > kMaxRecords)
+        throw std::length_error("the archive lists " + std::to_string(total) +
+                                " entries, more than the " + std::to_string(kMaxRecords) +
+                                " this program can hold");
     // Room for the records the count claims, but never for more than the bytes left in
     // this volume could hold.
-    const std::int64_t fitting =
-        FVolume.Reader->Remaining() / static_cast<std::int64_t>(kCentralHeaderSize);
-    FEntries.reserve(static_cast<std::size_t>(std::min<std::int64_t>(total, fitting)));
-    for (int seqNo = 1; seqNo <= total; ++seqNo) {
+    const std::uint64_t fitting =
+        static_cast<std::uint64_t>(FVolume.Reader->Remaining()) / kCentralHeaderSize;
+    FEntries.reserve(static_cast<std::size_t>(std::min(total, fitting)));
+    for (std::uint64_t number = 1; number <= total; ++number) {
+        const auto seqNo = static_cast<int>(number);
         ReadCentralHeader(record, stored);
         ZipDirEntry entry;
         entry.AssignFixedFields(record);
@@ -150,6 +180,9 @@ void TZipExtractor::ReadCentralRecords(std::int64_t start) {
             NeedsOemConversion(FCodePage, entry.VersionMadeBy, entry.HostSystem, entry.Flags);
         entry.FileName = EntryName(stored, convert);
         ReadSpannedText(entry.ExtraField, entry.ExtraFieldLength, zm::DirectorySeek);
+        // A marked size or offset without its ZIP64 value: the extra field is cut short.
+        if (!entry.ApplyZip64Extra())
+            throw EZipExtractor::CreateMsg(zm::DirectorySeek, true);
         stored.clear();
         ReadSpannedText(stored, entry.FileCommentLength, zm::CommentShort);
         entry.FileComment = EntryText(stored, convert);

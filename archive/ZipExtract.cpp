@@ -102,11 +102,19 @@ void TZipExtractor::RunExtract(TEngineSession& session) {
     FLastMessage.clear();
     const unsigned requestsBefore = FPasswordReqCount;
 
-    if (FZipFileName.empty())
+    // One failure, one message: when the directory read has said why this archive
+    // cannot be read (and emptied the name of a damaged one), reading it again would say
+    // it twice, and "no archive name" would blame the user for what the file did.
+    if (FZipFileName.empty()) {
+        if (RecallDirectoryFailure())
+            return;
         return ReportError(zm::NoArchiveName);
+    }
     if (!zpath::FileExists(FZipFileName))
         return ReportError(zm::CannotOpen);
     if (EntryCount() == 0) {
+        if (RecallDirectoryFailure())
+            return;
         ReadDirectory();
         if (EntryCount() == 0) {
             // A failed read has said why already; an archive without members has not.
@@ -174,6 +182,14 @@ void TZipExtractor::RunExtract(TEngineSession& session) {
     FUnzEngine->ReleaseHold(false);
     FCancelRequested = false;
     FOperationBusy = false;
+}
+
+bool TZipExtractor::RecallDirectoryFailure() {
+    if (!FDirectoryFailure)
+        return false;
+    FErrCode = FDirectoryFailure->Id;
+    FLastMessage = FDirectoryFailure->Text;
+    return true;
 }
 
 bool TZipExtractor::CallEngine(TEngineSession& session, int version,

@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -308,6 +309,7 @@ private:
         std::int64_t LogicalEnd = 0; // the end of the end record's comment
         std::int64_t EndRecordPos = -1;
         zip::EndRecord End;
+        zip::DirectoryLocation Directory;
     };
 
     TSFXSettings& SFX() { return FSFXSlave ? FSFXSlave->Settings() : FSFX; }
@@ -355,12 +357,27 @@ private:
     // of the volume.
     void AcceptEndRecord(std::int64_t position, const std::uint8_t* bytes, std::size_t count);
     [[noreturn]] void RaiseNoEndRecord();
+    // Fills FVolume.Directory from the end record, or from the ZIP64 end record when the
+    // archive has a valid one; raises 10201 when the end record sends the reader to a
+    // ZIP64 record that is not there.
+    void LocateDirectory();
+    // Answers the ZIP64 end record's position (its first 56 bytes in `record`), or -1.
+    std::int64_t FindZip64EndRecord(const std::uint8_t* locator, std::int64_t locatorPos,
+                                    std::uint8_t* record);
+    // Reads exactly `count` bytes at `position` of the current volume.
+    bool ReadVolumeAt(std::int64_t position, std::uint8_t* buffer, std::size_t count);
     void ReadDirectoryOnce();
     void ReadCentralRecords(std::int64_t start);
     // Reads the next central record's fixed part and its name, across volume ends.
     void ReadCentralHeader(std::uint8_t* record, std::string& name);
     void ResetReaderState();
     void FailDirectoryRead();
+    // Remembers the failure the directory read has just reported, so that Extract does
+    // not report the same archive's trouble a second time.
+    void NoteDirectoryFailure();
+    // Answers whether the last directory read reported why the archive cannot be read;
+    // if so, ErrCode and LastMessage say it again (without a box or an event).
+    bool RecallDirectoryFailure();
 
     // Joining.
     std::string MakeJoinedName(const std::string& outPath, std::string& createdPath);
@@ -425,7 +442,13 @@ private:
     TSFXSettings FSFX;
     std::unique_ptr<TZipSFX> FSFXSlave;
 
+    struct TReportedFailure {
+        int Id = 0;
+        std::string Text;
+    };
+
     std::vector<ZipDirEntry> FEntries;
+    std::optional<TReportedFailure> FDirectoryFailure;
     int FSkippedDirCount = 0;
     int FErrCode = 0;
     int FRawErrCode = 0;

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,25 @@ constexpr int kJoinedNameSuffixLength = 4; // ".zip"
 
 std::uint32_t Clamp32(std::uint64_t value) {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, kMaxOffset));
+}
+
+// The joined archive is written with the classic records only: its offsets, sizes and data
+// descriptors are 32-bit. A set that needs ZIP64 records (over 65,535 members, or members
+// or volumes past 4 GiB) would come out wrong, so it is refused as a whole instead.
+[[noreturn]] void RefuseZip64Set() {
+    throw std::runtime_error(
+        "the set uses ZIP64 records (more than 65,535 files or more than 4 GiB), "
+        "which joining volumes does not support");
+}
+
+bool HasZip64Block(const std::string& extra) {
+    for (std::size_t at = 0; at + kExtraBlockHeaderSize <= extra.size();) {
+        const auto* p = reinterpret_cast<const std::uint8_t*>(extra.data() + at);
+        if (Get16(p) == kZip64ExtraId)
+            return true;
+        at += kExtraBlockHeaderSize + Get16(p + 2);
+    }
+    return false;
 }
 
 void WriteOut(TStream& out, const void* data, std::size_t count, int failId) {
@@ -143,6 +163,8 @@ void TZipExtractor::SeekCurrentVolume(std::int64_t offset, int failId) {
 
 void TZipExtractor::JoinVolumes(TStream& out) {
     const EndRecord& end = FVolume.End;
+    if (FVolume.Directory.Zip64 || end.HasZip64Markers())
+        RefuseZip64Set();
     if (end.DirectoryDisk() > end.ThisDisk())
         throw EZipExtractor::CreateMsg(zm::DirectoryPastLastVolume, true);
     TZipJoinTable table;
@@ -186,10 +208,15 @@ void TZipExtractor::ReadJoinTable(TZipJoinTable& table) {
     std::uint64_t totalSize = 0;
     for (int i = 0; i < end.TotalRecords(); ++i) {
         ReadCentralHeader(record, name);
-        const std::uint16_t extra = Get16(record + kCentralExtraLength);
-        const std::uint16_t comment = Get16(record + kCentralCommentLength);
+        ZipDirEntry entry;
+        entry.AssignFixedFields(record);
+        if (entry.CompressedSize == kZip64Marker32 || entry.UncompressedSize == kZip64Marker32 ||
+            entry.LocalHeaderOffset == kZip64Marker32 || entry.DiskNumberStart == kZip64Marker16)
+            RefuseZip64Set();
+        const std::uint16_t extra = entry.ExtraFieldLength;
+        const std::uint16_t comment = entry.FileCommentLength;
         SkipSpanned(std::size_t{extra} + comment, zm::DirectoryPastLastVolume);
-        const std::uint32_t compressed = Get32(record + kCentralCompressedSize);
+        const auto compressed = static_cast<std::uint32_t>(entry.CompressedSize);
         totalSize += name.size() + compressed + extra + comment;
         table.Add(name, compressed);
     }
@@ -212,11 +239,17 @@ void TZipExtractor::CopyMembers(TStream& out, TZipJoinTable& table) {
         SendMessage(copying + EntryName(name, false));
 
         const bool hasDescriptor = (Get16(header + kLocalFlags) & kFlagDataDescriptor) != 0;
-        const std::uint16_t extra = Get16(header + kLocalExtraLength);
+        const std::uint16_t extraLength = Get16(header + kLocalExtraLength);
         std::uint32_t compressed = Get32(header + kLocalCompressedSize);
+        // A ZIP64 block here makes the sizes (and any data descriptor) 64-bit, even for a
+        // member that the directory lists with small ones.
+        std::string extra;
+        ReadSpannedText(extra, extraLength, zm::LocalExtraCopy);
+        if (compressed == kZip64Marker32 || HasZip64Block(extra))
+            RefuseZip64Set();
         if (compressed == 0) // sizes written after the data: the directory knows them
             compressed = record.CompressedSize;
-        const std::uint64_t memberSize = kLocalHeaderSize + name.size() + extra + compressed +
+        const std::uint64_t memberSize = kLocalHeaderSize + name.size() + extraLength + compressed +
                                          (hasDescriptor ? kDataDescriptorSize : 0);
         HandleCallback(cbNewItem, 0, Clamp32(memberSize), name);
 
@@ -224,7 +257,10 @@ void TZipExtractor::CopyMembers(TStream& out, TZipJoinTable& table) {
         WriteOut(out, name.data(), name.size(), zm::WriteLocalHeader);
         HandleCallback(cbProgress, 0, static_cast<std::uint32_t>(kLocalHeaderSize + name.size()),
                        {});
-        CopyAcross(out, extra, zm::LocalExtraCopy, true);
+        if (!extra.empty()) {
+            WriteOut(out, extra.data(), extra.size(), zm::LocalExtraCopy);
+            HandleCallback(cbProgress, 0, static_cast<std::uint32_t>(extra.size()), {});
+        }
         CopyAcross(out, compressed, zm::DataCopy, true);
         if (hasDescriptor) {
             // The descriptor's signature is optional: without it the record is 12 bytes,

@@ -11,7 +11,13 @@ inline constexpr std::uint32_t kEndRecordSignature = 0x06054B50;     // "PK\5\6"
 inline constexpr std::uint32_t kCentralHeaderSignature = 0x02014B50; // "PK\1\2"
 inline constexpr std::uint32_t kLocalHeaderSignature = 0x04034B50;   // "PK\3\4"
 // Starts a spanned set's first volume, and (optionally) a data descriptor.
-inline constexpr std::uint32_t kSpanMarkerSignature = 0x08074B50; // "PK\7\8"
+inline constexpr std::uint32_t kSpanMarkerSignature = 0x08074B50;     // "PK\7\8"
+inline constexpr std::uint32_t kZip64EndRecordSignature = 0x06064B50; // "PK\6\6"
+inline constexpr std::uint32_t kZip64LocatorSignature = 0x07064B50;   // "PK\6\7"
+
+// What a 16- or 32-bit field holds when its real value is in the ZIP64 records.
+inline constexpr std::uint16_t kZip64Marker16 = 0xFFFF;
+inline constexpr std::uint32_t kZip64Marker32 = 0xFFFFFFFF;
 
 // End of central directory record; the archive comment follows it.
 inline constexpr std::size_t kEndRecordSize = 22;
@@ -25,6 +31,25 @@ inline constexpr std::size_t kEndCommentLength = 20;
 inline constexpr std::size_t kMaxCommentLength = 0xFFFF;
 // The end record can only sit in the last 65,557 bytes: a full comment plus the record.
 inline constexpr std::size_t kMaxEndRecordTail = kMaxCommentLength + kEndRecordSize;
+
+// ZIP64 end of central directory locator: 20 bytes right in front of the end record,
+// naming the disk and the position of the ZIP64 end record.
+inline constexpr std::size_t kZip64LocatorSize = 20;
+inline constexpr std::size_t kLocatorEndRecordDisk = 4;
+inline constexpr std::size_t kLocatorEndRecordOffset = 8;
+inline constexpr std::size_t kLocatorTotalDisks = 16;
+
+// ZIP64 end of central directory record: 56 bytes and an extensible part, which its size
+// field counts with everything after the first 12 bytes.
+inline constexpr std::size_t kZip64EndRecordSize = 56;
+inline constexpr std::size_t kZip64EndRecordLength = 4;
+inline constexpr std::size_t kZip64EndLengthBase = 12; // signature and size field
+inline constexpr std::size_t kZip64EndThisDisk = 16;
+inline constexpr std::size_t kZip64EndDirectoryDisk = 20;
+inline constexpr std::size_t kZip64EndRecordsOnDisk = 24;
+inline constexpr std::size_t kZip64EndTotalRecords = 32;
+inline constexpr std::size_t kZip64EndDirectorySize = 40;
+inline constexpr std::size_t kZip64EndDirectoryOffset = 48;
 
 // Central directory record; name, extra field and comment follow it.
 inline constexpr std::size_t kCentralHeaderSize = 46;
@@ -56,6 +81,13 @@ inline constexpr std::size_t kLocalExtraLength = 28;
 inline constexpr std::size_t kDataDescriptorSize = 16;
 inline constexpr std::size_t kDataDescriptorSizeWithoutSignature = 12;
 
+// Extra field blocks: a 2-byte ID and a 2-byte length, then the data. The ZIP64 block
+// holds, in this order and each only when its 32- or 16-bit field holds the marker, the
+// uncompressed size, the compressed size, the local header offset (8 bytes each) and the
+// disk where the member starts (4 bytes).
+inline constexpr std::size_t kExtraBlockHeaderSize = 4;
+inline constexpr std::uint16_t kZip64ExtraId = 0x0001;
+
 inline constexpr std::uint16_t kFlagEncrypted = 0x0001;
 inline constexpr std::uint16_t kFlagDataDescriptor = 0x0008;
 inline constexpr std::uint16_t kFlagUtf8 = 0x0800; // name and comment are UTF-8
@@ -72,6 +104,10 @@ inline std::uint16_t Get16(const std::uint8_t* p) {
 inline std::uint32_t Get32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+inline std::uint64_t Get64(const std::uint8_t* p) {
+    return static_cast<std::uint64_t>(Get32(p)) | (static_cast<std::uint64_t>(Get32(p + 4)) << 32);
 }
 
 inline void Put16(std::uint8_t* p, std::uint16_t v) {
@@ -93,7 +129,33 @@ struct EndRecord {
     std::uint16_t TotalRecords() const { return Get16(raw + kEndTotalRecords); }
     std::uint32_t DirectorySize() const { return Get32(raw + kEndDirectorySize); }
     std::uint32_t DirectoryOffset() const { return Get32(raw + kEndDirectoryOffset); }
+    std::uint16_t RecordsOnDisk() const { return Get16(raw + kEndRecordsOnDisk); }
     std::uint16_t CommentLength() const { return Get16(raw + kEndCommentLength); }
+
+    // Whether a field holds the marker that sends a reader to the ZIP64 end record.
+    bool HasZip64Markers() const {
+        return ThisDisk() == kZip64Marker16 || DirectoryDisk() == kZip64Marker16 ||
+               RecordsOnDisk() == kZip64Marker16 || TotalRecords() == kZip64Marker16 ||
+               DirectorySize() == kZip64Marker32 || DirectoryOffset() == kZip64Marker32;
+    }
+};
+
+// The highest disk number a set can have: the classic records hold 16 bits, and a ZIP64
+// end record's 32-bit number past them can only be damage.
+inline constexpr std::uint32_t kMaxDiskNumber = 0xFFFF;
+
+// Where the central directory is and how many records it holds, as the end record says,
+// or the ZIP64 end record when the archive has one.
+struct DirectoryLocation {
+    std::uint32_t ThisDisk = 0;      // the last disk of a set
+    std::uint32_t DirectoryDisk = 0; // where the directory starts
+    std::uint64_t TotalRecords = 0;
+    std::uint64_t DirectorySize = 0;
+    std::uint64_t DirectoryOffset = 0; // as stored: bytes in front of the archive not counted
+    // Where the directory ends in the last volume: the ZIP64 end record when there is one,
+    // else the end record. Its start follows from the size when nothing is in front.
+    std::int64_t DirectoryEnd = 0;
+    bool Zip64 = false;
 };
 
 } // namespace zip

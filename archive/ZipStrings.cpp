@@ -1,9 +1,11 @@
 #include "archive/ZipStrings.h"
 
+#include "archive/ZipMessageTexts.h"
+
 namespace {
 
 TZipStringTable& Table() {
-    static TZipStringTable table;
+    static TZipStringTable table = ZipMessageTexts();
     return table;
 }
 

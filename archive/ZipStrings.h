@@ -1,6 +1,6 @@
-// The program's message texts by ID, the counterpart of a linked string table. The viewer
-// links none, so every lookup answers empty and users see the fallback text with the ID;
-// a program that ships texts (or a translation) links its table here once at start-up.
+// The program's message texts by ID, the counterpart of a linked string table. The table
+// starts as the program's own English texts (ZipMessageTexts); a translation replaces it
+// once at start-up. An ID the table has no text for shows the fallback text with the ID.
 #pragma once
 
 #include <map>

@@ -230,18 +230,23 @@ int TZipExtractor::LocateLastVolumeOrRaise(const std::string& path, bool allowMi
     }
     for (;;) {
         if (OpenEndRecord(EndRecordMode::Quiet)) {
-            const int thisDisk = FVolume.End.ThisDisk();
+            if (FVolume.Directory.ThisDisk > zip::kMaxDiskNumber)
+                throw EZipExtractor::CreateMsg(zm::DirectoryPastLastVolume, true);
+            const auto thisDisk = static_cast<int>(FVolume.Directory.ThisDisk);
             if (searched) {
                 if (!FVolume.SpanMarkerSeen && thisDisk == 0 && numberedVolumes > 1)
                     throw EZipExtractor::CreateMsg(zm::NoEntries, true);
                 if (FVolume.Drive.Fixed && thisDisk + 1 != foundNumber)
-                    throw EZipExtractor::CreateMsg(zm::NoEndRecord, true);
+                    throw EZipExtractor::CreateMsgText(zm::NoEndRecord, FVolume.Path);
             }
             FVolume.LastDisk = FVolume.CurrentDisk = thisDisk;
             return 0;
         }
-        if (FVolume.Drive.Fixed)
-            throw EZipExtractor::CreateMsg(searched ? zm::NoEntries : zm::NoEndRecord, true);
+        if (FVolume.Drive.Fixed) {
+            if (searched)
+                throw EZipExtractor::CreateMsg(zm::NoEntries, true);
+            throw EZipExtractor::CreateMsgText(zm::NoEndRecord, FVolume.Path);
+        }
         // Removable media: the disk in the drive is not the last one; ask for it.
         if (OnGetNextDisk) {
             bool abort = false;

@@ -4,9 +4,11 @@
 #include "gui/ClipboardImage.h"
 #include "gui/DibImage.h"
 #include "gui/Exceptions.h"
+#include "gui/FileClipboard.h"
 
 TGuiApplication::TGuiApplication(int& argc, char** argv) : QApplication(argc, argv) {
     SetClipboardImageCodec({ClipboardDataToDib, DibToClipboardData});
+    InstallDesktopFileClipboard();
 }
 
 bool TGuiApplication::notify(QObject* receiver, QEvent* event) {

@@ -4,11 +4,16 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
+
+// Names tried for the moment between linking the finished file and renaming it into place.
+constexpr int kLinkNameAttempts = 100;
+constexpr const char* kOwnDescriptors = "/proc/self/fd";
 
 bool WriteAll(int fd, std::string_view content) {
     while (!content.empty()) {
@@ -34,24 +39,95 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
-// Writes a temporary file beside `target` and renames it over `target`; on failure the
-// temporary file is removed and errno tells the first failure.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The new file is written unnamed (O_TMPFILE) where the file system allows: a writer
+// killed before the rename then leaves nothing behind, where a named temporary file would
+// stay beside the target for good. The name it gets for the rename exists only between
+// two system calls.
+struct TTemporaryFile {
+    int fd = -1;
+    bool unnamed = false;
+    std::string name; // the named temporary file's, once it has one
+};
+
+TTemporaryFile OpenTemporary(const std::string& target, mode_t mode) {
+    TTemporaryFile temp;
+    // The unnamed file is linked through /proc (see LinkUnnamed); a sandbox without it
+    // gets the named file from the start.
+    if (::access(kOwnDescriptors, X_OK) == 0)
+        temp.fd = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (temp.fd >= 0) {
+        temp.unnamed = true;
+        return temp;
+    }
+    temp.name = target + ".XXXXXX";
+    temp.fd = ::mkstemp(temp.name.data());
+    if (temp.fd < 0)
+        temp.name.clear();
+    return temp;
+}
+
+// Gives the unnamed file a name beside `target`. Linking through /proc needs no
+// privilege, where linking the descriptor itself (AT_EMPTY_PATH) does.
+bool LinkUnnamed(TTemporaryFile& temp, const std::string& target) {
+    const std::string source = std::string(kOwnDescriptors) + "/" + std::to_string(temp.fd);
+    for (int attempt = 0; attempt < kLinkNameAttempts; ++attempt) {
+        std::string name =
+            target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp.name = std::move(name);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// A rename is on disk only once the folder that holds the name is: without this, a power
+// cut shortly after a save can bring back the old file, or (on some file systems) none.
+void SyncFolderOf(const std::string& target) {
+    const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    ::fsync(folder); // file systems that cannot sync a folder keep their names by other means
+    ::close(folder);
+}
+
+// Writes a temporary file beside `target` and renames it over `target`, in the order that
+// keeps one whole file at `target` at every moment: content, permission bits, flush
+// (when `durable`), close, rename, flush of the folder. On failure the temporary file is
+// gone and errno tells the first failure.
 bool WriteAndRename(const std::string& target, std::string_view content, mode_t mode,
                     bool durable) {
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    TTemporaryFile temp = OpenTemporary(target, mode);
+    if (temp.fd < 0)
         return false;
-    const bool written =
-        WriteAll(fd, content) && ::fchmod(fd, mode) == 0 && (!durable || ::fsync(fd) == 0);
-    const int savedErrno = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = written && closed ? errno : savedErrno;
-        ::unlink(temp.c_str());
+    bool done = WriteAll(temp.fd, content) && ::fchmod(temp.fd, mode) == 0 &&
+                (!durable || ::fsync(temp.fd) == 0) && (!temp.unnamed || LinkUnnamed(temp, target));
+    int err = errno;
+    if (::close(temp.fd) != 0 && done) {
+        done = false;
+        err = errno;
+    }
+    if (done && ::rename(temp.name.c_str(), target.c_str()) != 0) {
+        done = false;
+        err = errno;
+    }
+    if (!done) {
+        if (!temp.name.empty())
+            ::unlink(temp.name.c_str());
         errno = err;
         return false;
     }
+    if (durable)
+        SyncFolderOf(target);
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace platform {
@@ -34,14 +33,20 @@ template <typename Line> std::vector<Line> SplitLines(std::string_view text) {
     return lines;
 }
 
-// The whole file; nothing when it cannot be read.
+// The first kMaxProfileSize bytes of the file, without a line the limit cuts; nothing
+// when it cannot be read.
 std::optional<std::string> ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return std::move(text).str();
+    std::string text(kMaxProfileSize + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxProfileSize) {
+        const std::size_t lastEnd = text.find_last_of('\n', kMaxProfileSize - 1);
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    return text;
 }
 
 // The file as lines to edit; nothing when it cannot be read.
@@ -146,6 +151,7 @@ std::string ValueIn(std::string_view text, std::string_view section, std::string
         if (const auto at = FindKey(lines, span, key))
             found = StripQuotes(SplitKeyLine(lines[*at])->value);
     }
+    found = found.substr(0, found.find('\0'));
     const std::size_t room = bufferSize == 0 ? 0 : bufferSize - 1;
     return std::string(found.substr(0, room));
 }

@@ -17,9 +17,17 @@ namespace platform {
 // The buffer size the settings reader uses: a longer value comes back cut to one less.
 inline constexpr std::size_t kDefaultProfileBufferSize = 2048;
 
+// How much of a settings file is read: a file this program writes holds a few hundred
+// bytes, so anything past this is damage (a disk error, a stray copy), and reading it
+// all would cost time and memory at every start. Lines past it are neither read nor kept
+// when the file is written again; a line cut by the limit is dropped whole.
+inline constexpr std::size_t kMaxProfileSize = 256 * 1024;
+
 // Reads `key` in `section` of the file at `path`. Missing file, section or key gives
 // `defaultValue`. Blanks around the value are dropped and one pair of matching quotes
-// around it is removed. The result, default included, is cut to bufferSize - 1 bytes.
+// around it is removed; a zero byte ends it, as it would for any C-string reader of the
+// file. The result, default included, is cut to bufferSize - 1 bytes. Where a section
+// or key appears more than once, the first one counts.
 std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue,
                               std::size_t bufferSize = kDefaultProfileBufferSize);

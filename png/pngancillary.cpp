@@ -71,8 +71,9 @@ gdi::TColorRef TChunktRNS::TransparentColor() const {
     const auto sample = [this](int i) {
         return static_cast<std::uint16_t>(FPaletteValues[2 * i] << 8 | FPaletteValues[2 * i + 1]);
     };
-    // The colour the bitmap actually shows for the transparent sample: drawing compares it
-    // with the decoded pixels, which are scaled and gamma-corrected.
+    // The colour the bitmap actually shows for the transparent sample: what drawing
+    // compares with the decoded pixels when there is no key mask to go by (the image was
+    // built from a bitmap, say), and what a bitmap made from the image leaves out.
     switch (header.ColorType()) {
     case png::COLOR_GRAYSCALE: {
         const std::uint8_t grey = gamma[SampleTo8Bits(sample(0), header.BitDepth())];
@@ -96,6 +97,14 @@ gdi::TColorRef TChunktRNS::TransparentColor() const {
     default:
         return 0;
     }
+}
+
+png::TSampleKey TChunktRNS::SampleKey() const {
+    png::TSampleKey key;
+    for (int i = 0; i < 3; ++i)
+        key.Samples[i] =
+            static_cast<std::uint16_t>(FPaletteValues[2 * i] << 8 | FPaletteValues[2 * i + 1]);
+    return key;
 }
 
 void TChunktRNS::SetTransparentColor(gdi::TColorRef color) {
@@ -167,6 +176,10 @@ void TChunkgAMA::SetGamma(std::uint32_t value) {
 bool TChunkgAMA::LoadFromStream(TStream& stream, const png::TChunkType& type,
                                 std::uint32_t length) {
     TChunk::LoadFromStream(stream, type, length);
+    // A gAMA chunk of another length says nothing: reading it as the value 1 (a gamma of
+    // 0.00001) would turn every sample but the brightest black.
+    if (DataSize() != kGammaSize)
+        return true;
     const std::uint32_t value = Gamma();
     if (value != 0)
         Owner().InitializeGamma(value);

@@ -38,6 +38,11 @@ bool IsLegalColorDepth(unsigned colorType, unsigned bitDepth);
 // Bits per pixel of the bitmap that holds an image of this kind (1, 4, 8 or 24).
 int BitmapBitCount(unsigned colorType, unsigned bitDepth);
 
+// The transparent grey sample, or red, green and blue samples, of a tRNS chunk.
+struct TSampleKey {
+    std::uint16_t Samples[3] = {};
+};
+
 } // namespace png
 
 // The header record, width and height in machine byte order.
@@ -97,6 +102,15 @@ public:
                            : nullptr;
     }
 
+    // The pixels whose samples equal the transparent sample of tRNS: a monochrome bitmap of
+    // the image's size, 1 bits for them. Null until a greyscale or RGB image with tRNS is
+    // decoded (and for images built from bitmaps, which have only the colour to go by).
+    gdi::TDibSection* KeyMask() const { return FKeyMask.get(); }
+    // Makes a cleared key mask for the current bitmap; raises EPNGOutMemory without memory.
+    void PrepareKeyMask();
+    // Marks or clears one pixel of the key mask, when there is one.
+    void SetKeyPixel(int x, int y, bool transparent);
+
     // Drops the old bitmap and makes a zeroed one for the current record. Raises
     // EPNGSizeExceeds past the owner's pixel budget and EPNGOutMemory when the memory
     // can't be had; nothing is left half-made either way.
@@ -116,6 +130,7 @@ private:
     gdi::TBitmapInfo FBitmapInfo{};
     std::size_t FBytesPerRow = 0;
     std::unique_ptr<std::uint8_t, TFreeDeleter> FImageAlpha;
+    std::unique_ptr<gdi::TDibSection> FKeyMask;
     TIHDRData FIHDRData;
 };
 
@@ -161,6 +176,8 @@ public:
     // The colour the bitmap shows for the transparent sample or palette entry, as a
     // platform colour value; 0 (black) when there is none.
     gdi::TColorRef TransparentColor() const;
+    // The transparent sample(s) of a greyscale or RGB image, as stored.
+    png::TSampleKey SampleKey() const;
     // Makes `color` the one transparent colour (used when building from a bitmap).
     void SetTransparentColor(gdi::TColorRef color);
 
@@ -179,7 +196,8 @@ public:
     bool LoadFromStream(TStream& stream, const png::TChunkType& type,
                         std::uint32_t length) override;
 
-    // Data of another length than 4 is replaced by the value 1.
+    // Data of another length than 4 is replaced by the value 1. A chunk loaded with such
+    // data is ignored, as if the image had none.
     std::uint32_t Gamma();
     void SetGamma(std::uint32_t value);
 };

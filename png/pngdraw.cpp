@@ -25,16 +25,19 @@ void BlendRow(const TChunkIHDR& header, const TChunktRNS* trns, int row, int fir
     const std::uint8_t* bits = header.ImageRow(row);
     const std::uint8_t* alpha = header.AlphaRow(row);
     switch (header.ColorType()) {
-    case png::COLOR_GRAYSCALEALPHA:
-        // The grey value itself, not its ramp colour: the ramp's gamma is not applied.
+    case png::COLOR_GRAYSCALEALPHA: {
+        // The grey through its ramp entry, which holds it gamma-corrected: the same grey
+        // as every other colour type and the image's own palette show.
+        const auto& ramp = header.BitmapInfo().bmiColors;
         for (int i = 0; i < count; ++i, dest += 4) {
-            const unsigned s = bits[first + i];
+            const unsigned s = ramp[bits[first + i]].rgbRed;
             const unsigned a = alpha[first + i];
             dest[0] = Blend(s, a, dest[0]);
             dest[1] = Blend(s, a, dest[1]);
             dest[2] = Blend(s, a, dest[2]);
         }
         break;
+    }
     case png::COLOR_PALETTE: {
         const int bitCount = header.BitmapInfo().bmiHeader.biBitCount;
         const auto& colors = header.BitmapInfo().bmiColors;
@@ -107,8 +110,18 @@ void TPngGraphic::DrawMasked(TCanvas& canvas, const TRect& rect) {
     if (!image)
         png::RaiseError<EPNGOutMemory>(png::EPNGOutMemoryText);
     imageDC->SelectObject(image.get());
-    gdi::StretchTransparent(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(),
-                            *imageDC, TransparentColor());
+    if (gdi::TDibSection* keyMask = header.KeyMask()) {
+        // Greyscale and RGB images name their holes by sample, which the decoder has
+        // marked; their colour would also match opaque pixels that gamma made alike.
+        std::unique_ptr<gdi::TMemoryDC> maskDC = gdi::CreateCompatibleDC(&canvas.Handle());
+        maskDC->SelectObject(keyMask);
+        gdi::StretchMasked(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(),
+                           *imageDC, *maskDC);
+        maskDC->SelectObject(nullptr);
+    } else {
+        gdi::StretchTransparent(canvas.Handle(), rect.Left, rect.Top, rect.Width(), rect.Height(),
+                                *imageDC, TransparentColor());
+    }
     imageDC->SelectObject(nullptr);
 }
 

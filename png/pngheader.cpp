@@ -1,6 +1,8 @@
 // The header and the palette: what the image is, and the bitmap it is decoded into.
 #include "gui/Stream.h"
 #include "platform/StrFormat.h"
+#include "platform/gdi/Bitmaps.h"
+#include "platform/gdi/DibPixels.h"
 #include "png/pngchunks.h"
 #include "png/pnggraphic.h"
 #include "png/pngmessages.h"
@@ -48,6 +50,20 @@ void TChunkIHDR::FreeImageData() {
     FImageHandle.reset();
     FImageDC.reset();
     FImageAlpha.reset();
+    FKeyMask.reset();
+}
+
+void TChunkIHDR::PrepareKeyMask() {
+    FKeyMask = gdi::CreateBitmap(Width(), Height(), 1, 1);
+    if (!FKeyMask)
+        png::RaiseError<EPNGOutMemory>(png::EPNGOutMemoryText);
+}
+
+void TChunkIHDR::SetKeyPixel(int x, int y, bool transparent) {
+    if (!FKeyMask)
+        return;
+    gdi::WritePixelValue(FKeyMask->ScanLine(y), static_cast<std::size_t>(x), 1,
+                         transparent ? 1u : 0u);
 }
 
 void TChunkIHDR::ValidateRecord() const {
@@ -143,6 +159,10 @@ void TChunkIHDR::Assign(const TChunk& source) {
     if (FImageAlpha && header->FImageAlpha)
         std::memcpy(FImageAlpha.get(), header->FImageAlpha.get(),
                     std::size_t{FIHDRData.Width} * FIHDRData.Height);
+    if (header->FKeyMask) {
+        PrepareKeyMask();
+        std::memcpy(FKeyMask->Bits(), header->FKeyMask->Bits(), FKeyMask->ImageSize());
+    }
     FBitmapInfo.bmiColors = header->FBitmapInfo.bmiColors;
 }
 

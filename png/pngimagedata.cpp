@@ -180,6 +180,20 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
     const std::size_t stride = png::FilterStride(colorType, depth);
     const png::TRowConverters convert =
         png::SelectRowConverters(colorType, depth, IsIdentity(gamma));
+    // Which pixels the transparent sample of tRNS names is decided on the samples as
+    // stored, while they are at hand: the bitmap holds them scaled and gamma-corrected, and
+    // then an opaque 254 can become the 255 of a white key.
+    const auto* trns = owner.Chunks().FindChunk<TChunktRNS>();
+    const bool keyed = trns && (colorType == png::COLOR_GRAYSCALE || colorType == png::COLOR_RGB);
+    const png::TSampleKey key = keyed ? trns->SampleKey() : png::TSampleKey{};
+    if (keyed)
+        header.PrepareKeyMask();
+    const auto markKey = [&](const std::uint8_t* samples, std::uint32_t r, std::uint32_t pixels,
+                             std::uint32_t first, std::uint32_t step) {
+        if (keyed)
+            png::MarkKeyPixels(samples, header.KeyMask()->ScanLine(static_cast<int>(r)), pixels,
+                               first, step, colorType, depth, key);
+    };
 
     TImageDataReader reader(stream, length);
     TRowPair rows(fullRowBytes);
@@ -190,6 +204,7 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
             png::ReverseFilter(rows.Current(), rows.Previous(), fullRowBytes, stride);
             convert.Progressive(rows.Current() + 1, header.ImageRow(static_cast<int>(r)),
                                 header.AlphaRow(static_cast<int>(r)), width, 0, 1, gamma);
+            markKey(rows.Current() + 1, r, width, 0, 1);
             rows.Swap();
         }
     } else {
@@ -206,6 +221,7 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
                 convert.Adam7(rows.Current() + 1, header.ImageRow(static_cast<int>(r)),
                               header.AlphaRow(static_cast<int>(r)), pixels, pass.FirstColumn,
                               pass.ColumnStep, gamma);
+                markKey(rows.Current() + 1, r, pixels, pass.FirstColumn, pass.ColumnStep);
                 rows.Swap();
             }
         }

@@ -7,11 +7,23 @@
 #include "png/pngmessages.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 
 namespace {
 
 bool HasColorTable(unsigned colorType) {
     return colorType == png::COLOR_GRAYSCALE || colorType == png::COLOR_PALETTE;
+}
+
+// The first of the 256 grey ramp entries whose grey is nearest to `grey`.
+std::uint8_t NearestRampSample(const std::array<gdi::TRGBQuad, gdi::kMaxColorTableEntries>& ramp,
+                               std::uint8_t grey) {
+    int best = 0;
+    for (int i = 1; i < gdi::kMaxColorTableEntries; ++i)
+        if (std::abs(ramp[i].rgbRed - grey) < std::abs(ramp[best].rgbRed - grey))
+            best = i;
+    return static_cast<std::uint8_t>(best);
 }
 
 } // namespace
@@ -62,12 +74,9 @@ gdi::TColorRef TPngGraphic::Pixels(int x, int y) const {
         return gdi::DirectColor(palette->Item(static_cast<int>(PixelIndex(x, y))));
     }
     case png::COLOR_GRAYSCALE:
+    case png::COLOR_GRAYSCALEALPHA:
         // The grey ramp entry, which is the gamma-corrected grey of the sample.
         return gdi::QuadToColor(header.BitmapInfo().bmiColors[PixelIndex(x, y)]);
-    case png::COLOR_GRAYSCALEALPHA: {
-        const std::uint8_t grey = header.ImageRow(y)[x];
-        return gdi::RGB(grey, grey, grey);
-    }
     default:
         return gdi::DirectColor(gdi::ReadPixelValue(header.ImageRow(y), x, 24));
     }
@@ -96,11 +105,15 @@ void TPngGraphic::SetPixels(int x, int y, gdi::TColorRef color) {
         break;
     }
     case png::COLOR_GRAYSCALEALPHA:
-        row[x] = gdi::GetRValue(color);
+        // The grey the colour's red component is, as the ramp shows greys: the sample whose
+        // gamma-corrected grey comes nearest, so a colour read from a pixel sets it back.
+        row[x] = NearestRampSample(header.BitmapInfo().bmiColors, gdi::GetRValue(color));
         break;
     default:
         gdi::WritePixelValue(row, static_cast<std::size_t>(x), 24, gdi::DirectValue(color));
         break;
     }
+    // A pixel set to the transparent colour becomes a hole; any other one stops being one.
+    header.SetKeyPixel(x, y, color == TransparentColor());
     Changed();
 }

@@ -107,6 +107,32 @@ std::size_t FilterStride(unsigned colorType, unsigned bitDepth) {
     return bytes > 0 ? bytes : 1;
 }
 
+void MarkKeyPixels(const std::uint8_t* source, std::uint8_t* maskRow, std::uint32_t pixels,
+                   std::uint32_t first, std::uint32_t step, unsigned colorType, unsigned bitDepth,
+                   const TSampleKey& key) {
+    const unsigned channels = Channels(colorType);
+    // A key with bits above the depth names no sample; like other decoders, only its low
+    // bits count.
+    const unsigned depthMask = bitDepth >= 16 ? 0xFFFF : (1u << bitDepth) - 1;
+    const auto sampleAt = [&](std::size_t index) -> unsigned {
+        if (bitDepth == 16)
+            return unsigned{source[2 * index]} << 8 | source[2 * index + 1];
+        if (bitDepth == 8)
+            return source[index];
+        const std::size_t bit = index * bitDepth;
+        return (source[bit >> 3] >> (8 - bitDepth - (bit & 7))) & depthMask;
+    };
+    for (std::uint32_t i = 0; i < pixels; ++i) {
+        bool match = true;
+        for (unsigned c = 0; c < channels && match; ++c)
+            match = sampleAt(std::size_t{i} * channels + c) == (key.Samples[c] & depthMask);
+        if (match) {
+            const std::size_t x = first + std::size_t{i} * step;
+            maskRow[x >> 3] |= static_cast<std::uint8_t>(0x80u >> (x & 7));
+        }
+    }
+}
+
 TRowConverters SelectRowConverters(unsigned colorType, unsigned bitDepth, bool identityGamma) {
     const bool grey = colorType == COLOR_GRAYSCALE;
     switch (colorType) {

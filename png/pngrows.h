@@ -58,4 +58,12 @@ struct TRowConverters {
 // the table when it changes nothing.
 TRowConverters SelectRowConverters(unsigned colorType, unsigned bitDepth, bool identityGamma);
 
+// Sets the bit of `maskRow` (one bit per pixel, leftmost in the high bit) for every pixel of
+// an unfiltered greyscale or RGB row whose samples equal `key`, pixel i standing at column
+// first + i × step. Samples are compared as stored, at their own depth: the colour a sample
+// shows after scaling and gamma may equal the key's for samples that differ.
+void MarkKeyPixels(const std::uint8_t* source, std::uint8_t* maskRow, std::uint32_t pixels,
+                   std::uint32_t first, std::uint32_t step, unsigned colorType, unsigned bitDepth,
+                   const TSampleKey& key);
+
 } // namespace png

@@ -1,6 +1,7 @@
 // Writing the image data back: the bitmap's rows are turned back into PNG samples,
 // filtered, deflated and cut into IDAT chunks.
 #include "gui/Stream.h"
+#include "platform/gdi/DibPixels.h"
 #include "png/pngchunks.h"
 #include "png/pngfilter.h"
 #include "png/pnggraphic.h"
@@ -69,6 +70,52 @@ void GatherRow(const TChunkIHDR& header, unsigned depth, const png::TGammaTable&
                 out = PutSample(out, alpha[x], sampleBytes);
         }
         break;
+    }
+}
+
+// Keeps which pixels are transparent across a save. The bitmap holds at most 8 bits of each
+// sample, gamma-corrected, and 2-bit greys widened to 4: written back, an opaque pixel can
+// come out equal to the tRNS key and a transparent one differ from it. So pixels the key
+// mask marks are written as the key, and any other that would equal it moves one step off.
+void KeepKeyPixels(const TChunkIHDR& header, const png::TSampleKey& key, unsigned depth, int r,
+                   std::uint32_t first, std::uint32_t step, std::uint32_t pixels,
+                   std::uint8_t* out) {
+    const gdi::TDibSection* mask = header.KeyMask();
+    if (!mask)
+        return;
+    const unsigned channels = header.ColorType() == png::COLOR_RGB ? 3 : 1;
+    const unsigned limit = depth >= 16 ? 0xFFFF : (1u << depth) - 1;
+    const auto get = [&](std::size_t index) -> unsigned {
+        if (depth == 16)
+            return unsigned{out[2 * index]} << 8 | out[2 * index + 1];
+        const std::size_t bit = index * depth;
+        return (out[bit / 8] >> (8 - depth - bit % 8)) & limit;
+    };
+    const auto set = [&](std::size_t index, unsigned value) {
+        if (depth == 16) {
+            out[2 * index] = static_cast<std::uint8_t>(value >> 8);
+            out[2 * index + 1] = static_cast<std::uint8_t>(value);
+            return;
+        }
+        const std::size_t bit = index * depth;
+        const unsigned shift = 8 - depth - bit % 8;
+        out[bit / 8] = static_cast<std::uint8_t>((out[bit / 8] & ~(limit << shift)) |
+                                                 (value & limit) << shift);
+    };
+    const std::uint8_t* maskRow = mask->ScanLine(r);
+    for (std::uint32_t i = 0; i < pixels; ++i) {
+        const bool hole = gdi::ReadPixelValue(maskRow, first + std::size_t{i} * step, 1) != 0;
+        const std::size_t base = std::size_t{i} * channels;
+        bool equal = true;
+        for (unsigned c = 0; c < channels; ++c) {
+            equal = equal && get(base + c) == (key.Samples[c] & limit);
+            if (hole)
+                set(base + c, key.Samples[c] & limit);
+        }
+        if (!hole && equal) {
+            const unsigned last = get(base + channels - 1);
+            set(base + channels - 1, last == 0 ? 1 : last - 1);
+        }
     }
 }
 
@@ -226,10 +273,14 @@ bool TChunkIDAT::SaveToStream(TStream& stream) {
     std::vector<std::uint8_t> raw(fullRowBytes), previous(fullRowBytes);
     TRowFilter filter(owner.Filters(), fullRowBytes);
     TImageDataWriter writer(stream, owner.CompressionLevel());
+    const auto* trns = owner.Chunks().FindChunk<TChunktRNS>();
+    const png::TSampleKey key = trns ? trns->SampleKey() : png::TSampleKey{};
     const auto writeRow = [&](std::uint32_t r, std::uint32_t first, std::uint32_t step,
                               std::uint32_t pixels, std::size_t rowBytes) {
         GatherRow(header, depth, owner.InverseTable(), static_cast<int>(r), first, step, pixels,
                   raw.data());
+        if (trns)
+            KeepKeyPixels(header, key, depth, static_cast<int>(r), first, step, pixels, raw.data());
         writer.Write(filter.Filter(raw.data(), previous.data(), rowBytes, stride), rowBytes + 1);
         std::swap(raw, previous);
     };

@@ -3,7 +3,9 @@
 #include "shell/FbShellTypes.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <future>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -105,26 +107,52 @@ bool TChangeHandlerThread::SendCommand(TCommand command) {
     return WaitAcknowledged(kAcknowledgeTimeoutMs);
 }
 
+int TChangeHandlerThread::AddToSlot(platform::TChangeNotificationPtr handle) {
+    if (!handle || !Ready())
+        return -1;
+    FPendingHandle = std::move(handle);
+    if (!SendCommand(cmdAdd))
+        return -1;
+    const int slot = FResultSlot.load(std::memory_order_acquire);
+    if (slot < 0)
+        FPendingHandle.reset(); // answered: the field is ours again
+    return slot;
+}
+
 bool TChangeHandlerThread::AddWatch(const std::string& path, std::uint32_t filter, bool subtree,
                                     int& slot, platform::TChangeNotificationPtr* handle) {
     slot = -1;
     if (path.empty() || !Ready())
         return false;
     platform::TChangeNotificationPtr notification =
-        TChangeNotification::Create(path, filter, subtree);
+        TChangeNotification::CreateUnarmed(path, filter, subtree);
     if (!notification)
         return false;
-    FPendingHandle = notification;
-    if (!SendCommand(cmdAdd))
+    // The answer is shared with the background thread, which may outlive this call.
+    auto armed = std::make_shared<std::promise<bool>>();
+    std::future<bool> answer = armed->get_future();
+    notification->ArmInBackground([armed](bool ok) { armed->set_value(ok); });
+    if (answer.wait_for(std::chrono::milliseconds(kAcknowledgeTimeoutMs)) !=
+            std::future_status::ready ||
+        !answer.get())
         return false;
-    slot = FResultSlot.load(std::memory_order_acquire);
-    if (slot < 0) {
-        FPendingHandle.reset(); // answered: the field is ours again
+    slot = AddToSlot(notification);
+    if (slot < 0)
         return false;
-    }
     if (handle != nullptr)
         *handle = std::move(notification);
     return true;
+}
+
+platform::TChangeNotificationPtr TChangeHandlerThread::WatchInBackground(const std::string& path,
+                                                                         std::uint32_t filter,
+                                                                         bool subtree) {
+    platform::TChangeNotificationPtr notification =
+        TChangeNotification::CreateUnarmed(path, filter, subtree);
+    if (AddToSlot(notification) < 0)
+        return nullptr;
+    notification->ArmInBackground();
+    return notification;
 }
 
 void TChangeHandlerThread::RemoveAllWatches() {
@@ -179,6 +207,10 @@ bool TChangeHandlerThread::CarryOutCommand() {
             FreeSlot(i);
         break;
     default: // exit
+        // The descriptors close here rather than with the object on the GUI thread:
+        // closing one waits for the kernel to let go of its watches.
+        for (int i = 0; i < kSlotCount; ++i)
+            FreeSlot(i);
         return false;
     }
     FResultSlot.store(result, std::memory_order_release);

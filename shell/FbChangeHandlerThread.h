@@ -35,9 +35,18 @@ public:
     // Watches `path`; false when there is no path, it cannot be watched, every slot is
     // taken or the thread does not answer in time. `slot` is the index the change events
     // carry; `handle`, when asked for, lets the caller name the subfolders of a subtree
-    // watch.
+    // watch. The folder is looked at off the calling thread, which waits for the answer
+    // at most kAcknowledgeTimeoutMs: a volume that does not answer costs that wait once
+    // and then fails the call.
     bool AddWatch(const std::string& path, std::uint32_t filter, bool subtree, int& slot,
                   platform::TChangeNotificationPtr* handle = nullptr);
+    // Watches `path` without waiting for the file system at all: the watch takes a slot at
+    // once and its folder is added in the background (TChangeNotification), so a volume
+    // that hangs never holds up the caller. Null when no slot is free or the thread does
+    // not answer; a folder that turns out not to be watchable keeps its slot, quiet, until
+    // the watches are removed. What a GUI thread uses.
+    platform::TChangeNotificationPtr WatchInBackground(const std::string& path,
+                                                       std::uint32_t filter, bool subtree);
     // Closes every watch; the thread keeps running.
     void RemoveAllWatches();
     // Closes the watch in `slot`.
@@ -48,6 +57,7 @@ private:
 
     void Execute();
     bool Ready(); // the thread runs and has answered every command so far
+    int AddToSlot(platform::TChangeNotificationPtr handle); // the slot, or -1
     bool SendCommand(TCommand command);
     bool WaitAcknowledged(int timeoutMs);
     bool CarryOutCommand(); // false for exit

@@ -55,6 +55,10 @@ void PostDeferredFill(QObject* control);
 
 // A typed name without the blanks around it.
 std::string TrimName(const std::string& text);
+// How a label edit reaches the shell: a name typed over the editing name, so the parts of
+// a name that is not UTF-8 which the user left alone keep their bytes.
+inline constexpr std::uint32_t kRenameFlags =
+    platform::shellns::SHGDN_INFOLDER | platform::shellns::SHGDN_FOREDITING;
 
 // Runs `action` once the label editor of `control` has closed and the event loop turns.
 void AfterEditorClosed(QObject* control, std::function<void()> action);

@@ -1,6 +1,7 @@
 #include "shell/FbFileMasks.h"
 
 #include "platform/TextCase.h"
+#include "platform/shellns/NameText.h"
 
 #include <algorithm>
 
@@ -8,20 +9,11 @@ namespace {
 
 constexpr std::string_view kAllFilesMask = "*.*";
 
-// The length of the UTF-8 sequence that starts with `lead`; a stray byte counts as one,
-// so a name that is not valid UTF-8 still matches byte by byte.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead < 0xF8)
-        return 4;
-    if (lead >= 0xE0)
-        return lead < 0xF0 ? 3 : 1;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
-
+// One character of a name: a whole UTF-8 sequence, or a single stray byte, so a name that
+// is not valid UTF-8 ("caf\xE9.jib") still matches byte by byte and "?" takes one byte
+// of it.
 std::size_t CharacterAt(std::string_view text, std::size_t at) {
-    return std::min(SequenceLength(static_cast<unsigned char>(text[at])), text.size() - at);
+    return std::max<std::size_t>(1, platform::shellns::Utf8SequenceLength(text, at));
 }
 
 bool SameCharacter(char a, char b) {

@@ -1,13 +1,13 @@
 #include "shell/FbShellDragData.h"
 
 #include "platform/StrFormat.h"
+#include "platform/shellns/FileUri.h"
 #include "platform/shellns/ShellTypes.h"
 
 #include <cstring>
 #include <limits>
 
 #include <QMimeData>
-#include <QUrl>
 
 namespace sh = platform::shellns;
 
@@ -134,15 +134,16 @@ QMimeData* MakeShellDragData(PCItemIDList parentList, const ShellFolderPtr& fold
                              const std::vector<PCItemIDList>& items) {
     auto* data = new QMimeData;
     data->setData(kShellIdListArrayFormat, BuildIdListArray(parentList, items));
-    QList<QUrl> urls;
+    std::vector<std::string> paths;
     for (PCItemIDList item : items) {
-        const std::string path = DisplayNameOf(folder, item, dnkForParsing);
+        std::string path = DisplayNameOf(folder, item, dnkForParsing);
         // Virtual items have no path; a file manager has nothing to do with them.
         if (!path.empty() && path.front() == '/')
-            urls.append(QUrl::fromLocalFile(QString::fromStdString(path)));
+            paths.push_back(std::move(path));
     }
-    if (!urls.isEmpty())
-        data->setUrls(urls);
+    // Encoded here rather than through QUrl, which keeps only what is valid UTF-8.
+    if (!paths.empty())
+        data->setData(sh::kUriListMimeType, QByteArray::fromStdString(sh::UriListOf(paths)));
     return data;
 }
 
@@ -162,14 +163,9 @@ std::uint32_t EffectsAllowedByData(const QMimeData* data) {
 }
 
 std::vector<std::string> DroppedPaths(const QMimeData* data) {
-    std::vector<std::string> paths;
-    if (data == nullptr || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths.push_back(url.toLocalFile().toStdString());
-    }
-    return paths;
+    if (data == nullptr || !data->hasFormat(sh::kUriListMimeType))
+        return {};
+    return sh::LocalPathsOfUriList(data->data(sh::kUriListMimeType).toStdString());
 }
 
 Qt::DropActions DropActionsOf(std::uint32_t effects) {

@@ -356,8 +356,7 @@ void TFbCustomShellList::Edited(TFbListItem* item, std::string& text) {
         OnEdited(this, item, name);
     FSkipNextChange = true;
     PItemIDList renamed = nullptr;
-    const HResult hr =
-        FShellFolder->SetNameOf(data->RelativeItem(), name, sh::SHGDN_INFOLDER, &renamed);
+    const HResult hr = FShellFolder->SetNameOf(data->RelativeItem(), name, kRenameFlags, &renamed);
     if (sh::Succeeded(hr) && renamed != nullptr) {
         // The item keeps its place and selection: the refresh that follows finds it
         // under its new name rather than seeing one file go and another come.

@@ -47,7 +47,9 @@ TFbCustomShellTree::TFbCustomShellTree(QWidget* parent) : TFbCustomTreeView(pare
 
 TFbCustomShellTree::~TFbCustomShellTree() {
     // The watcher goes first: once it has ended, nothing more is posted to this tree, and
-    // what it posted before is dropped by QObject with the tree.
+    // what it posted before is dropped by QObject with the tree. The tree's own handles go
+    // before it, so the watcher closes the last of them, off this thread.
+    FWatches.clear();
     FChangeThread.reset();
     DeviceChangeHandler().UnregisterHandler(&TFbCustomShellTree::DeviceChanged, this);
     FDelayTimer.stop();
@@ -344,7 +346,7 @@ void TFbCustomShellTree::Edited(TFbTreeNode* node, std::string& text) {
         TFbCounterGuard updating(FUpdating);
         PItemIDList renamed = nullptr;
         if (parent)
-            hr = parent->SetNameOf(data->RelativeItem(), name, sh::SHGDN_INFOLDER, &renamed);
+            hr = parent->SetNameOf(data->RelativeItem(), name, kRenameFlags, &renamed);
         if (sh::Succeeded(hr) && renamed != nullptr) {
             node->SetText(DisplayNameOf(parent, renamed, dnkInFolder));
             data->SetRelativeItem(renamed);

@@ -66,11 +66,15 @@ bool IsComputerFolder(PCItemIDList list) {
 
 } // namespace
 
+// A network volume whose server is gone answers no lookup, and a watch starts with one:
+// the volumes are watched in the background (TChangeHandlerThread::WatchInBackground), so
+// the tree fills and answers the user whatever the volumes do.
 void TFbCustomShellTree::StartWatching() {
     if (!FChangeThread)
         FChangeThread = std::make_unique<TChangeHandlerThread>(this, kChangeNotifyEvent);
-    FChangeThread->RemoveAllWatches();
+    // The tree lets go of its handles first, so the watcher closes them, off this thread.
     FWatches.clear();
+    FChangeThread->RemoveAllWatches();
     const std::uint32_t filter =
         FILE_NOTIFY_CHANGE_DIR_NAME |
         (FOptions.testFlag(stoIncludeNonFolders) ? FILE_NOTIFY_CHANGE_FILE_NAME : 0);
@@ -78,18 +82,17 @@ void TFbCustomShellTree::StartWatching() {
     for (const sh::Volume& volume : sh::UserVolumes()) {
         if (!IsWatchedVolume(volume.kind))
             continue;
-        int slot = -1;
-        platform::TChangeNotificationPtr handle;
-        if (FChangeThread->AddWatch(volume.mountPoint, filter, true, slot, &handle))
+        if (platform::TChangeNotificationPtr handle =
+                FChangeThread->WatchInBackground(volume.mountPoint, filter, true))
             FWatches.push_back(std::move(handle));
     }
     WatchShownFolders();
 }
 
 void TFbCustomShellTree::StopWatching() {
+    FWatches.clear();
     if (FChangeThread)
         FChangeThread->RemoveAllWatches();
-    FWatches.clear();
 }
 
 // A volume watch covers its root; inotify has no recursive watch, and walking a whole disk
@@ -115,8 +118,9 @@ void TFbCustomShellTree::WatchShownFolders() {
         if (best < FWatches.size())
             perVolume[best].push_back(std::move(path));
     }
+    // Named in the background: adding a watch looks its folder up.
     for (std::size_t i = 0; i < FWatches.size(); ++i)
-        FWatches[i]->SetWatchedSubfolders(perVolume[i]);
+        FWatches[i]->SetWatchedSubfoldersInBackground(std::move(perVolume[i]));
 }
 
 // Expanding several nodes in a row (a walk to the remembered folder) names the folders
@@ -155,10 +159,9 @@ void TFbCustomShellList::StartWatching() {
     else
         FChangeThread = std::make_unique<TChangeHandlerThread>(this, kChangeNotifyEvent);
     const std::string path = ItemListToPath(FFolderList);
-    int slot = -1;
     if (!path.empty())
-        FChangeThread->AddWatch(path, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME,
-                                false, slot);
+        FChangeThread->WatchInBackground(
+            path, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, false);
 }
 
 void TFbCustomShellList::StopWatching() {

@@ -98,6 +98,9 @@ void TPreviewImage::ReadRow(int y, std::uint8_t* rgba) const {
     const std::uint8_t* alpha = FHeader->AlphaRow(y);
     const int bitCount = FHeader->BitmapInfo().bmiHeader.biBitCount;
     const auto& colors = FHeader->BitmapInfo().bmiColors;
+    // The holes of a greyscale or RGB image's tRNS sample, matched on the stored samples
+    // while decoding; only a tRNS after the image data leaves the colours to go by.
+    const std::uint8_t* keyMask = FHeader->KeyMask() ? FHeader->KeyMask()->ScanLine(y) : nullptr;
     switch (FHeader->ColorType()) {
     case png::COLOR_PALETTE:
         // An index beyond the palette shows the colour-table entry it names, as the viewer
@@ -115,13 +118,14 @@ void TPreviewImage::ReadRow(int y, std::uint8_t* rgba) const {
         for (int x = 0; x < FWidth; ++x, rgba += 4) {
             const std::uint32_t index = gdi::ReadPixelValue(bits, x, bitCount);
             rgba[0] = rgba[1] = rgba[2] = colors[index].rgbRed;
-            rgba[3] = FTrns && index == FTransparentIndex ? 0 : 255;
+            rgba[3] = keyMask ? (gdi::ReadPixelValue(keyMask, x, 1) != 0 ? 0 : 255)
+                              : (FTrns && index == FTransparentIndex ? 0 : 255);
         }
         break;
     case png::COLOR_GRAYSCALEALPHA:
-        // The grey value itself: the viewer does not put it through the ramp's gamma.
+        // The grey through the ramp's gamma, as the viewer draws it.
         for (int x = 0; x < FWidth; ++x, rgba += 4) {
-            rgba[0] = rgba[1] = rgba[2] = bits[x];
+            rgba[0] = rgba[1] = rgba[2] = colors[bits[x]].rgbRed;
             rgba[3] = alpha[x];
         }
         break;
@@ -132,6 +136,8 @@ void TPreviewImage::ReadRow(int y, std::uint8_t* rgba) const {
             rgba[2] = bits[0];
             if (alpha)
                 rgba[3] = alpha[x];
+            else if (keyMask)
+                rgba[3] = gdi::ReadPixelValue(keyMask, x, 1) != 0 ? 0 : 255;
             else
                 rgba[3] =
                     FTrns && gdi::RGB(bits[2], bits[1], bits[0]) == FTransparentColor ? 0 : 255;

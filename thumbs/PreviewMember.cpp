@@ -1,5 +1,6 @@
 #include "thumbs/PreviewMember.h"
 
+#include "archive/ZipThumbnail.h"
 #include "engine/ArchiveFile.h"
 #include "engine/CentralDirectory.h"
 #include "engine/MemberData.h"
@@ -38,10 +39,6 @@ const char* MethodName(std::uint16_t method) {
     }
 }
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Appends into memory reserved for the declared size; the engine never hands over more.
 class TMemorySink : public unz::TDataSink {
 public:
@@ -57,27 +54,11 @@ private:
 
 } // namespace
 
-TPreviewMatch MatchPreviewName(std::string_view name) {
-    if (name == kPreviewName)
-        return TPreviewMatch::pmExact;
-    if (name.size() != kPreviewName.size())
-        return TPreviewMatch::pmNone;
-    for (std::size_t i = 0; i < name.size(); ++i)
-        if (LowerAscii(name[i]) != kPreviewName[i])
-            return TPreviewMatch::pmNone;
-    return TPreviewMatch::pmIgnoringCase;
-}
-
 const unz::TMember* FindPreviewMember(const unz::TArchiveDirectory& directory) {
-    const unz::TMember* caseless = nullptr;
-    for (const unz::TMember& m : directory.Members) {
-        const TPreviewMatch match = MatchPreviewName(m.Name);
-        if (match == TPreviewMatch::pmExact)
-            return &m;
-        if (match == TPreviewMatch::pmIgnoringCase && !caseless)
-            caseless = &m;
-    }
-    return caseless;
+    const auto& members = directory.Members;
+    const std::ptrdiff_t index = FindThumbnailMember(
+        members.size(), [&members](std::size_t i) -> std::string_view { return members[i].Name; });
+    return index < 0 ? nullptr : &members[static_cast<std::size_t>(index)];
 }
 
 std::vector<std::uint8_t> ReadPreviewMember(const unz::TArchiveFile& file,

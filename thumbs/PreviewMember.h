@@ -16,16 +16,9 @@ namespace thumbs {
 
 class TThumbnailBudget;
 
-constexpr std::string_view kPreviewName = "preview.png";
-
-// How a member name answers to the preview's. Only members at the archive's root count:
-// a name with a folder delimiter ("/" or, from Windows writers, "\") is another file's.
-enum class TPreviewMatch { pmNone, pmIgnoringCase, pmExact };
-TPreviewMatch MatchPreviewName(std::string_view name);
-
 // The root member named exactly "preview.png", else the first root member (in central
 // directory order) whose name equals it ignoring ASCII case; null when there is none.
-// The viewer resolves the preview by the same rule.
+// The viewer resolves the preview by the same rule, the one of archive/ZipThumbnail.h.
 const unz::TMember* FindPreviewMember(const unz::TArchiveDirectory& directory);
 
 // The member's plain bytes. Raises EThumbnailFailure: tfNoThumbnail for an encrypted

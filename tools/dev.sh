@@ -18,12 +18,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
-# The packaging test validates the desktop files and asks the MIME database for a JIB
-# file's type with the tools a desktop uses; bubblewrap runs the thumbnailer in the sandbox
-# file managers give it; python3 writes JIBs with Python's zipfile; the name-order tests
-# compile a locale from the locales package; Xvfb, openbox and xprop run the window tests.
-TEST_PACKAGES=(zip unzip util-linux desktop-file-utils appstream shared-mime-info libglib2.0-bin
-               bubblewrap python3 locales xvfb openbox x11-utils)
+# Fixtures come from independent tools: Info-ZIP, bsdtar (libarchive-tools), 7-Zip
+# (p7zip-full), Python's zipfile (python3). The packaging test validates the desktop files
+# and asks the MIME database for a JIB file's type with the tools a desktop uses; bubblewrap
+# runs the thumbnailer in the sandbox file managers give it; the name-order tests compile a
+# locale from the locales package; Xvfb, openbox and xprop run the window tests; the
+# hung-volume test mounts a FUSE file system written with python3-fusepy (fuse3 brings the
+# mount helper and its settings) in a mount namespace made with util-linux's unshare.
+TEST_PACKAGES=(zip unzip util-linux libarchive-tools p7zip-full desktop-file-utils appstream
+               shared-mime-info libglib2.0-bin bubblewrap python3 locales xvfb openbox x11-utils
+               python3-fusepy fuse3)
 # The benchmarks are built (not run) with the tests, so their libraries come with the tests.
 BENCH_BUILD_PACKAGES=(libbenchmark-dev libpng-dev libzip-dev)
 BENCH_PACKAGES=("${BENCH_BUILD_PACKAGES[@]}" imagemagick)

@@ -2,26 +2,24 @@
 
 #include "gui/Application.h"
 #include "gui/Exceptions.h"
+#include "platform/shellns/FileUri.h"
 #include "util/plkStrings.h"
 
 #include <QDropEvent>
 #include <QMimeData>
-#include <QUrl>
 #include <QWidget>
 
 namespace {
 
 // The local files of a drop in the order the source listed them. Addresses that are not
-// local files (web links dragged from a browser) are not files to preview.
+// local files (web links dragged from a browser) are not files to preview. The list is
+// decoded to bytes by our own reader: QUrl would hand a name that is not UTF-8 back with
+// U+FFFD in place of its stray bytes, naming a file that does not exist.
 std::vector<std::string> DroppedFiles(const QMimeData* data) {
-    std::vector<std::string> files;
-    if (data == nullptr || !data->hasUrls())
-        return files;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            files.push_back(url.toLocalFile().toStdString());
-    }
-    return files;
+    namespace sh = platform::shellns;
+    if (data == nullptr || !data->hasFormat(sh::kUriListMimeType))
+        return {};
+    return sh::LocalPathsOfUriList(data->data(sh::kUriListMimeType).toStdString());
 }
 
 // File managers send folders with or without a trailing "/"; without it a folder reads
@@ -83,9 +81,8 @@ void TplkDragFromShell::HandleDrop(QDropEvent* event) {
     for (int i = 0; i < total; ++i) {
         // A failing file must not cost the user the rest of the drop: its failure is
         // reported like any other escaped exception and the next file follows.
-        InvokeHandler([&] {
-            DoDropFile(i + 1, total, NormalisedPath(files[static_cast<std::size_t>(i)]));
-        });
+        InvokeHandler(
+            [&] { DoDropFile(i + 1, total, NormalisedPath(files[static_cast<std::size_t>(i)])); });
     }
     if (OnShellDragDropDone)
         OnShellDragDropDone(this);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <sys/inotify.h>
+#include <thread>
 #include <unistd.h>
 
 namespace platform {
@@ -31,17 +32,74 @@ bool IsBelow(const std::string& path, const std::string& root) {
 
 std::shared_ptr<TChangeNotification>
 TChangeNotification::Create(const std::string& path, std::uint32_t filter, bool subtree) {
+    std::shared_ptr<TChangeNotification> handle = CreateUnarmed(path, filter, subtree);
+    return handle && handle->Arm() ? handle : nullptr;
+}
+
+std::shared_ptr<TChangeNotification>
+TChangeNotification::CreateUnarmed(const std::string& path, std::uint32_t filter, bool subtree) {
     if (path.empty() || path.front() != '/')
         return nullptr;
     const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    std::shared_ptr<TChangeNotification> handle(
+    return std::shared_ptr<TChangeNotification>(
         new TChangeNotification(fd, WithSlash(path), filter, subtree));
-    handle->FRootWatch = inotify_add_watch(fd, handle->FRoot.c_str(), kWatchMask);
-    if (handle->FRootWatch < 0)
-        return nullptr;
-    return handle;
+}
+
+bool TChangeNotification::Arm() {
+    if (FRootWatch.load() >= 0)
+        return true;
+    const int wd = inotify_add_watch(FFd, FRoot.c_str(), kWatchMask);
+    FRootWatch.store(wd);
+    return wd >= 0;
+}
+
+void TChangeNotification::ArmInBackground(std::function<void(bool)> armed) {
+    std::lock_guard lock(FWorkLock);
+    FArmPending = true;
+    FArmed = std::move(armed);
+    StartBackgroundWork();
+}
+
+void TChangeNotification::SetWatchedSubfoldersInBackground(std::vector<std::string> paths) {
+    std::lock_guard lock(FWorkLock);
+    FPendingSubfolders = std::move(paths);
+    StartBackgroundWork();
+}
+
+// The thread is detached: its owner never waits for a volume that may never answer. It
+// holds the handle, so the descriptor it works on stays open until it is done.
+void TChangeNotification::StartBackgroundWork() {
+    if (FWorking)
+        return;
+    FWorking = true;
+    std::thread([self = shared_from_this()] { self->DoBackgroundWork(); }).detach();
+}
+
+void TChangeNotification::DoBackgroundWork() {
+    std::unique_lock lock(FWorkLock);
+    for (;;) {
+        if (FArmPending) {
+            FArmPending = false;
+            std::function<void(bool)> armed = std::move(FArmed);
+            FArmed = nullptr;
+            lock.unlock();
+            const bool ok = Arm();
+            if (armed)
+                armed(ok);
+            lock.lock();
+        } else if (FPendingSubfolders) {
+            const std::vector<std::string> paths = std::move(*FPendingSubfolders);
+            FPendingSubfolders.reset();
+            lock.unlock();
+            SetWatchedSubfolders(paths);
+            lock.lock();
+        } else {
+            FWorking = false;
+            return;
+        }
+    }
 }
 
 TChangeNotification::TChangeNotification(int fd, std::string root, std::uint32_t filter,
@@ -94,7 +152,7 @@ TChangeNotification::TRearm TChangeNotification::Rearm() {
             if ((event.mask & IN_IGNORED) != 0) {
                 // A named subfolder that went away only loses its own watch; the root
                 // going away leaves nothing to wait for.
-                if (event.wd == FRootWatch)
+                if (event.wd == FRootWatch.load())
                     dead = true;
                 continue;
             }
@@ -116,26 +174,38 @@ void TChangeNotification::SetWatchedSubfolders(const std::vector<std::string>& p
         if (IsBelow(path, FRoot))
             wanted.emplace(std::move(path), -1);
     }
-    for (auto it = FSubfolders.begin(); it != FSubfolders.end();) {
-        if (wanted.count(it->first) == 0) {
-            const int wd = it->second;
-            it = FSubfolders.erase(it);
-            // Two paths reach one folder through a link share its watch descriptor, and so
-            // may a path and the root: the watch stays while anyone still needs it. Fails
-            // quietly when the folder is gone and the kernel has dropped the watch.
-            if (wd != FRootWatch && !SharesWatch(wd))
-                inotify_rm_watch(FFd, wd);
-        } else {
-            ++it;
+    // The bookkeeping is done under the lock; the system calls, which may wait on a slow
+    // volume, outside it, so WatchedSubfolders never waits for them.
+    std::vector<int> dropped;
+    std::vector<std::string> added;
+    {
+        std::lock_guard lock(FSubfolderLock);
+        for (auto it = FSubfolders.begin(); it != FSubfolders.end();) {
+            if (wanted.count(it->first) == 0) {
+                const int wd = it->second;
+                it = FSubfolders.erase(it);
+                // Two paths reach one folder through a link share its watch descriptor, and
+                // so may a path and the root: the watch stays while anyone still needs it.
+                if (wd != FRootWatch.load() && !SharesWatch(wd))
+                    dropped.push_back(wd);
+            } else {
+                ++it;
+            }
+        }
+        for (const auto& [path, unused] : wanted) {
+            if (FSubfolders.size() + added.size() >= kMaxSubfolders)
+                break;
+            if (FSubfolders.count(path) == 0)
+                added.push_back(path);
         }
     }
-    for (const auto& [path, unused] : wanted) {
-        if (FSubfolders.size() >= kMaxSubfolders)
-            break;
-        if (FSubfolders.count(path) != 0)
-            continue;
+    // Fails quietly when the folder is gone and the kernel has dropped the watch.
+    for (const int wd : dropped)
+        inotify_rm_watch(FFd, wd);
+    for (const std::string& path : added) {
         const int wd = inotify_add_watch(FFd, path.c_str(), kWatchMask);
         if (wd >= 0) {
+            std::lock_guard lock(FSubfolderLock);
             FSubfolders.emplace(path, wd);
         } else if (errno == ENOSPC) {
             break; // the user's inotify budget is spent; further tries would fail alike
@@ -144,6 +214,7 @@ void TChangeNotification::SetWatchedSubfolders(const std::vector<std::string>& p
 }
 
 std::vector<std::string> TChangeNotification::WatchedSubfolders() const {
+    std::lock_guard lock(FSubfolderLock);
     std::vector<std::string> paths;
     paths.reserve(FSubfolders.size());
     for (const auto& entry : FSubfolders)

@@ -24,10 +24,11 @@ TScratch Scratch(const TMemoryDC& reference, std::unique_ptr<TDibSection> bitmap
     return s;
 }
 
-} // namespace
-
-bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
-                        TColorRef transparentColor) {
+// The mask blit, with `makeMask` stretching the holes of the image (1 bits) into the
+// given monochrome context at (ox, oy), w × h.
+template <typename MakeMask>
+bool StretchThroughMask(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
+                        MakeMask makeMask) {
     const TDibSection* image = imageDC.Bitmap();
     if (!dest.Bitmap() || !image || w <= 0 || h <= 0)
         return false;
@@ -41,8 +42,6 @@ bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& 
         return false;
     const int ox = x - left;
     const int oy = y - top;
-    const int iw = image->Width();
-    const int ih = image->Height();
     TScratch mask = Scratch(dest, CreateBitmap(vw, vh, 1, 1));
     TScratch inverse = Scratch(dest, CreateBitmap(vw, vh, 1, 1));
     TScratch work = Scratch(dest, CreateCompatibleBitmap(&dest, vw, vh));
@@ -50,10 +49,7 @@ bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& 
     if (!mask.Valid() || !inverse.Valid() || !work.Valid() || !layer.Valid())
         return false;
 
-    // Pixels of the image's background colour become 1 in the mask: the holes.
-    const TColorRef oldBk = imageDC.SetBkColor(transparentColor);
-    StretchBlt(*mask.DC, ox, oy, w, h, imageDC, 0, 0, iw, ih, SRCCOPY);
-    imageDC.SetBkColor(oldBk);
+    makeMask(*mask.DC, ox, oy);
     BitBlt(*inverse.DC, 0, 0, vw, vh, *mask.DC, 0, 0, NOTSRCCOPY);
 
     // The work area keeps the destination only in the holes (mask 1-bits AND as white)...
@@ -62,12 +58,35 @@ bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& 
     // ...the stretched image keeps its colours only outside them, and OR puts the two
     // together. Stretching the image first and masking it at the destination's resolution
     // gives what masking the image and stretching it would, without touching the image.
-    StretchBlt(*layer.DC, ox, oy, w, h, imageDC, 0, 0, iw, ih, SRCCOPY);
+    StretchBlt(*layer.DC, ox, oy, w, h, imageDC, 0, 0, image->Width(), image->Height(), SRCCOPY);
     BitBlt(*layer.DC, 0, 0, vw, vh, *inverse.DC, 0, 0, SRCAND);
     BitBlt(*work.DC, 0, 0, vw, vh, *layer.DC, 0, 0, SRCPAINT);
 
     BitBlt(dest, left, top, vw, vh, *work.DC, 0, 0, SRCCOPY);
     return true;
+}
+
+} // namespace
+
+bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
+                        TColorRef transparentColor) {
+    return StretchThroughMask(dest, x, y, w, h, imageDC, [&](TMemoryDC& mask, int ox, int oy) {
+        // Pixels of the image's background colour become 1 in the mask: the holes.
+        const TDibSection& image = *imageDC.Bitmap();
+        const TColorRef oldBk = imageDC.SetBkColor(transparentColor);
+        StretchBlt(mask, ox, oy, w, h, imageDC, 0, 0, image.Width(), image.Height(), SRCCOPY);
+        imageDC.SetBkColor(oldBk);
+    });
+}
+
+bool StretchMasked(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
+                   TMemoryDC& maskDC) {
+    const TDibSection* holes = maskDC.Bitmap();
+    if (!holes || !holes->IsMonochrome())
+        return false;
+    return StretchThroughMask(dest, x, y, w, h, imageDC, [&](TMemoryDC& mask, int ox, int oy) {
+        StretchBlt(mask, ox, oy, w, h, maskDC, 0, 0, holes->Width(), holes->Height(), SRCCOPY);
+    });
 }
 
 } // namespace gdi

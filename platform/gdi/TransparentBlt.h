@@ -14,4 +14,10 @@ namespace gdi {
 bool StretchTransparent(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
                         TColorRef transparentColor);
 
+// The same with the holes given by a monochrome mask of the image's size selected into
+// `maskDC` (1 bits are holes) instead of by a colour: for images whose transparent pixels
+// are not told apart by the colour they show.
+bool StretchMasked(TMemoryDC& dest, int x, int y, int w, int h, TMemoryDC& imageDC,
+                   TMemoryDC& maskDC);
+
 } // namespace gdi

@@ -67,6 +67,10 @@ std::string HumanSize(double bytes) {
                      : Format("%.1f %s", bytes, kUnits[unit]);
 }
 
+// A volume is said to hold folders without a look at it, as Explorer marks every drive:
+// looking means reading its root, and a disk or network server that has stopped
+// answering would hold the tree, and the window, for as long. Expanding a volume that
+// holds none takes its mark away.
 std::uint32_t VolumeAttributes(const VolumeItem& v, std::uint32_t mask) {
     std::uint32_t a = SFGAO_FOLDER | SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER |
                       SFGAO_DROPTARGET | SFGAO_CANCOPY | SFGAO_CANLINK;
@@ -74,10 +78,6 @@ std::uint32_t VolumeAttributes(const VolumeItem& v, std::uint32_t mask) {
         a |= SFGAO_REMOVABLE;
     if (v.kind == MountKind::Optical)
         a |= SFGAO_READONLY;
-    // A network volume is not searched: the answer could take as long as a time-out.
-    if ((mask & SFGAO_HASSUBFOLDER) != 0 && v.kind != MountKind::Remote &&
-        !HasSubFolder(VolumeFolderPath(v.mountPoint)))
-        a &= ~SFGAO_HASSUBFOLDER;
     return a & mask;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/shellns/FileSystemFolder.h"
+#include "platform/shellns/FileUri.h"
 #include "platform/shellns/FileVerbs.h"
 #include "platform/shellns/ItemData.h"
 #include "platform/shellns/NameText.h"
@@ -118,10 +119,7 @@ HResult TDesktopFolder::ParseDisplayName(std::string_view name, PItemIDList& lis
     std::string path;
     if (name.substr(0, kFileScheme.size()) == kFileScheme) {
         // file:///path or file://localhost/path; other hosts are not on this machine.
-        std::string_view rest = name.substr(kFileScheme.size());
-        if (rest.substr(0, 9) == "localhost")
-            rest.remove_prefix(9);
-        if (rest.empty() || rest.front() != '/' || !PercentDecode(std::string(rest), path))
+        if (!LocalPathOfFileUri(name, path))
             return E_INVALIDARG;
     } else if (name == kComputerUri || name == "computer:") {
         list = MakeVirtualItem(ItemKind::Computer);

@@ -383,17 +383,21 @@ HResult TFileSystemFolder::GetDisplayNameOf(PCItemIDList item, std::uint32_t fla
                                                                                     : E_OUTOFMEMORY;
 }
 
-HResult TFileSystemFolder::SetNameOf(PCItemIDList item, std::string_view newName, std::uint32_t,
+HResult TFileSystemFolder::SetNameOf(PCItemIDList item, std::string_view typed, std::uint32_t flags,
                                      PItemIDList* newItem) {
     if (newItem != nullptr)
         *newItem = nullptr;
     FsItem e;
     if (!DecodeFsItem(item, e))
         return E_INVALIDARG;
+    // A name edited from the editing name keeps the bytes the user did not touch, which
+    // that name could only show as U+FFFD.
+    const std::string newName =
+        (flags & SHGDN_FOREDITING) != 0 ? NameFromEdit(e.name, typed) : std::string(typed);
     if (!IsValidEntryName(newName))
         return E_INVALID_NAME;
     const std::string from = FPath + std::string(e.name);
-    const std::string to = FPath + std::string(newName);
+    const std::string to = FPath + newName;
     if (from != to && RenameNoReplace(from, to) != 0)
         return ResultFromErrno(errno);
     if (newItem == nullptr)

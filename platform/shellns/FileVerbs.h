@@ -18,7 +18,7 @@ struct FileClipboardContent {
 };
 
 // Where copy and cut put their paths and paste finds them. The process keeps them itself
-// until the GUI installs the desktop clipboard (text/uri-list) here.
+// until the GUI installs the desktop clipboard here (gui/FileClipboard).
 struct FileClipboard {
     std::function<void(const FileClipboardContent&)> set;
     std::function<FileClipboardContent()> get;

@@ -2,6 +2,7 @@
 
 #include "platform/TextCase.h"
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 #include <vector>
@@ -248,6 +249,47 @@ std::string Cleaned(std::string_view text, bool controls) {
 }
 
 } // namespace
+
+std::string NameFromEdit(std::string_view original, std::string_view edited) {
+    const std::string shown = ToDisplayUtf8(original);
+    if (shown == original)
+        return std::string(edited);
+    // Where each character starts in the original and in what the editor showed (a stray
+    // byte is one byte there and three here), up to and including both ends.
+    std::vector<std::pair<std::size_t, std::size_t>> starts{{0, 0}};
+    for (std::size_t i = 0, j = 0; i < original.size();) {
+        const std::size_t length = SequenceLength(original, i);
+        i += length == 0 ? 1 : length;
+        j += length == 0 ? 3 : length;
+        starts.emplace_back(i, j);
+    }
+    // The untouched head: the longest run of whole characters the edit begins with.
+    std::size_t same = 0;
+    while (same < shown.size() && same < edited.size() && shown[same] == edited[same])
+        ++same;
+    std::size_t head = 0;
+    while (head + 1 < starts.size() && starts[head + 1].second <= same)
+        ++head;
+    // The untouched tail, of whole characters, not reaching into the head.
+    const std::size_t room = std::min(shown.size(), edited.size()) - starts[head].second;
+    std::size_t sameEnd = 0;
+    while (sameEnd < room &&
+           shown[shown.size() - 1 - sameEnd] == edited[edited.size() - 1 - sameEnd])
+        ++sameEnd;
+    std::size_t tail = starts.size() - 1;
+    while (tail > head && starts[tail - 1].second >= shown.size() - sameEnd)
+        --tail;
+    const std::size_t typedFrom = starts[head].second;
+    const std::size_t typedTo = edited.size() - (shown.size() - starts[tail].second);
+    std::string name(original.substr(0, starts[head].first));
+    name.append(edited.substr(typedFrom, typedTo - typedFrom));
+    name.append(original.substr(starts[tail].first));
+    return name;
+}
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    return at < text.size() ? SequenceLength(text, at) : 0;
+}
 
 bool IsValidUtf8(std::string_view text) {
     return IsClean(text, false);

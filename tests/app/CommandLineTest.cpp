@@ -7,6 +7,7 @@
 #include "app/JIBMainForm.h"
 #include "gui/Application.h"
 #include "gui/Image.h"
+#include "platform/shellns/FileUri.h"
 #include "shell/FbShellCtrls.h"
 #include "tests/app/AppTestSupport.h"
 #include "tests/common/MessageCapture.h"
@@ -15,6 +16,7 @@
 #include "util/plkFiles.h"
 #include "util/plkIni.h"
 
+#include <filesystem>
 #include <memory>
 
 #include <QApplication>
@@ -215,4 +217,42 @@ TEST_F(CommandLineStartTest, FoldersOtherFilesAndMissingPathsOpenAsAUserExpects)
                   FFiles.File(c.folder));
         IniWriteString(TfrmJIBMain::SettingsFileName(), "General", "LastFolder", FRemembered);
     }
+}
+
+// A folder and a file named by an old Latin-1 program: the bytes on disk are what opens,
+// previews and is remembered, whichever way the file arrives.
+TEST_F(CommandLineStartTest, ANameThatIsNotUtf8OpensPreviewsAndIsRememberedAsItsBytes) {
+    const std::string folder = FFiles.MakeDir("d\xE9j\xE0") + "/";
+    const std::string file = folder + "caf\xE9.jib";
+    std::filesystem::copy_file(FOther + "Harbour.jib", file);
+    MessageCapture capture;
+
+    auto form = Open(ParseCommandLine({"d\xE9j\xE0/caf\xE9.jib"}, FFiles.Path()).Path);
+    TWindowState state = State(*form);
+    EXPECT_EQ(state.Folder, folder);
+    EXPECT_EQ(state.ListSelection, "caf\uFFFD.jib");
+    EXPECT_TRUE(state.PreviewShown);
+    EXPECT_EQ(state.Preview.size(), QSize(40, 30));
+    EXPECT_EQ(form->PreviewShown(), file);
+    Close(form);
+    EXPECT_EQ(IniReadString(TfrmJIBMain::SettingsFileName(), "General", "LastFolder", ""), folder);
+
+    // The remembered folder opens again; a drop names the file by its escaped bytes.
+    form = Open("");
+    EXPECT_EQ(State(*form).Folder, folder);
+    EXPECT_FALSE(State(*form).PreviewShown);
+    QMimeData data;
+    data.setData("text/uri-list", QByteArray::fromStdString(platform::shellns::UriListOf({file})));
+    const QPoint at(form->width() - 20, form->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &drop);
+    state = State(*form);
+    EXPECT_TRUE(state.PreviewShown);
+    EXPECT_EQ(state.ListSelection, "caf\uFFFD.jib");
+    EXPECT_EQ(form->PreviewShown(), file);
+    Close(form);
+    EXPECT_TRUE(capture.Shown().empty());
 }

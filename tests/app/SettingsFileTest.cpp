@@ -1,8 +1,9 @@
 // Where the settings live: beside a program whose folder the user may write, else in the
 // user's configuration folder. The ReadOnlySettings cases run through run-readonly.sh,
 // from a copy of this binary in a folder the process may not write (as the unprivileged
-// user "nobody" when the suite runs as root); ReadOnlySettingsBeside also finds a settings
-// file beside that copy.
+// user "nobody" when the suite runs as root), and again from a writable copy marked as an
+// installed one (as root runs an installed copy); ReadOnlySettingsBeside also finds a
+// settings file beside a read-only copy.
 #include "app/SettingsFile.h"
 
 #include "app/FbSplit.h"
@@ -44,7 +45,7 @@ int Mode(const std::string& path) {
 }
 
 bool ProgramFolderReadOnly() {
-    return ::access(GetExeFolder().c_str(), W_OK) != 0;
+    return !RunsAsCopyOfItsOwn();
 }
 
 } // namespace

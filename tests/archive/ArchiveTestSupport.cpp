@@ -11,6 +11,17 @@
 
 #include <gtest/gtest.h>
 
+std::string MessageText(int id) {
+    return ZipResourceString(id);
+}
+
+LinkedTexts::LinkedTexts(TZipStringTable table) : FPrevious(LinkZipStrings(std::move(table))) {
+}
+
+LinkedTexts::~LinkedTexts() {
+    LinkZipStrings(std::move(FPrevious));
+}
+
 std::string FallbackText(int id) {
     return kMissingTextFallback + std::to_string(id);
 }
@@ -51,8 +62,8 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 }
 
 MessageLog::MessageLog(TZipExtractor& zip) {
-    zip.OnMessage = [this](TZipExtractor*, int code, const std::string& text) {
-        FEvents.push_back({code, text});
+    zip.OnMessage = [this](TZipExtractor* sender, int code, const std::string& text) {
+        FEvents.push_back({code, text, sender->ErrCode()});
     };
 }
 
@@ -64,13 +75,9 @@ std::vector<int> MessageLog::Codes() const {
 }
 
 std::vector<int> MessageLog::Ids() const {
-    static const std::string marker = "Missing String ID is: ";
     std::vector<int> ids;
-    for (const auto& e : FEvents) {
-        const auto at = e.text.find(marker);
-        ids.push_back(at == std::string::npos ? e.code
-                                              : std::atoi(e.text.c_str() + at + marker.size()));
-    }
+    for (const auto& e : FEvents)
+        ids.push_back(e.id);
     return ids;
 }
 

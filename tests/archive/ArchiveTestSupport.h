@@ -3,6 +3,7 @@
 #pragma once
 
 #include "archive/ZipExtractor.h"
+#include "archive/ZipStrings.h"
 
 #include <cstdint>
 #include <string>
@@ -10,10 +11,25 @@
 
 class TempDir;
 
+// What a report of `id` without arguments shows: the program's text for it.
+std::string MessageText(int id);
+
 // What the user sees for an ID without linked text, as ReportException shows it...
 std::string FallbackText(int id);
 // ...and as ReportError shows it (a blank, then the extra text).
 std::string FallbackErrorText(int id, const std::string& extra = {});
+
+// Links a table of texts (none, say) for the length of a test.
+class LinkedTexts {
+public:
+    explicit LinkedTexts(TZipStringTable table);
+    ~LinkedTexts();
+    LinkedTexts(const LinkedTexts&) = delete;
+    LinkedTexts& operator=(const LinkedTexts&) = delete;
+
+private:
+    TZipStringTable FPrevious;
+};
 
 // Runs a shell command in `folder`; answers its exit status.
 int RunIn(const std::string& folder, const std::string& command);
@@ -28,6 +44,7 @@ void WriteBytes(const std::string& path, const std::string& bytes);
 struct MessageEvent {
     int code;
     std::string text;
+    int id; // the component's ErrCode as the event arrived: the ID of its own reports
 };
 class MessageLog {
 public:
@@ -35,7 +52,7 @@ public:
     const std::vector<MessageEvent>& Events() const { return FEvents; }
     std::vector<int> Codes() const;
     // The IDs reported, whichever routine reported them (ReportError passes 0 as the
-    // code, so the ID is read from the text).
+    // code, but has set ErrCode to the ID by then).
     std::vector<int> Ids() const;
 
 private:

@@ -549,7 +549,7 @@ TEST(EngineCallbacks, AForeignFailureStopsTheEngineAndIsReportedAfterIt) {
     archive.Prepare(zip);
     EXPECT_EQ(zip.Extract(), zm::ExtractFailed);
     EXPECT_EQ(archive.Answers(), std::vector<std::string>{Answer(-1, 0, 0, 0, "")});
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{FallbackErrorText(zm::ExtractFailed)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageText(zm::ExtractFailed)});
     EXPECT_TRUE(zip.FSpecArgs().empty());
     EXPECT_FALSE(zip.UnzEngine().Loaded());
 }

@@ -71,6 +71,7 @@ TEST_F(EngineLoading, OnlyVersionsFrom172To300Extract) {
 }
 
 TEST_F(EngineLoading, WithoutLinkedTextsTheUserSeesTheMessageNumber) {
+    LinkedTexts none({});
     MessageCapture boxes;
     TZipExtractor zip;
     Prepare(zip);

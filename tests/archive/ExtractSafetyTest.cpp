@@ -186,7 +186,7 @@ TEST(ExtractSafety, ASpannedArchiveWithAVolumeMissingIsReportedAndLeavesNothing)
     zip.SetExtrBaseDir(out);
     zip.SetTempDir(joins);
     EXPECT_EQ(zip.Extract(), zm::CannotOpen);
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{FallbackText(zm::CannotOpen)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{MessageText(zm::CannotOpen)});
     EXPECT_EQ(zip.FSpecArgs(), std::vector<std::string>{"big.bin"}); // the engine never ran
     EXPECT_TRUE(fs::is_empty(joins));
     EXPECT_TRUE(fs::is_empty(out));

@@ -231,7 +231,7 @@ TEST(HostileArchives, AFailedReadKeepsWhatItReadButCountsNothing) {
     MessageCapture boxes;
     TZipExtractor zip;
     zip.SetZipFileName(dir.Write("count.zip", z.bytes));
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{FallbackText(11013)}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{MessageText(11013)}));
     EXPECT_EQ(zip.ZipFileName(), "");
     EXPECT_EQ(zip.EntryCount(), 0);
     EXPECT_EQ(zip.Entries(1).FileName, "b.txt");

@@ -11,21 +11,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Links a table of texts for the length of a test.
-class LinkedTexts {
-public:
-    explicit LinkedTexts(TZipStringTable table) : FPrevious(LinkZipStrings(std::move(table))) {}
-    ~LinkedTexts() { LinkZipStrings(std::move(FPrevious)); }
-
-private:
-    TZipStringTable FPrevious;
-};
-
-} // namespace
-
 TEST(ZipMessages, ExceptionsCarryTheirIdArgumentsAndFallbackMessage) {
+    LinkedTexts none({}); // a program without its message table
     struct Case {
         EZipExtractor e;
         std::string message;
@@ -57,6 +44,7 @@ TEST(ZipMessages, ExceptionsUseALinkedTextWithTheirArgument) {
 }
 
 TEST(ZipMessages, ReportErrorShowsFallbackIdAndExtraAndPassesCodeZero) {
+    LinkedTexts none({}); // a program without its message table
     MessageCapture boxes;
     TZipExtractor zip;
     MessageLog log(zip);
@@ -77,6 +65,7 @@ TEST(ZipMessages, ReportErrorShowsFallbackIdAndExtraAndPassesCodeZero) {
 }
 
 TEST(ZipMessages, ReportExceptionShowsFallbackAndIdAndPassesTheId) {
+    LinkedTexts none({}); // a program without its message table
     MessageCapture boxes;
     TZipExtractor zip;
     MessageLog log(zip);
@@ -93,6 +82,7 @@ TEST(ZipMessages, ReportExceptionShowsFallbackAndIdAndPassesTheId) {
 }
 
 TEST(ZipMessages, UnattendedShowsNothingButEveryReportStillArrives) {
+    LinkedTexts none({}); // a program without its message table
     MessageCapture boxes;
     TZipExtractor zip;
     zip.SetUnattended(true);
@@ -174,4 +164,73 @@ TEST(ZipFormat, DirectivesFollowTheClassicFormatRules) {
     EXPECT_EQ(FormatText("%d", {std::int64_t{-42}}), "-42");
     // A width from a hostile text is capped rather than honoured.
     EXPECT_LE(FormatText("%999999999d", {std::int64_t{1}}).size(), 1024u);
+}
+
+TEST(ZipMessages, EveryMessageHasAPlainTextThatFitsHowItIsRaised) {
+    // How each ID reaches the user decides what its text may hold: raised with a path
+    // (one %s), raised with a disk number (one %d), reported with an extra text appended
+    // (the text leads into it), the disk prompts (their own placeholders), or plain.
+    enum Kind { Plain, WithPath, WithNumber, LeadsIn, Prompt };
+    const std::pair<int, Kind> ids[] = {
+        {10101, LeadsIn},  {10102, Plain},    {10103, Plain},    {10104, Plain},
+        {10105, LeadsIn},  {10150, Plain},    {10151, Plain},    {10152, Plain},
+        {10153, Plain},    {10154, Plain},    {10155, Plain},    {10156, Plain},
+        {10157, Plain},    {10158, Plain},    {10501, Plain},    {10502, Plain},
+        {10504, WithPath}, {10650, WithPath}, {10651, WithPath}, {10652, LeadsIn},
+        {10653, LeadsIn},  {11007, Plain},    {11025, Plain},    {10201, Plain},
+        {10202, LeadsIn},  {10203, Plain},    {10204, Plain},    {11001, Plain},
+        {11002, Plain},    {11003, WithPath}, {11004, WithPath}, {11008, Plain},
+        {11011, Plain},    {11013, Plain},    {11015, Plain},    {11017, Plain},
+        {11022, Plain},    {11036, WithPath}, {11037, WithPath}, {11038, WithNumber},
+        {11045, WithPath}, {11009, Plain},    {11012, Plain},    {11014, Plain},
+        {11016, Plain},    {11018, Plain},    {11019, Plain},    {11020, Plain},
+        {11021, Plain},    {11023, Plain},    {11024, LeadsIn},  {11026, Plain},
+        {11027, Plain},    {11028, Plain},    {11029, Plain},    {11030, Plain},
+        {11031, Plain},    {11033, Plain},    {11034, Prompt},   {11035, WithPath},
+        {11046, Prompt},
+    };
+    const auto count = [](const std::string& text, const std::string& what) {
+        std::size_t n = 0;
+        for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    for (const auto& [id, kind] : ids) {
+        SCOPED_TRACE(id);
+        const std::string text = MessageText(id);
+        ASSERT_FALSE(text.empty());
+        EXPECT_EQ(text.find("ZipText.res"), std::string::npos);
+        EXPECT_EQ(count(text, "%s"), kind == WithPath ? 1u : 0u) << text;
+        EXPECT_EQ(count(text, "%d"), kind == WithNumber ? 1u : 0u) << text;
+        if (kind == LeadsIn) {
+            EXPECT_EQ(text.back(), ' ') << text;
+        } else if (kind == Plain) {
+            EXPECT_EQ(text.find('%'), std::string::npos) << text;
+        }
+    }
+}
+
+TEST(ZipMessages, WhatAUserReadsCarriesTheFileOrNumber) {
+    MessageCapture boxes;
+    TZipExtractor zip;
+    zip.ReportException(EZipExtractor::CreateMsgText(11036, "/home/ann/Harbour.jib"));
+    zip.ReportException(EZipExtractor::CreateMsgNumber(11038, 7));
+    zip.ReportException(EZipExtractor::CreateMsgText(10650, "/opt/jibview/libunzengine.so"));
+    zip.ReportError(10202, "Stream read error");
+    zip.ReportError(10101, "fatal Dll error");
+    zip.ReportError(11002);
+    EXPECT_EQ(boxes.Texts(),
+              (std::vector<std::string>{
+                  "This file is not a ZIP archive:\n/home/ann/Harbour.jib",
+                  "This file is not a whole ZIP archive: it looks like part 7 of a split "
+                  "archive, whose last part is needed to read it.",
+                  "The unzip engine could not be loaded:\n/opt/jibview/libunzengine.so",
+                  "The archive's directory could not be read: Stream read error",
+                  "The unzip engine stopped with an error and extracted nothing: fatal Dll error",
+                  "The archive holds no files, or the parts of a split archive cannot be found.",
+              }));
+    // The exception's own message, which the default error report shows when one leaves
+    // the component, reads the same.
+    EXPECT_EQ(EZipExtractor::CreateMsgText(11004, "/media/usb/").Message(),
+              "The archive's drive does not exist:\n/media/usb/");
 }

@@ -7,6 +7,7 @@
 #include "tests/archive/DialogScript.h"
 #include "tests/common/MessageCapture.h"
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,9 +23,10 @@ TEST(PasswordDlg, HasItsFixedLayout) {
     EXPECT_EQ(three.PasswordEdit()->echoMode(), QLineEdit::Password);
     EXPECT_EQ(three.PasswordEdit()->maxLength(), 80);
     ASSERT_EQ(three.Buttons().size(), 3u);
+    const char* captions[] = {"OK", "Cancel", "Cancel All"};
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(three.Buttons()[k]->geometry(), QRect(20 + 124 * k, 72, 114, 28));
-        EXPECT_TRUE(three.Buttons()[k]->text().isEmpty()); // no caption texts are linked
+        EXPECT_EQ(three.Buttons()[k]->text().toStdString(), captions[k]);
     }
     EXPECT_EQ(three.Buttons()[2]->toolTip(), "Cancel all");
     EXPECT_EQ(three.font().family(), "Arial");
@@ -57,9 +59,27 @@ TEST(PasswordDlg, AskPasswordAnswersTheEntryOnlyForOk) {
         EXPECT_EQ(zip.AskPassword(), c.password);
         EXPECT_EQ(zip.LastPasswordButton(), c.button);
         ASSERT_EQ(script.Answered(), 1u);
-        // Without linked texts the title is the bare fallback text and the prompt empty.
-        EXPECT_EQ(script.Titles()[0], kMissingTextFallback);
-        EXPECT_EQ(script.Prompts()[0], "");
+        EXPECT_EQ(script.Titles()[0], "Password Required");
+        EXPECT_EQ(script.Prompts()[0], "This file is encrypted. Password:");
+    }
+    // A program without its message table: the bare fallback text, no prompt, no captions.
+    LinkedTexts none({});
+    TZipExtractor zip;
+    DialogScript script({{"", 1}});
+    zip.AskPassword();
+    EXPECT_EQ(script.Titles(), std::vector<std::string>{kMissingTextFallback});
+    EXPECT_EQ(script.Prompts(), std::vector<std::string>{""});
+    EXPECT_TRUE(TPasswordDlg(TPasswordDlg::pwbCancel).Buttons()[1]->text().isEmpty());
+}
+
+TEST(PasswordDlg, ThePromptsFitTheirLabel) {
+    // The label does not grow with its text: a prompt wider than it would be cut off.
+    TPasswordDlg dialog(TPasswordDlg::pwbCancel);
+    const QFontMetrics metrics(dialog.PromptLabel()->font());
+    for (int id : {zm::PasswordPrompt, zm::PasswordConfirm}) {
+        const QString prompt = QString::fromStdString(MessageText(id));
+        EXPECT_LE(metrics.horizontalAdvance(prompt), dialog.PromptLabel()->width())
+            << prompt.toStdString();
     }
 }
 
@@ -73,13 +93,15 @@ TEST(PasswordDlg, AskNewPasswordWantsTheSameEntryTwice) {
         };
         DialogScript script({{"Abc", 0}, {"Abc", 0}});
         EXPECT_EQ(zip.AskNewPassword(), "Abc");
-        EXPECT_EQ(script.Prompts(), (std::vector<std::string>{"", "Again, please"}));
+        EXPECT_EQ(script.Prompts(),
+                  (std::vector<std::string>{"This file is encrypted. Password:", "Again, please"}));
     }
     {
         TZipExtractor zip;
         DialogScript script({{"Abc", 0}, {"abc", 0}}); // compared with case
         EXPECT_EQ(zip.AskNewPassword(), "");
-        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{FallbackErrorText(10104)}));
+        EXPECT_EQ(boxes.Texts(),
+                  (std::vector<std::string>{"The two passwords you entered are not the same."}));
     }
     {
         TZipExtractor zip;

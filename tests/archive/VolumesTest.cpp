@@ -174,7 +174,7 @@ TEST_F(SplitArchives, ADirectorySpreadOverVolumesIsFollowed) {
     TZipExtractor pkzip;
     pkzip.SetZipFileName(FDir.File("split.zip"));
     EXPECT_EQ(pkzip.EntryCount(), 0);
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{FallbackText(11001)}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{MessageText(11001)}));
 
     // Read through tiny pieces, the walk over the volumes gives the same list.
     TZipExtractor trickle;
@@ -207,7 +207,7 @@ TEST_F(SplitArchives, NumberedVolumesAreFoundWithoutTheCompatibleScheme) {
 
     TZipExtractor missing;
     ASSERT_EQ(Join(missing, "other.zip", out), -9);
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{FallbackText(11002)}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{MessageText(11002)}));
     EXPECT_EQ(out, "");
 }
 
@@ -249,7 +249,7 @@ TEST_F(SplitArchives, AFailedJoinLeavesNothingBehind) {
         zip.SetSpanOptions(spCompatName);
         std::string out;
         EXPECT_EQ(Join(zip, "split.zip", out), -7);
-        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{FallbackText(c.id)}));
+        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{MessageText(c.id)}));
         EXPECT_EQ(out, "");
         EXPECT_TRUE(FilesIn(FOut).empty());
         EXPECT_FALSE(zip.OperationBusy());

@@ -22,7 +22,10 @@ zip -q -X empty.zip notes.txt && zip -q -d empty.zip notes.txt || true   # empty
 { head -c 64 /dev/zero | tr '\0' 'M'; cat stored.zip; } > stub.zip      # stub.zip: 64 bytes in front
 printf 'streamed' | zip -q -X stream.zip -              # stream.zip: a data descriptor
 zip -q -X -0 -s 64k split.zip big.txt notes.txt         # split.zip: last volume of a spanned set
+zip -q -X -fz zip64.zip preview.png notes.txt           # zip64.zip: ZIP64 end record, markers
+bsdtar --format zip --options zip:zip64 -cf bsdtar64.zip preview.png   # bsdtar64.zip: ZIP64 end
+                                                        # record beside intact classic fields
 
-for f in stored deflated comment dirs empty stub stream split; do
+for f in stored deflated comment dirs empty stub stream split zip64 bsdtar64; do
   cp "$f.zip" "$out/$f.zip"
 done

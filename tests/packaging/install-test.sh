@@ -29,6 +29,7 @@ $bindir/jibview-thumbnailer
 $privatedir/jibview
 $privatedir/jibview-thumbnailer
 $privatedir/libunzengine.so
+$privatedir/installed-copy
 $datadir/thumbnailers/jibview.thumbnailer
 $datadir/applications/$id.desktop
 $datadir/metainfo/$id.metainfo.xml

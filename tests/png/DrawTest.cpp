@@ -49,13 +49,25 @@ TEST(Draw, AlphaIsBlendedWithTheIntegerFormula) {
 }
 
 TEST(Draw, GreyAlphaAndPaletteAlphaBlendTheirOwnColours) {
-    // Grey with alpha blends the stored grey, not the gamma-corrected ramp colour (gamma
-    // 1.0 would make 128 look like 186).
+    // Grey with alpha goes through the same gamma as every other colour type: gamma 1.0
+    // shows 128 as 186 and 200 as 228 (blended at 128 over white: 241), just as the
+    // image's own grey ramp, Pixels and a greyscale image without alpha show them.
+    const TBytes gammaOne = Chunk("gAMA", BigEndian32(100000));
     TPngGraphic grey;
-    LoadBytes(grey, SimplePng(Ihdr(2, 1, 8, 4), Bytes({0, 128, 255, 200, 128}),
-                              Chunk("gAMA", BigEndian32(100000))));
+    LoadBytes(grey, SimplePng(Ihdr(2, 1, 8, 4), Bytes({0, 128, 255, 200, 128}), gammaOne));
     EXPECT_EQ(DrawnColors(grey, 2, 1, kWhite, Bounds(0, 0, 2, 1)),
-              (std::vector{RGB(128, 128, 128), RGB(227, 227, 227)}));
+              (std::vector{RGB(186, 186, 186), RGB(241, 241, 241)}));
+    EXPECT_EQ(grey.Pixels(0, 0), RGB(186, 186, 186));
+    EXPECT_EQ(grey.Pixels(1, 0), RGB(228, 228, 228));
+    TPngGraphic opaque;
+    LoadBytes(opaque, SimplePng(Ihdr(2, 1, 8, 0), Bytes({0, 128, 200}), gammaOne));
+    EXPECT_EQ(DrawnColors(opaque, 2, 1, kWhite, Bounds(0, 0, 2, 1)),
+              (std::vector{RGB(186, 186, 186), RGB(228, 228, 228)}));
+    // Setting a pixel to the colour it shows keeps that colour.
+    grey.SetPixels(0, 0, grey.Pixels(0, 0));
+    grey.SetPixels(1, 0, grey.Pixels(1, 0));
+    EXPECT_EQ(grey.Pixels(0, 0), RGB(186, 186, 186));
+    EXPECT_EQ(grey.Pixels(1, 0), RGB(228, 228, 228));
 
     // A palette whose tRNS holds more than one transparent entry is blended: blue at 128.
     TPngGraphic palette;
@@ -64,6 +76,64 @@ TEST(Draw, GreyAlphaAndPaletteAlphaBlendTheirOwnColours) {
     ASSERT_EQ(palette.TransparencyMode(), png::TTransparencyMode::ptmPartial);
     EXPECT_EQ(DrawnColors(palette, 2, 1, kWhite, Bounds(0, 0, 2, 1)),
               (std::vector{RGB(127, 127, 255), kRed}));
+}
+
+TEST(Draw, TheTransparentSampleIsMatchedAsStored) {
+    // Gamma 1.0 (gAMA 100000) shows both 254 and 255 as 255: only the stored 255 is the
+    // key. 16-bit samples that share the key's high byte are not it either, nor are
+    // samples of a low depth that the ramp or the table makes look alike.
+    const TBytes gammaOne = Chunk("gAMA", BigEndian32(100000));
+    const gdi::TColorRef bg = RGB(10, 200, 30);
+    const gdi::TColorRef white = RGB(255, 255, 255);
+    struct Case {
+        const char* name;
+        TBytes png;
+        std::vector<gdi::TColorRef> drawn; // the image stretched to twice its width
+    };
+    const Case cases[] = {
+        {"RGB 8, gamma 1.0",
+         SimplePng(Ihdr(2, 1, 8, 2), Bytes({0, 255, 255, 255, 254, 254, 254}),
+                   gammaOne + Chunk("tRNS", Bytes({0, 255, 0, 255, 0, 255}))),
+         {bg, bg, white, white}},
+        {"grey 8, gamma 1.0",
+         SimplePng(Ihdr(2, 1, 8, 0), Bytes({0, 254, 255}),
+                   gammaOne + Chunk("tRNS", Bytes({0, 255}))),
+         {white, white, bg, bg}},
+        {"grey 16",
+         SimplePng(Ihdr(2, 1, 16, 0), Bytes({0, 0x12, 0x99, 0x12, 0x34}),
+                   Chunk("tRNS", Bytes({0x12, 0x34}))),
+         {RGB(0x12, 0x12, 0x12), RGB(0x12, 0x12, 0x12), bg, bg}},
+        {"RGB 16, interlaced",
+         SimplePng(Ihdr(2, 1, 16, 2, 1),
+                   // pass 1 holds pixel 0, pass 6 pixel 1
+                   Bytes({0, 1, 2, 3, 4, 5, 6, 0, 1, 2, 3, 4, 5, 7}),
+                   Chunk("tRNS", Bytes({1, 2, 3, 4, 5, 6}))),
+         {bg, bg, RGB(1, 3, 5), RGB(1, 3, 5)}},
+        // A key with bits above the depth: only its low bits count (2 of 0x0102).
+        {"grey 2, key with high bits",
+         SimplePng(Ihdr(2, 1, 2, 0), Bytes({0, 0x90}), Chunk("tRNS", Bytes({0x01, 0x02}))),
+         {bg, bg, RGB(85, 85, 85), RGB(85, 85, 85)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto png = Loaded(c.png);
+        ASSERT_EQ(png->TransparencyMode(), png::TTransparencyMode::ptmBit);
+        EXPECT_EQ(DrawnColors(*png, 4, 1, bg, Bounds(0, 0, 4, 1)), c.drawn);
+        // The picture of the preview pane draws its own copy.
+        TPngGraphic copy;
+        copy.Assign(*png);
+        EXPECT_EQ(DrawnColors(copy, 4, 1, bg, Bounds(0, 0, 4, 1)), c.drawn);
+        // And the holes stay where they are when the image is saved and read again.
+        TMemoryStream saved;
+        png->SaveToStream(saved);
+        EXPECT_EQ(DrawnColors(*Loaded(saved.Bytes()), 4, 1, bg, Bounds(0, 0, 4, 1)), c.drawn);
+    }
+    // A pixel set to the transparent colour becomes a hole, one set to another stops being
+    // one.
+    auto rgb = Loaded(cases[0].png);
+    rgb->SetPixels(0, 0, RGB(1, 2, 3));
+    rgb->SetPixels(1, 0, rgb->TransparentColor());
+    EXPECT_EQ(DrawnColors(*rgb, 2, 1, bg, Bounds(0, 0, 2, 1)), (std::vector{RGB(1, 2, 3), bg}));
 }
 
 TEST(Draw, AlphaImagesDrawAtTheirOwnSizeAndOthersStretch) {

@@ -192,7 +192,8 @@ TEST(TransparencyChunk, TransparentColourIsTheColourTheBitmapShows) {
         {0, 16, Bytes({0x12, 0x34}), {}, gdi::RGB(0x12, 0x12, 0x12)},
         {2, 16, Bytes({0x10, 1, 0x20, 2, 0x30, 3}), {}, gdi::RGB(0x10, 0x20, 0x30)},
         {2, 8, Bytes({0, 128, 0, 0, 0, 255}), {}, gdi::RGB(128, 0, 255)},
-        // RGB pixels are gamma-corrected as they are decoded; so is their colour here.
+        // RGB pixels are gamma-corrected as they are decoded; so is their colour here (the
+        // holes themselves are found by sample, see Draw.TheTransparentSampleIsMatchedAsStored).
         {2, 8, Bytes({0, 128, 0, 0, 0, 255}), Chunk("gAMA", BigEndian32(100000)),
          gdi::RGB(186, 0, 255)},
     };
@@ -244,11 +245,21 @@ TEST(GammaChunk, BuildsTablesFromItsValue) {
         EXPECT_EQ(inverse[v], last >= 0 ? last : v) << v;
     }
 
-    // Three bytes read as the value 1: a gamma so small that all but the top sample go dark.
-    const auto [dark, darkInverse] = tablesFor(Bytes({0, 0, 1}));
-    EXPECT_EQ(dark[254], 0);
-    EXPECT_EQ(dark[255], 255);
-    EXPECT_EQ(darkInverse[0], 254);
+    // A chunk of another length than 4 says nothing and is ignored: read as the value 1,
+    // it would make a gamma so small that all but the top sample went black.
+    for (const TBytes& odd : {Bytes({}), Bytes({0, 0, 1}), Bytes({0, 1, 0x86, 0xA0, 0})}) {
+        EXPECT_EQ(tablesFor(odd).first, identity) << odd.size();
+        EXPECT_EQ(tablesFor(odd).second, identity) << odd.size();
+    }
+    // One empty chunk does not blank the image, nor hide a valid chunk after it.
+    TPngGraphic png;
+    LoadBytes(png, SimplePng(Ihdr(2, 1, 8, 2), Bytes({0, 128, 64, 32, 250, 200, 100}),
+                             Chunk("gAMA", {})));
+    EXPECT_EQ(DecodedRgba(png), Bytes({128, 64, 32, 255, 250, 200, 100, 255}));
+    TPngGraphic later;
+    LoadBytes(later, SimplePng(Ihdr(1, 1, 8, 0), ZeroRows(1),
+                               Chunk("gAMA", {}) + Chunk("gAMA", BigEndian32(100000))));
+    EXPECT_EQ(later.GammaTable()[128], 186);
 }
 
 TEST(TimeChunk, ReadsSevenBytesOnly) {

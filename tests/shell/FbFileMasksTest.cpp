@@ -29,7 +29,12 @@ TEST(FbFileMasks, MasksMatchLikeTheDesktopsFileSearch) {
         {"a.jib", "?.jib", true},
         {"ab.jib", "?.jib", false},
         {"é.jib", "?.jib", true}, // "?" is one character, however many bytes
-        {"README", "*.*", true},  // the all-files mask
+        // A stray byte (Latin-1 "é") is one character, and never swallows what follows it.
+        {"caf\xE9.jib", "*.jib", true},
+        {"\xE9.jib", "?.jib", true},
+        {"caf\xE9", "caf?", true},
+        {"\xF0.jib", "*.jib", true},
+        {"README", "*.*", true}, // the all-files mask
         {"README", "*.", false},
         {"a*b", "a*b", true},
         {"aXbYb", "a*b", true},

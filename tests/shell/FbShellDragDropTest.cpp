@@ -1,5 +1,6 @@
 #include "platform/StrFormat.h"
 #include "platform/shellns/ShellTypes.h"
+#include "platform/shellns/Trash.h"
 #include "shell/FbShellDragData.h"
 #include "tests/shell/BrowserTest.h"
 
@@ -7,8 +8,10 @@
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTest>
 #include <QUrl>
 
 namespace shellns_test {
@@ -353,6 +356,66 @@ TEST_F(FbShellDragDropTest, DropsOnTheListGoToItsFolderOrToTheFolderItemUnderThe
     EXPECT_EQ(list.DropHighlight(), nullptr);
     DropAt(list, ItemPoint(list, "existing.jib"), data.get(), Qt::ControlModifier);
     EXPECT_EQ(ReadFileText(FTree.File("Shown/third.jib")), "third");
+}
+
+// A name written by an old Latin-1 program is not UTF-8: the controls show it with
+// U+FFFD, and everything they do with it works on its bytes.
+TEST_F(FbShellDragDropTest, ANameThatIsNotUtf8IsShownRenamedDraggedAndDroppedAsItsBytes) {
+    FTree.Write("d\xE9j\xE0/caf\xE9.jib", "latin-1");
+    FTree.MakeDir("Target");
+    TFbShellTree tree;
+    TFbShellList list;
+    OpenBrowser(tree, list, "d\xE9j\xE0");
+    EXPECT_EQ(SelectedPath(tree), TreeFolder("d\xE9j\xE0"));
+    EXPECT_EQ(tree.CurrentFolder()->FolderPath(), TreeFolder("d\xE9j\xE0"));
+    EXPECT_EQ(NodeOf(tree, TreeFolder("d\xE9j\xE0"))->Text(), "d\uFFFDj\uFFFD");
+    ASSERT_EQ(Captions(list), std::vector<std::string>{"caf\uFFFD.jib"});
+
+    // The uri-list a file manager reads escapes the bytes themselves.
+    list.SelectItem(list.Item(0), true);
+    std::uint32_t effects = 0;
+    std::unique_ptr<QMimeData> data(list.MakeSelectionDragData(effects));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->data("text/uri-list").toStdString(),
+              "file://" + sh::PercentEncodePath(FTree.Path()) + "/d%E9j%E0/caf%E9.jib\r\n");
+    EXPECT_EQ(DropAt(tree, NodePoint(tree, NodeOf(tree, TreeFolder("Target"))), data.get(),
+                     Qt::ControlModifier)
+                  .action,
+              Qt::CopyAction);
+    EXPECT_EQ(ReadFileText(FTree.File("Target/caf\xE9.jib")), "latin-1");
+
+    // Dropped from another program: the escapes are decoded to bytes, not to text.
+    FTree.Write("Outside/\xFC"
+                "ber.jib",
+                "from outside");
+    data = std::make_unique<QMimeData>();
+    data->setData("text/uri-list", QByteArray::fromStdString("# from a file manager\r\nfile://" +
+                                                             sh::PercentEncodePath(FTree.Path()) +
+                                                             "/Outside/%FCber.jib\r\n"));
+    EXPECT_EQ(DropAt(list, EmptyPoint(list), data.get(), Qt::ControlModifier).action,
+              Qt::CopyAction);
+    EXPECT_EQ(ReadFileText(FTree.File("d\xE9j\xE0/\xFC"
+                                      "ber.jib")),
+              "from outside");
+    ASSERT_EQ(Captions(list), (std::vector<std::string>{"caf\uFFFD.jib", "\uFFFDber.jib"}));
+
+    // Renamed in place: what the user typed is new, what was left alone keeps its bytes.
+    TFbListItem* item = ItemCaptioned(list, "caf\uFFFD.jib");
+    list.ClearSelection();
+    list.SelectItem(item, true);
+    list.SetItemFocused(item);
+    ASSERT_TRUE(list.StartEditing(item));
+    auto* editor = list.findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text().toStdString(), "caf\uFFFD.jib");
+    editor->setText(QString::fromStdString("caf\uFFFD (v2).jib"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(WaitFor([&] { return !list.IsEditing() && !list.RefreshPending(); }));
+    EXPECT_EQ(ReadFileText(FTree.File("d\xE9j\xE0/caf\xE9 (v2).jib")), "latin-1");
+    TFbListItem* renamed = ItemCaptioned(list, "caf\uFFFD (v2).jib");
+    ASSERT_NE(renamed, nullptr);
+    EXPECT_EQ(TFbShellList::ListData(renamed)->FullPath(),
+              FTree.File("d\xE9j\xE0/caf\xE9 (v2).jib"));
 }
 
 TEST_F(FbShellDragDropTest, WithoutTheDropOptionNeitherControlTakesDrops) {

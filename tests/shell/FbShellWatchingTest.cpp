@@ -125,8 +125,14 @@ TEST_F(FbShellWatchingTest, AFolderMadeInAnExpandedFolderAppearsButNotOneDeeperD
     TWatchingBrowser browser;
     browser.OpenInside(TreeFolder(), TreeFolder("Shown"));
     browser.Focus(browser.tree);
-    const std::vector<std::string> watched = browser.tree.WatchedFolders();
-    EXPECT_NE(std::find(watched.begin(), watched.end(), TreeFolder("Shown")), watched.end());
+    // The watches are added in the background.
+    std::vector<std::string> watched;
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            watched = browser.tree.WatchedFolders();
+            return std::find(watched.begin(), watched.end(), TreeFolder("Shown")) != watched.end();
+        },
+        kTimeoutMs));
     EXPECT_EQ(std::find(watched.begin(), watched.end(), TreeFolder("Shown/Collapsed/Below")),
               watched.end())
         << "a folder whose node was never listed is not watched";

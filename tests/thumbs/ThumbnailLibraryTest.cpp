@@ -5,8 +5,10 @@
 #include "tests/png/PngTestSupport.h"
 #include "tests/thumbs/ThumbsTestSupport.h"
 #include "thumbs/FileUri.h"
+#include "thumbs/PreviewImage.h"
 #include "thumbs/PreviewMember.h"
 #include "thumbs/Resample.h"
+#include "thumbs/ThumbnailBudget.h"
 #include "thumbs/ThumbnailPng.h"
 
 #include <thread>
@@ -272,3 +274,33 @@ TEST(FileUri, FileUrisDecodeToTheBytesOfTheirPath) {
 }
 
 } // namespace
+
+TEST(PreviewImage, ReadsThePixelsAsTheViewerDrawsThem) {
+    // Gamma 1.0 shows both 254 and 255 as 255, yet only the stored 255 is the white tRNS
+    // key; grey with alpha shows its grey through the same gamma (128 as 186, 200 as 228).
+    const TBytes gammaOne = Chunk("gAMA", BigEndian32(100000));
+    const struct {
+        const char* name;
+        TBytes png;
+        TBytes rgba;
+    } cases[] = {
+        {"RGB with a white key",
+         SimplePng(Ihdr(2, 1, 8, 2), Bytes({0, 255, 255, 255, 254, 254, 254}),
+                   gammaOne + Chunk("tRNS", Bytes({0, 255, 0, 255, 0, 255}))),
+         Bytes({255, 255, 255, 0, 255, 255, 255, 255})},
+        {"grey with a white key",
+         SimplePng(Ihdr(2, 1, 8, 0), Bytes({0, 255, 254}),
+                   gammaOne + Chunk("tRNS", Bytes({0, 255}))),
+         Bytes({255, 255, 255, 0, 255, 255, 255, 255})},
+        {"grey with alpha", SimplePng(Ihdr(2, 1, 8, 4), Bytes({0, 128, 255, 200, 128}), gammaOne),
+         Bytes({186, 186, 186, 255, 228, 228, 228, 128})},
+    };
+    const TThumbnailBudget budget{TThumbnailRequest{}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TPreviewImage image(std::span<const std::uint8_t>(c.png), budget);
+        TBytes rgba(8);
+        image.ReadRow(0, rgba.data());
+        EXPECT_EQ(rgba, c.rgba);
+    }
+}
