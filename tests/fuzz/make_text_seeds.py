@@ -8,6 +8,7 @@
   corpus/pidl/          stored locators: a mode byte, then a folder number or a counted
                         item list
   corpus/idlist_array/  drag-and-drop item-list arrays
+  corpus/uri_list/      text/uri-list drops, as file managers and browsers write them
 
 The item lists are laid out here from the namespace's documented item layout
 (platform/shellns/ItemData.cpp), independently of the code that reads them. Run from
@@ -69,6 +70,13 @@ TRASH = {
     "crlf-latin1": "caf\xe9.jib\n[Trash Info]\r\nPath=/srv/caf%E9.jib\r\nDeletionDate=1999-01-01T00:00:00\r\n",
     "damaged": "bad\n[Trash Info]\nPath=/a%ZZb\nPath=/x%00y\nDeletionDate=2024-02-30T25:61:61\n",
     "folder": ".hidden folder\n[Trash Info]\nDeletionDate=20240409T131722\nPath=/\n",
+}
+
+URI_LISTS = {
+    "file-manager": "file:///home/user/Pictures/my%20photo.jib\r\nfile:///tmp/caf%E9.jib\r\n",
+    "mixed": "# copied from a browser\r\nhttps://example.org/a.jib\r\nfile://localhost/srv/a b\n"
+             "file:/etc/hostname \r\n\r\nfile://server/share/x.jib\r\nFILE:///x%2Fy?q=1\r\n",
+    "damaged": "file:///a%ZZ\r\nfile:///b%00c\r\nfile:///c%2\r\nfile://\r\nfile:relative\r\n",
 }
 
 # Item layouts (little-endian), from the first byte of an item (its size field).
@@ -175,6 +183,7 @@ def main():
     write_all("trashinfo", TRASH, encode=True)
     write_all("pidl", pidl_seeds())
     write_all("idlist_array", array_seeds())
+    write_all("uri_list", URI_LISTS, encode=True)
 
 
 if __name__ == "__main__":
