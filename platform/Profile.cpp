@@ -22,14 +22,16 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-// The lines of settings text without their line ends. Every carriage return at a line's
-// end has to go: a line rewritten ends in LF alone, so a return kept as part of it would
-// turn into the line end of the next read and change the value. Reads take views into the
-// text; edits take copies.
-template <typename Line> std::vector<Line> SplitLines(std::string_view text) {
-    std::vector<Line> lines;
+// The lines of settings text without their line ends, as views into it. Every carriage
+// return at a line's end has to go: a line rewritten ends in LF alone, so a return kept as
+// part of it would turn into the line end of the next read and change the value. An edit
+// adds its new lines as views of strings the caller keeps, so no line is copied.
+using Lines = std::vector<std::string_view>;
+
+Lines SplitLines(std::string_view text) {
+    Lines lines;
     while (!text.empty())
-        lines.emplace_back(TakeLine(text));
+        lines.push_back(TakeLine(text));
     return lines;
 }
 
@@ -47,14 +49,6 @@ std::optional<std::string> ReadText(const std::string& path) {
         text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
     return text;
-}
-
-// The file as lines to edit; nothing when it cannot be read.
-std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-    const auto text = ReadText(path);
-    if (!text)
-        return std::nullopt;
-    return SplitLines<std::string>(*text);
 }
 
 // "[Name]" gives Name; any other line gives nothing.
@@ -86,8 +80,7 @@ struct SectionSpan {
     std::size_t end = 0;
 };
 
-template <typename Line>
-SectionSpan FindSection(const std::vector<Line>& lines, std::string_view section) {
+SectionSpan FindSection(const Lines& lines, std::string_view section) {
     SectionSpan span;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i]);
@@ -104,9 +97,7 @@ SectionSpan FindSection(const std::vector<Line>& lines, std::string_view section
     return span;
 }
 
-template <typename Line>
-std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionSpan span,
-                                   std::string_view key) {
+std::optional<std::size_t> FindKey(const Lines& lines, SectionSpan span, std::string_view key) {
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         const auto kv = SplitKeyLine(lines[i]);
         if (kv && EqualsIgnoreAsciiCase(kv->key, key))
@@ -127,8 +118,12 @@ bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-std::string JoinLines(const std::vector<std::string>& lines) {
+std::string JoinLines(const Lines& lines) {
+    std::size_t size = 0;
+    for (const auto line : lines)
+        size += line.size() + 1;
     std::string text;
+    text.reserve(size);
     for (const auto& line : lines) {
         text += line;
         text += '\n';
@@ -142,14 +137,38 @@ bool IsStorableName(std::string_view name) {
            name.find_first_of("=[]") == std::string_view::npos;
 }
 
+// The body of the first section of that name: its lines after the header, up to the next
+// header. Reads walk the text once and stop there, with no copy and no list of lines, as
+// the program reads several values at every start.
+std::optional<std::string_view> SectionBody(std::string_view text, std::string_view section) {
+    std::optional<std::size_t> start;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t lineStart = text.size() - rest.size();
+        const auto name = SectionName(TakeLine(rest));
+        if (!name)
+            continue;
+        if (start)
+            return text.substr(*start, lineStart - *start);
+        if (EqualsIgnoreAsciiCase(*name, section))
+            start = text.size() - rest.size();
+    }
+    if (start)
+        return text.substr(*start);
+    return std::nullopt;
+}
+
 std::string ValueIn(std::string_view text, std::string_view section, std::string_view key,
                     std::string_view defaultValue, std::size_t bufferSize) {
-    const auto lines = SplitLines<std::string_view>(text);
     std::string_view found = defaultValue;
-    const auto span = FindSection(lines, section);
-    if (span.header != std::string::npos) {
-        if (const auto at = FindKey(lines, span, key))
-            found = StripQuotes(SplitKeyLine(lines[*at])->value);
+    if (auto body = SectionBody(text, section)) {
+        while (!body->empty()) {
+            const auto kv = SplitKeyLine(TakeLine(*body));
+            if (kv && EqualsIgnoreAsciiCase(kv->key, key)) {
+                found = StripQuotes(kv->value);
+                break;
+            }
+        }
     }
     found = found.substr(0, found.find('\0'));
     const std::size_t room = bufferSize == 0 ? 0 : bufferSize - 1;
@@ -159,31 +178,36 @@ std::string ValueIn(std::string_view text, std::string_view section, std::string
 // The edits, on lines. Each answers whether the file needs writing back (a set always
 // does).
 
-bool SetValue(std::vector<std::string>& lines, std::string_view section, std::string_view key,
-              std::string_view value) {
-    std::string entry = std::string(key) + "=" + std::string(value);
+// The new lines of a write, kept by the caller while the lines point into them.
+struct NewLines {
+    NewLines(std::string_view section, std::string_view key, std::string_view value)
+        : header("[" + std::string(section) + "]"),
+          entry(std::string(key) + "=" + std::string(value)) {}
+    std::string header;
+    std::string entry;
+};
+
+bool SetValue(Lines& lines, std::string_view section, std::string_view key, const NewLines& added) {
     const auto span = FindSection(lines, section);
     if (span.header == std::string::npos) {
         if (!lines.empty() && !Trim(lines.back()).empty())
             lines.emplace_back();
-        std::string header(1, '[');
-        header.append(section).push_back(']');
-        lines.push_back(std::move(header));
-        lines.push_back(std::move(entry));
+        lines.push_back(added.header);
+        lines.push_back(added.entry);
     } else if (const auto at = FindKey(lines, span, key)) {
-        lines[*at] = std::move(entry);
+        lines[*at] = added.entry;
     } else {
         // New keys go after the section's last key, before any blank lines that separate
         // it from the next section.
         std::size_t insertAt = span.end;
         while (insertAt > span.header + 1 && Trim(lines[insertAt - 1]).empty())
             --insertAt;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), added.entry);
     }
     return true;
 }
 
-bool RemoveKey(std::vector<std::string>& lines, std::string_view section, std::string_view key) {
+bool RemoveKey(Lines& lines, std::string_view section, std::string_view key) {
     const auto span = FindSection(lines, section);
     if (span.header == std::string::npos)
         return false;
@@ -194,7 +218,7 @@ bool RemoveKey(std::vector<std::string>& lines, std::string_view section, std::s
     return true;
 }
 
-bool RemoveSection(std::vector<std::string>& lines, std::string_view section) {
+bool RemoveSection(Lines& lines, std::string_view section) {
     const auto span = FindSection(lines, section);
     if (span.header == std::string::npos)
         return false;
@@ -210,7 +234,8 @@ bool CanStore(std::string_view section, std::string_view key, std::string_view v
 // Applies `edit` to the file's lines and writes them back when they changed; a missing
 // file is empty.
 template <typename Edit> bool EditFile(const std::string& path, Edit edit) {
-    std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
+    const std::string text = ReadText(path).value_or(std::string());
+    Lines lines = SplitLines(text);
     return !edit(lines) || ReplaceFileAtomically(path, JoinLines(lines));
 }
 
@@ -234,34 +259,36 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
         errno = EINVAL;
         return false;
     }
-    return EditFile(path, [&](auto& lines) { return SetValue(lines, section, key, value); });
+    const NewLines added(section, key, value);
+    return EditFile(path, [&](Lines& lines) { return SetValue(lines, section, key, added); });
 }
 
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
-    return EditFile(path, [&](auto& lines) { return RemoveKey(lines, section, key); });
+    return EditFile(path, [&](Lines& lines) { return RemoveKey(lines, section, key); });
 }
 
 bool DeleteProfileSection(const std::string& path, std::string_view section) {
-    return EditFile(path, [&](auto& lines) { return RemoveSection(lines, section); });
+    return EditFile(path, [&](Lines& lines) { return RemoveSection(lines, section); });
 }
 
 std::optional<std::string> ProfileTextWithString(std::string_view text, std::string_view section,
                                                  std::string_view key, std::string_view value) {
     if (!CanStore(section, key, value))
         return std::nullopt;
-    std::vector<std::string> lines = SplitLines<std::string>(text);
-    SetValue(lines, section, key, value);
+    const NewLines added(section, key, value);
+    Lines lines = SplitLines(text);
+    SetValue(lines, section, key, added);
     return JoinLines(lines);
 }
 
 std::string ProfileTextWithoutKey(std::string_view text, std::string_view section,
                                   std::string_view key) {
-    std::vector<std::string> lines = SplitLines<std::string>(text);
+    Lines lines = SplitLines(text);
     return RemoveKey(lines, section, key) ? JoinLines(lines) : std::string(text);
 }
 
 std::string ProfileTextWithoutSection(std::string_view text, std::string_view section) {
-    std::vector<std::string> lines = SplitLines<std::string>(text);
+    Lines lines = SplitLines(text);
     return RemoveSection(lines, section) ? JoinLines(lines) : std::string(text);
 }
 
@@ -271,7 +298,7 @@ bool ProfileSectionExists(const std::string& path, std::string_view section) {
 }
 
 bool ProfileTextHasSection(std::string_view text, std::string_view section) {
-    return FindSection(SplitLines<std::string_view>(text), section).header != std::string::npos;
+    return SectionBody(text, section).has_value();
 }
 
 } // namespace platform
