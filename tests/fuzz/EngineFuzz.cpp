@@ -36,7 +36,7 @@ int32_t Answer(TUnzCallbackRecord* record) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const fuzz::TTargetFolder target;
+    static fuzz::TTargetFolder target;
     static fuzz::TMemoryFile archive("archive.zip");
     if (size < 1)
         return 0;

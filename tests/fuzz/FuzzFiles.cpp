@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,12 +69,6 @@ const std::string& ScratchFolder() {
     return scratch.Path();
 }
 
-void EmptyFolder(const std::string& folder) {
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        fs::remove_all(it->path(), ec);
-}
-
 void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr || (size > 0 && std::fwrite(data, 1, size, f) != size) ||
@@ -98,10 +93,6 @@ void SandboxHome() {
     (void)done;
 }
 
-TTargetFolder::TTargetFolder() : FPath(ScratchFolder() + "a/b/out") {
-    fs::create_directories(FPath);
-}
-
 namespace {
 
 // Whether `path` is `folder` or lies below it.
@@ -110,23 +101,122 @@ bool IsWithin(const std::string& path, const std::string& folder) {
            (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
-} // namespace
+[[noreturn]] void Escaped(const std::string& path) {
+    std::fprintf(stderr, "written outside the target folder: %s\n", path.c_str());
+    std::abort();
+}
 
-void TTargetFolder::CheckContained() const {
+// Aborts when `root` holds anything outside `target` or a link inside it; what a watch
+// cannot tell after its queue overflowed.
+void Walk(const std::string& root, const std::string& target) {
     std::error_code ec;
-    for (fs::recursive_directory_iterator it(ScratchFolder(), ec), end; !ec && it != end;
-         it.increment(ec)) {
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path& path = it->path();
-        const bool inside = IsWithin(path.native(), FPath);
-        const bool onTheWay = IsWithin(FPath, path.native());
-        if (!inside && !onTheWay) {
-            std::fprintf(stderr, "written outside the target folder: %s\n", path.c_str());
-            std::abort();
-        }
+        const bool inside = IsWithin(path.native(), target);
+        if (!inside && !IsWithin(target, path.native()))
+            Escaped(path);
         if (inside && it->is_symlink(ec)) {
             std::fprintf(stderr, "link created: %s\n", path.c_str());
             std::abort();
         }
+    }
+}
+
+// Removes what `folder` holds, not the folder itself.
+void EmptyFolder(const std::string& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        fs::remove_all(it->path(), ec);
+}
+
+// What changes a folder's entries.
+constexpr std::uint32_t kEntryEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
+
+} // namespace
+
+TTargetFolder::TTargetFolder() : FPath(ScratchFolder() + "a/b/out") {
+    fs::create_directories(FPath);
+    FWatch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (FWatch < 0) {
+        std::perror("inotify_init1");
+        std::abort();
+    }
+    // The target and every folder on the way to it, the scratch folder included.
+    const fs::path scratch = fs::path(ScratchFolder()).parent_path();
+    for (fs::path folder = FPath;; folder = folder.parent_path()) {
+        const int wd = inotify_add_watch(FWatch, folder.c_str(), kEntryEvents | IN_ONLYDIR);
+        if (wd < 0) {
+            std::perror(folder.c_str());
+            std::abort();
+        }
+        FWatched.emplace_back(wd, folder.string());
+        if (folder == scratch)
+            break;
+    }
+    FTargetWd = FWatched.front().first;
+}
+
+TTargetFolder::~TTargetFolder() {
+    close(FWatch);
+}
+
+void TTargetFolder::Collect() {
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        const ssize_t n = read(FWatch, buffer, sizeof buffer);
+        if (n <= 0) {
+            if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                std::perror("inotify");
+                std::abort();
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            return;
+        }
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            if (event->mask & IN_Q_OVERFLOW)
+                FLost = true;
+            else if (event->wd == FTargetWd && (event->mask & (IN_CREATE | IN_MOVED_TO)))
+                FTouched = true;
+            else if (event->wd != FTargetWd && (event->mask & kEntryEvents))
+                Escaped(WatchedFolder(event->wd) + "/" + (event->len ? event->name : ""));
+        }
+    }
+}
+
+const std::string& TTargetFolder::WatchedFolder(int wd) const {
+    for (const auto& [watch, folder] : FWatched) {
+        if (watch == wd)
+            return folder;
+    }
+    return FPath;
+}
+
+void TTargetFolder::CheckContained() {
+    Collect();
+    if (FLost) {
+        // Events were dropped: look at everything, as if all had changed.
+        Walk(ScratchFolder(), FPath);
+        FLost = false;
+        FTouched = true;
+    } else if (FTouched) {
+        Walk(FPath, FPath);
+    }
+}
+
+bool TTargetFolder::HoldsAnything() {
+    Collect();
+    std::error_code ec;
+    return (FTouched || FLost) && !fs::is_empty(FPath, ec);
+}
+
+void TTargetFolder::Empty() {
+    Collect();
+    if (FTouched || FLost) {
+        EmptyFolder(FPath);
+        FTouched = false;
     }
 }
 
@@ -143,9 +233,9 @@ TMemoryFile::~TMemoryFile() {
     close(FFd);
 }
 
+// Overwrites, then cuts to the new size: emptying the file first would free its pages
+// and take them anew for every input.
 void TMemoryFile::Assign(const std::uint8_t* data, std::size_t size) {
-    if (ftruncate(FFd, 0) != 0)
-        std::abort();
     std::size_t done = 0;
     while (done < size) {
         const ssize_t n = pwrite(FFd, data + done, size - done, static_cast<off_t>(done));
@@ -153,6 +243,8 @@ void TMemoryFile::Assign(const std::uint8_t* data, std::size_t size) {
             std::abort();
         done += static_cast<std::size_t>(n);
     }
+    if (ftruncate(FFd, static_cast<off_t>(size)) != 0)
+        std::abort();
 }
 
 } // namespace fuzz
