@@ -12,6 +12,7 @@
 #                                         on FUZZ_JOBS processes (all cores), corpora kept in
 #                                         FUZZ_DIR (build-fuzz/campaign), a summary row each
 #   tools/dev.sh fuzz-merge [harness...]  add what the campaign found to tests/fuzz/corpus/
+#   tools/dev.sh fuzz-speed [harness...]  executions a second of each harness on one core
 #
 # Packages are installed only when missing, so a prepared machine needs no network.
 set -euo pipefail
@@ -95,7 +96,7 @@ case "${1:-}" in
     cmake --build build-bench --target bench_png_inputs
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
-  fuzz | fuzz-merge)
+  fuzz | fuzz-merge | fuzz-speed)
     ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
       -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON -DJIB_TESTS=OFF >/dev/null
@@ -103,6 +104,7 @@ case "${1:-}" in
     cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]}"
     mode=run
     [ "$1" = fuzz-merge ] && mode=merge
+    [ "$1" = fuzz-speed ] && mode=speed
     shift
     exec tools/fuzz-campaign.sh "$mode" build-fuzz "$@"
     ;;

@@ -4,6 +4,7 @@
 #
 #   tools/fuzz-campaign.sh run   <build dir> [harness...]
 #   tools/fuzz-campaign.sh merge <build dir> [harness...]
+#   tools/fuzz-campaign.sh speed <build dir> [harness...]
 #
 # run: fuzzes each harness (all of them by default) with FUZZ_JOBS processes sharing one
 #   corpus, until the harness's campaign has FUZZ_RUNS executions in all, or for
@@ -17,6 +18,10 @@
 #   findings.
 # merge: adds to tests/fuzz/corpus/<harness>/ the campaign inputs that reach code (edges)
 #   the committed corpus does not (libFuzzer -merge=1), to be committed so CI replays them.
+# speed: the executions a second of each harness on one core: one process runs
+#   FUZZ_SPEED_RUNS executions (100000) over the campaign's corpus (the committed one where
+#   there is none yet), counted against its CPU time (user and system), so that other work
+#   on the machine changes the figure little. Nothing it finds is kept.
 #
 #   FUZZ_RUNS     executions per harness over the whole campaign (e.g. 10000000)
 #   FUZZ_SECONDS  seconds per harness and invocation when FUZZ_RUNS is not set (60)
@@ -145,6 +150,23 @@ case "$mode" in
       "$build/bin/${name}_fuzzer" "${opts[@]}" -merge=1 -use_counters=0 \
         "tests/fuzz/corpus/$name" "$campaign/$name/corpus" >"$campaign/$name/merge.log" 2>&1
       echo "$name: $before -> $(find "tests/fuzz/corpus/$name" -type f | wc -l) files"
+    done
+    ;;
+  speed)
+    runs=${FUZZ_SPEED_RUNS:-100000}
+    scratch=$(mktemp -d)
+    trap 'rm -rf "$scratch"' EXIT
+    TIMEFORMAT='%U %S'
+    for name in "${harnesses[@]}"; do
+      mapfile -t opts < <(options_of "$name")
+      corpus=$campaign/$name/corpus
+      [ -d "$corpus" ] || corpus=tests/fuzz/corpus/$name
+      mkdir -p "$scratch/$name"
+      # `time` reports the child's CPU time on stderr, after the fuzzer's own output.
+      cpu=$({ time "$build/bin/${name}_fuzzer" "${opts[@]}" -runs="$runs" -seed=1 \
+        -artifact_prefix="$scratch/" "$scratch/$name" "$corpus" >/dev/null 2>&1; } 2>&1)
+      awk -v n="$name" -v r="$runs" -v c="$cpu" \
+        'BEGIN { split(c, t, " "); printf "%s: %d executions/s (%.1f s CPU for %d)\n", n, r / (t[1] + t[2]), t[1] + t[2], r }'
     done
     ;;
   *)
