@@ -5,6 +5,7 @@
 #   tools/fuzz-campaign.sh run   <build dir> [harness...]
 #   tools/fuzz-campaign.sh merge <build dir> [harness...]
 #   tools/fuzz-campaign.sh speed <build dir> [harness...]
+#   tools/fuzz-campaign.sh summary <build dir> [harness...]
 #
 # run: fuzzes each harness (all of them by default) with FUZZ_JOBS processes sharing one
 #   corpus, until the harness's campaign has FUZZ_RUNS executions in all, or for
@@ -18,6 +19,7 @@
 #   findings.
 # merge: adds to tests/fuzz/corpus/<harness>/ the campaign inputs that reach code (edges)
 #   the committed corpus does not (libFuzzer -merge=1), to be committed so CI replays them.
+# summary: the table of the campaign so far, fuzzing nothing.
 # speed: the executions a second of each harness on one core: one process runs
 #   FUZZ_SPEED_RUNS executions (100000) over the campaign's corpus (the committed one where
 #   there is none yet), counted against its CPU time (user and system), so that other work
@@ -30,7 +32,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-mode=${1:?run or merge}
+mode=${1:?run, merge, summary or speed}
 build=${2:?build directory}
 shift 2
 manifest=$build/fuzzers.txt
@@ -101,20 +103,28 @@ round() {
 }
 
 summary_row() { # | harness | executions | corpus files | edges | findings |
-  local name=$1 dir=$campaign/$1 inited
+  local name=$1 dir=$campaign/$1 inited edges
+  mkdir -p "$dir/corpus" "$dir/findings"
   mapfile -t opts < <(options_of "$name")
   # The edges the whole corpus reaches, measured alone so that every run reports alike.
   inited=$("$build/bin/${name}_fuzzer" "${opts[@]}" -runs=0 "$dir/corpus" 2>&1 |
     grep -m1 -E 'INITED|DONE' || true)
-  local edges
   edges=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$inited")
-  printf '| %s | %s | %s | %s | %s |\n' "$name" "$(cat "$dir/executions")" \
+  printf '| %s | %s | %s | %s | %s |\n' "$name" "$(cat "$dir/executions" 2>/dev/null || echo 0)" \
     "$(find "$dir/corpus" -type f | wc -l)" "${edges:-?}" "$(findings_in "$dir/findings")"
+}
+
+table() { # the summary of the named harnesses, also written to FUZZ_DIR/summary.md
+  local name
+  {
+    echo "| harness | executions | corpus files | coverage edges | findings |"
+    echo "|---|---|---|---|---|"
+    for name in "$@"; do summary_row "$name"; done
+  } | tee "$campaign/summary.md"
 }
 
 case "$mode" in
   run)
-    rows=()
     for name in "${harnesses[@]}"; do
       dir=$campaign/$name
       mkdir -p "$dir/corpus" "$dir/findings"
@@ -131,13 +141,11 @@ case "$mode" in
       fi
       [ "$(findings_in "$dir/findings")" -eq 0 ] ||
         echo "== $name: findings in $dir/findings (fix, keep the input under tests/fuzz/crashers/$name/, remove it there)"
-      rows+=("$(summary_row "$name")")
     done
-    {
-      echo "| harness | executions | corpus files | coverage edges | findings |"
-      echo "|---|---|---|---|---|"
-      printf '%s\n' "${rows[@]}"
-    } | tee "$campaign/summary.md"
+    table "${harnesses[@]}"
+    ;;
+  summary)
+    table "${harnesses[@]}"
     ;;
   merge)
     for name in "${harnesses[@]}"; do
