@@ -8,6 +8,7 @@
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "gui/MessageBox.h"
+#include "platform/FolderProbe.h"
 #include "shell/FbFrameController.h"
 #include "shell/FbShellCtrls.h"
 #include "util/plkDragFromShell.h"
@@ -16,14 +17,15 @@
 #include "util/plkIni.h"
 #include "util/plkStrings.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMenuBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -32,6 +34,10 @@ constexpr int kClientWidth = 792;
 // remembered splitter positions: room for a thumbnail, a header and a few rows.
 constexpr int kUsablePaneSize = 100;
 constexpr int kClientHeight = 550;
+// How long the window, not yet shown, waits for the volume of the remembered folder. A
+// volume that takes longer (its server gone) gets the default folder instead, as a folder
+// that no longer exists does; long enough for an automounter to mount a share.
+constexpr std::chrono::milliseconds kRememberedFolderPatience{2000};
 constexpr const char* kSupportUrl = "https://www.quillbrew.com/support/";
 constexpr const char* kLumenpixUrl = "https://www.quillbrew.com/lumenpix/";
 
@@ -40,11 +46,6 @@ QFont TahomaPixels(int pixels, bool bold) {
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
-}
-
-bool FolderExists(const std::string& path) {
-    struct stat st;
-    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // What the command line's path is on disk when the browser opens. Anything that is not a
@@ -214,7 +215,8 @@ void TfrmJIBMain::FormCreate() {
     FormInfoFileName() = settings;
     const std::string defaultFolder = DefaultStartFolder();
     FLastFolder = IniReadString(settings, "General", "LastFolder", defaultFolder);
-    if (!FolderExists(FLastFolder))
+    if (platform::ProbeFolder(FLastFolder, kRememberedFolderPatience) !=
+        platform::FolderProbe::Folder)
         FLastFolder = defaultFolder;
     // The remembered positions are the user's choice, so they are the ones the bars return
     // to after the window's first resizes (not the layout's 300 and 250).

@@ -1,5 +1,6 @@
 #include "platform/shellns/FileSystemFolder.h"
 
+#include "platform/FolderProbe.h"
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileTypes.h"
 #include "platform/shellns/FileVerbs.h"
@@ -17,6 +18,8 @@ namespace platform::shellns {
 namespace {
 
 constexpr int kSubFolderProbeLimit = 4096;
+// How long listing a folder on a network volume waits for the volume's first answer.
+constexpr std::chrono::milliseconds kRemoteFolderPatience{3000};
 constexpr std::uint32_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 // renameat2's flag (linux/fs.h), spelled out to keep that header's clashes away.
 constexpr unsigned kRenameNoReplace = 1;
@@ -239,7 +242,12 @@ HResult TFileSystemFolder::ParseDisplayName(std::string_view name, PItemIDList& 
 
 HResult TFileSystemFolder::EnumObjects(std::uint32_t flags, std::unique_ptr<IEnumIDList>& items) {
     items.reset();
-    const int fd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A network volume whose server is gone holds whoever opens a folder on it for ever,
+    // and the lister is the GUI thread: such a folder is listed as one that cannot be read
+    // now. Local disks are waited for (one spinning up takes seconds).
+    const int fd = FVolumeKind == MountKind::Remote
+                       ? platform::OpenFolderWithin(FPath, kRemoteFolderPatience)
+                       : ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return ResultFromErrno(errno);
     DIR* dir = ::fdopendir(fd);

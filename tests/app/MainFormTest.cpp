@@ -5,6 +5,7 @@
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
+#include "tests/common/HungVolume.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/ScopedEnv.h"
 #include "tests/common/TempDir.h"
@@ -217,6 +218,34 @@ TEST_F(MainFormTest, TheLastFolderIsKeptOnlyWhileItExists) {
     IniWriteString(Settings(), "General", "LastFolder", "");
     form = Open();
     EXPECT_EQ(form->LastFolder(), ExeFolder());
+}
+
+// The folder of the last run lies on a network volume whose server is gone: the window
+// gives up on it after a moment and opens the default folder, without the GUI thread ever
+// asking the volume (which would never answer).
+TEST_F(MainFormTest, ARememberedFolderOnAVolumeThatHangsDoesNotHoldTheWindow) {
+    const THungVolumeRun run =
+        RunInOwnMountNamespace("MainFormTest.ARememberedFolderOnAVolumeThatHangs*");
+    if (run.Kind == THungVolumeRun::Skipped)
+        GTEST_SKIP() << run.Output;
+    if (run.Kind == THungVolumeRun::RanThere) {
+        EXPECT_EQ(run.Status, 0) << run.Output;
+        return;
+    }
+    THungVolume volume;
+    if (!volume.Mount())
+        GTEST_SKIP() << volume.WhyNot();
+    IniWriteString(Settings(), "General", "LastFolder",
+                   std::string(THungVolume::kMountPoint) + "/Projects/");
+    auto form = Open();
+    EXPECT_EQ(form->LastFolder(), ExeFolder());
+    EXPECT_EQ(form->rstFiles->CurrentFolder()->FolderPath(), ExeFolder());
+    EXPECT_NE(volume.Requests().find(" held"), std::string::npos) << "asked off the GUI thread:\n"
+                                                                  << volume.Requests();
+    EXPECT_EQ(volume.Requests().find("refused"), std::string::npos)
+        << "requests made on the GUI thread:\n"
+        << volume.Requests();
+    Close(form);
 }
 
 TEST_F(MainFormTest, ClosedWhileMaximisedItReopensNormalAtTheStoredBounds) {
