@@ -129,8 +129,10 @@ void EmptyFolder(const std::string& folder) {
         fs::remove_all(it->path(), ec);
 }
 
-// What changes a folder's entries.
+// What changes a folder's entries: any of them on the way to the target is a finding. In
+// the target only what adds an entry matters (removals are mostly Empty()'s own).
 constexpr std::uint32_t kEntryEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
+constexpr std::uint32_t kAddedEvents = IN_CREATE | IN_MOVED_TO;
 
 } // namespace
 
@@ -144,7 +146,8 @@ TTargetFolder::TTargetFolder() : FPath(ScratchFolder() + "a/b/out") {
     // The target and every folder on the way to it, the scratch folder included.
     const fs::path scratch = fs::path(ScratchFolder()).parent_path();
     for (fs::path folder = FPath;; folder = folder.parent_path()) {
-        const int wd = inotify_add_watch(FWatch, folder.c_str(), kEntryEvents | IN_ONLYDIR);
+        const std::uint32_t events = FWatched.empty() ? kAddedEvents : kEntryEvents;
+        const int wd = inotify_add_watch(FWatch, folder.c_str(), events | IN_ONLYDIR);
         if (wd < 0) {
             std::perror(folder.c_str());
             std::abort();
@@ -178,7 +181,7 @@ void TTargetFolder::Collect() {
             at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             if (event->mask & IN_Q_OVERFLOW)
                 FLost = true;
-            else if (event->wd == FTargetWd && (event->mask & (IN_CREATE | IN_MOVED_TO)))
+            else if (event->wd == FTargetWd && (event->mask & kAddedEvents))
                 FTouched = true;
             else if (event->wd != FTargetWd && (event->mask & kEntryEvents))
                 Escaped(WatchedFolder(event->wd) + "/" + (event->len ? event->name : ""));
