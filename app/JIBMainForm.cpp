@@ -3,6 +3,7 @@
 #include "app/FbPanel.h"
 #include "app/FbSplit.h"
 #include "app/JibAboutForm.h"
+#include "app/JibThumbnailSource.h"
 #include "app/ProgramInfo.h"
 #include "app/SettingsFile.h"
 #include "gui/Application.h"
@@ -182,6 +183,9 @@ void TfrmJIBMain::CreateBrowser() {
     rslFiles->OnDeleteItem = [this](QObject*, TFbListItem*, TFbShellListData* data) {
         rslFilesDeleteItem(data);
     };
+    ThumbnailSource = new TJibThumbnailSource(TJibThumbnailSource::UserCache(), rslFiles);
+    ThumbnailSource->setObjectName("ThumbnailSource");
+    rslFiles->SetThumbnailSource(ThumbnailSource);
 }
 
 void TfrmJIBMain::CreateDropReceiver() {
@@ -199,6 +203,8 @@ void TfrmJIBMain::CreateMenus() {
     mnuFile = menuBar()->addMenu("&File");
     miExit = mnuFile->addAction("E&xit");
     connect(miExit, &QAction::triggered, this, [this] { miExitClick(); });
+
+    CreateViewMenu();
 
     mnuHelp = menuBar()->addMenu("&Help");
     miGetSupport = mnuHelp->addAction("Get Support...");
@@ -224,6 +230,7 @@ void TfrmJIBMain::FormCreate() {
         IniReadInteger(settings, "General", "MainSplit", splitMain->Position()));
     splitBrowser->SetPositionPreferred(
         IniReadInteger(settings, "General", "BrowserSplit", splitBrowser->Position()));
+    ReadViewSettings(settings);
     // The window opens in the normal state whatever state it was closed in.
     if (!RestoreFormPositionEx(this, "frmJIBMain", true, false, false))
         CenterFormOnWorkArea(this);
@@ -289,6 +296,8 @@ void TfrmJIBMain::FormClose() {
     IniWriteInteger(settings, "General", "MainSplit", splitMain->PreferredPosition());
     IniWriteInteger(settings, "General", "BrowserSplit", splitBrowser->PreferredPosition());
     SaveFormPosition(this);
+    // After the sections earlier versions wrote, which they read unchanged.
+    WriteViewSettings(settings);
 }
 
 void TfrmJIBMain::miExitClick() {

@@ -22,6 +22,7 @@ class TFbSplitter;
 class TFbListItem;
 class TFbTreeNode;
 class TImage;
+class TJibThumbnailSource;
 class TplkDragFromShell;
 
 // The pane's text while no preview shows.
@@ -41,13 +42,21 @@ public:
     TFbPanel* pnlPreview = nullptr;
     TImage* imgPreview = nullptr;
     QMenu* mnuFile = nullptr;
+    QMenu* mnuView = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* miExit = nullptr;
+    QAction* miDetails = nullptr;
+    QAction* miThumbnails = nullptr;
+    QMenu* mnuThumbnailSize = nullptr;
+    QAction* miSmallThumbnails = nullptr;
+    QAction* miLargeThumbnails = nullptr;
     QAction* miGetSupport = nullptr;
     QAction* miBuy = nullptr;
     QAction* miAbout = nullptr;
     TFbFrameController* FbFrameController1 = nullptr;
     TplkDragFromShell* plkDragFromShell1 = nullptr;
+    // Makes and keeps the file list's thumbnails; owned by the list.
+    TJibThumbnailSource* ThumbnailSource = nullptr;
 
     // The folder opened at the first activation.
     const std::string& LastFolder() const { return FLastFolder; }
@@ -65,6 +74,11 @@ public:
     void miGetSupportClick();
     void miBuyClick();
     void miAboutClick();
+    // View: the file list as details or thumbnails, and the thumbnails' size.
+    void miDetailsClick();
+    void miThumbnailsClick();
+    void miSmallThumbnailsClick();
+    void miLargeThumbnailsClick();
     void rstFilesChange(QObject* Sender, TFbTreeNode* Node);
 
     // The preview pipeline: shows the "preview.png" a JIB file carries, centred in the
@@ -93,6 +107,10 @@ private:
     void CreateComponents();
     void CreateBrowser();
     void CreateMenus();
+    void CreateViewMenu();
+    void ReadViewSettings(const std::string& settings);
+    void WriteViewSettings(const std::string& settings);
+    void ShowViewChoice();
     void CreateDropReceiver();
     void FormCreate();
     void FormClose();

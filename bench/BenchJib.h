@@ -41,4 +41,24 @@ inline bool MakeJib(const std::filesystem::path& jib, const std::filesystem::pat
     return ok;
 }
 
+// `folder` holding `count` copies of `jib` named project-0.jib, project-1.jib, ... (hard
+// links when `links`, which cost no room for folders of thousands); made once.
+inline bool MakeJibFolder(const std::filesystem::path& folder, const std::filesystem::path& jib,
+                          int count, bool links = false) {
+    namespace fs = std::filesystem;
+    if (fs::exists(folder / "done"))
+        return true;
+    fs::create_directories(folder);
+    for (int i = 0; i < count; ++i) {
+        const fs::path copy = folder / ("project-" + std::to_string(i) + ".jib");
+        fs::remove(copy);
+        if (links)
+            fs::create_hard_link(jib, copy);
+        else
+            fs::copy_file(jib, copy);
+    }
+    std::ofstream(folder / "done") << count << " copies of " << jib << "\n";
+    return true;
+}
+
 } // namespace bench

@@ -9,6 +9,7 @@
 // The processes are started directly (posix_spawn, the pipeline's pipe made here), so no
 // shell's start-up is counted on either side.
 #include "bench/BenchJib.h"
+#include "bench/BenchProcess.h"
 #include "bench/RatioReporter.h"
 #include "thumbs/Thumbnail.h"
 
@@ -16,9 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <png.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 #include <zip.h>
@@ -28,8 +27,6 @@
 #include <benchmark/benchmark.h>
 
 namespace fs = std::filesystem;
-
-extern char** environ;
 
 namespace {
 
@@ -56,15 +53,7 @@ bool MakeInputs() {
     if (!bench::MakeJib(BigJib(), Preview(), 50u << 20) ||
         !bench::MakeJib(SmallJib(), Preview(), 64u << 10))
         return false;
-    const fs::path folder = FolderOfJibs();
-    if (fs::exists(folder / "done"))
-        return true;
-    fs::create_directories(folder);
-    for (int i = 0; i < kFolderFiles; ++i)
-        fs::copy_file(SmallJib(), folder / ("project-" + std::to_string(i) + ".jib"),
-                      fs::copy_options::overwrite_existing);
-    std::ofstream(folder / "done") << kFolderFiles << " copies of " << SmallJib() << "\n";
-    return true;
+    return bench::MakeJibFolder(FolderOfJibs(), SmallJib(), kFolderFiles);
 }
 
 // The system's own tools, not a wrapper that may stand in front of them on the PATH.
@@ -73,37 +62,9 @@ std::string Tool(const char* name) {
     return access(system.c_str(), X_OK) == 0 ? system : name;
 }
 
-std::string Thumbnailer() {
-    return (fs::canonical("/proc/self/exe").parent_path() / "jibview-thumbnailer").string();
-}
-
-// Starts `args` with standard input `in`, standard output `out` (-1: /dev/null) and no
-// standard error; answers the process id or -1.
-pid_t Spawn(const std::vector<std::string>& args, int in, int out) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (in >= 0)
-        posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
-    if (out >= 0)
-        posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
-    else
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return rc == 0 ? pid : -1;
-}
-
-bool Succeeded(pid_t pid) {
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
+using bench::Spawn;
+using bench::Succeeded;
+using bench::Thumbnailer;
 
 bool RunThumbnailer(const fs::path& jib, const fs::path& out, int size) {
     return Succeeded(

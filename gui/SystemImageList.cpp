@@ -1,6 +1,7 @@
 #include "gui/SystemImageList.h"
 
 #include <map>
+#include <tuple>
 
 #include <QApplication>
 #include <QIcon>
@@ -144,6 +145,31 @@ QPixmap TSystemImageList::Pixmap(int index, int overlay) const {
     if (!badge.isNull()) {
         QPainter p(&pixmap);
         p.drawPixmap(0, FSize - badge.height(), badge);
+    }
+    return pixmap;
+}
+
+QPixmap SystemIconOfSize(int index, int size, int overlay) {
+    // Few sizes are asked for (one per picture size), each for the few types a folder holds.
+    static std::map<std::tuple<int, int, int>, QPixmap> rendered;
+    const auto& names = Names();
+    if (index < 0 || index >= static_cast<int>(names.size()))
+        index = 0;
+    QPixmap& pixmap = rendered[{index, size, overlay}];
+    if (!pixmap.isNull())
+        return pixmap;
+    pixmap = QPixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    const QIcon icon = IconFor(names[static_cast<std::size_t>(index)]);
+    if (!icon.isNull())
+        icon.paint(&p, QRect(0, 0, size, size));
+    if (overlay == TSystemImageList::kOverlayShared || overlay == TSystemImageList::kOverlayLink) {
+        const QIcon emblem = QIcon::fromTheme(
+            overlay == TSystemImageList::kOverlayShared ? "emblem-shared" : "emblem-symbolic-link");
+        const QPixmap badge =
+            emblem.isNull() ? DrawnOverlay(overlay, size) : emblem.pixmap(size / 2, size / 2);
+        p.drawPixmap(0, size - badge.height(), badge);
     }
     return pixmap;
 }

@@ -39,3 +39,7 @@ private:
 
 // The small or large list; created on first use, never destroyed by its users.
 TSystemImageList& SystemImageListOfSize(bool small);
+
+// The icon at `index` of the lists drawn `size` pixels square, with overlay `overlay`, for
+// views that show icons larger than the lists' (a picture's place when it has none).
+QPixmap SystemIconOfSize(int index, int size, int overlay = 0);

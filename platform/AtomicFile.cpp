@@ -46,6 +46,31 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A new file beside `target` in `folderFd` (AT_FDCWD for paths), named `target` plus a
+// random suffix, created exclusively and never through a link: mkstemp's rules, relative
+// to a folder descriptor.
+int CreateTemporary(int folderFd, const std::string& target, std::string& temp) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr int kSuffixLength = 6;
+    constexpr int kAttempts = 100;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        unsigned char random[kSuffixLength];
+        if (::getentropy(random, sizeof random) != 0)
+            return -1;
+        temp = target + ".";
+        for (unsigned char r : random)
+            temp += kLetters[r % (sizeof kLetters - 1)];
+        const int fd = ::openat(folderFd, temp.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    temp.clear();
+    return -1;
+}
+
 // The new file is written unnamed (O_TMPFILE) where the file system allows: a writer
 // killed before the rename then leaves nothing behind, where a named temporary file would
 // stay beside the target for good. The name it gets for the rename exists only between
@@ -56,18 +81,19 @@ struct TTemporaryFile {
     std::string name; // the named temporary file's, once it has one
 };
 
-TTemporaryFile OpenTemporary(const std::string& target, mode_t mode) {
+// `target` is relative to `folderFd` (AT_FDCWD for paths).
+TTemporaryFile OpenTemporary(int folderFd, const std::string& target, mode_t mode) {
     TTemporaryFile temp;
     // The unnamed file is linked through /proc (see LinkUnnamed); a sandbox without it
     // gets the named file from the start.
     if (::access(kOwnDescriptors, X_OK) == 0)
-        temp.fd = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        temp.fd =
+            ::openat(folderFd, FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (temp.fd >= 0) {
         temp.unnamed = true;
         return temp;
     }
-    temp.name = target + ".XXXXXX";
-    temp.fd = ::mkstemp(temp.name.data());
+    temp.fd = CreateTemporary(folderFd, target, temp.name);
     if (temp.fd < 0)
         temp.name.clear();
     return temp;
@@ -75,12 +101,12 @@ TTemporaryFile OpenTemporary(const std::string& target, mode_t mode) {
 
 // Gives the unnamed file a name beside `target`. Linking through /proc needs no
 // privilege, where linking the descriptor itself (AT_EMPTY_PATH) does.
-bool LinkUnnamed(TTemporaryFile& temp, const std::string& target) {
+bool LinkUnnamed(int folderFd, TTemporaryFile& temp, const std::string& target) {
     const std::string source = std::string(kOwnDescriptors) + "/" + std::to_string(temp.fd);
     for (int attempt = 0; attempt < kLinkNameAttempts; ++attempt) {
         std::string name =
             target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (::linkat(AT_FDCWD, source.c_str(), folderFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             temp.name = std::move(name);
             return true;
         }
@@ -92,42 +118,44 @@ bool LinkUnnamed(TTemporaryFile& temp, const std::string& target) {
 
 // A rename is on disk only once the folder that holds the name is: without this, a power
 // cut shortly after a save can bring back the old file, or (on some file systems) none.
-void SyncFolderOf(const std::string& target) {
-    const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncFolderOf(int folderFd, const std::string& target) {
+    const int folder =
+        ::openat(folderFd, FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
         return;
     ::fsync(folder); // file systems that cannot sync a folder keep their names by other means
     ::close(folder);
 }
 
-// Writes a temporary file beside `target` and renames it over `target`, in the order that
-// keeps one whole file at `target` at every moment: content, permission bits, flush
-// (when `durable`), close, rename, flush of the folder. On failure the temporary file is
-// gone and errno tells the first failure.
-bool WriteAndRename(const std::string& target, std::string_view content, mode_t mode,
+// Writes a temporary file beside `target` (relative to `folderFd`, AT_FDCWD for paths) and
+// renames it over `target`, in the order that keeps one whole file at `target` at every
+// moment: content, permission bits, flush (when `durable`), close, rename, flush of the
+// folder. On failure the temporary file is gone and errno tells the first failure.
+bool WriteAndRename(int folderFd, const std::string& target, std::string_view content, mode_t mode,
                     bool durable) {
-    TTemporaryFile temp = OpenTemporary(target, mode);
+    TTemporaryFile temp = OpenTemporary(folderFd, target, mode);
     if (temp.fd < 0)
         return false;
     bool done = WriteAll(temp.fd, content) && ::fchmod(temp.fd, mode) == 0 &&
-                (!durable || ::fsync(temp.fd) == 0) && (!temp.unnamed || LinkUnnamed(temp, target));
+                (!durable || ::fsync(temp.fd) == 0) &&
+                (!temp.unnamed || LinkUnnamed(folderFd, temp, target));
     int err = errno;
     if (::close(temp.fd) != 0 && done) {
         done = false;
         err = errno;
     }
-    if (done && ::rename(temp.name.c_str(), target.c_str()) != 0) {
+    if (done && ::renameat(folderFd, temp.name.c_str(), folderFd, target.c_str()) != 0) {
         done = false;
         err = errno;
     }
     if (!done) {
         if (!temp.name.empty())
-            ::unlink(temp.name.c_str());
+            ::unlinkat(folderFd, temp.name.c_str(), 0);
         errno = err;
         return false;
     }
     if (durable)
-        SyncFolderOf(target);
+        SyncFolderOf(folderFd, target);
     return true;
 }
 
@@ -150,7 +178,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
             return false;
         mode = st.st_mode & 07777;
     }
-    return WriteAndRename(target, content, mode, true);
+    return WriteAndRename(AT_FDCWD, target, content, mode, true);
 }
 
 bool PublishFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
@@ -158,7 +186,16 @@ bool PublishFileAtomically(const std::string& path, std::string_view content, mo
         errno = ENOENT;
         return false;
     }
-    return WriteAndRename(path, content, mode, false);
+    return WriteAndRename(AT_FDCWD, path, content, mode, false);
+}
+
+bool PublishFileAtomicallyAt(int folderFd, const std::string& name, std::string_view content,
+                             mode_t mode) {
+    if (name.empty() || name.find('/') != std::string::npos) {
+        errno = EINVAL;
+        return false;
+    }
+    return WriteAndRename(folderFd, name, content, mode, false);
 }
 
 } // namespace platform

@@ -20,4 +20,11 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 // false (errno set) on any failure, leaving nothing behind.
 bool PublishFileAtomically(const std::string& path, std::string_view content, mode_t mode);
 
+// PublishFileAtomically for the entry `name` (no "/") of the folder open as `folderFd`. The
+// folder is never looked up by path again, so one that was checked when it was opened
+// (its owner, that it is no link) cannot be swapped for another between the check and
+// the write; the temporary file is created without following links.
+bool PublishFileAtomicallyAt(int folderFd, const std::string& name, std::string_view content,
+                             mode_t mode);
+
 } // namespace platform

@@ -143,6 +143,7 @@ void TPngGraphic::AssignPng(const TPngGraphic& source) {
         return;
     FInterlaceMethod = source.FInterlaceMethod;
     FCompressionLevel = source.FCompressionLevel;
+    FCompressionStrategy = source.FCompressionStrategy;
     FFilters = source.FFilters;
     FMaxPixels = source.FMaxPixels;
     ClearChunks();

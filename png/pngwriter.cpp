@@ -208,8 +208,10 @@ private:
 // Deflates what it is fed and writes the output as IDAT chunks.
 class TImageDataWriter {
 public:
-    TImageDataWriter(TStream& stream, int level)
-        : FStream(stream), FDeflate(level), FOutput(kOutputBufferSize) {
+    TImageDataWriter(TStream& stream, int level, png::TDeflateStrategy strategy)
+        : FStream(stream),
+          FDeflate(level, strategy == png::dsRunLength ? Z_RLE : Z_DEFAULT_STRATEGY),
+          FOutput(kOutputBufferSize) {
         Reset();
     }
 
@@ -272,7 +274,7 @@ bool TChunkIDAT::SaveToStream(TStream& stream) {
 
     std::vector<std::uint8_t> raw(fullRowBytes), previous(fullRowBytes);
     TRowFilter filter(owner.Filters(), fullRowBytes);
-    TImageDataWriter writer(stream, owner.CompressionLevel());
+    TImageDataWriter writer(stream, owner.CompressionLevel(), owner.CompressionStrategy());
     const auto* trns = owner.Chunks().FindChunk<TChunktRNS>();
     const png::TSampleKey key = trns ? trns->SampleKey() : png::TSampleKey{};
     const auto writeRow = [&](std::uint32_t r, std::uint32_t first, std::uint32_t step,

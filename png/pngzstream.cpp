@@ -43,8 +43,10 @@ TZInflateStream::~TZInflateStream() {
     inflateEnd(&FStream);
 }
 
-TZDeflateStream::TZDeflateStream(int level) {
-    const int result = deflateInit(&FStream, level);
+TZDeflateStream::TZDeflateStream(int level, int strategy) {
+    constexpr int kWindowBits = 15; // zlib's own default, as deflateInit uses
+    constexpr int kMemLevel = 8;
+    const int result = deflateInit2(&FStream, level, Z_DEFLATED, kWindowBits, kMemLevel, strategy);
     if (result != Z_OK)
         throw EPNGZLIBError(PngMessage(EPNGZLIBErrorText) + ZlibErrorText(result));
 }

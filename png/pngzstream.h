@@ -37,7 +37,8 @@ private:
 class TZDeflateStream {
 public:
     // Raises EPNGZLIBError when zlib can't start (out of memory, a level outside 0 to 9).
-    explicit TZDeflateStream(int level);
+    // `strategy` is zlib's (Z_DEFAULT_STRATEGY, Z_RLE, ...).
+    explicit TZDeflateStream(int level, int strategy = Z_DEFAULT_STRATEGY);
     ~TZDeflateStream();
     TZDeflateStream(const TZDeflateStream&) = delete;
     TZDeflateStream& operator=(const TZDeflateStream&) = delete;

@@ -26,6 +26,15 @@ public:
         line->setText(QString::fromStdString(FView->EditText(item)));
         line->selectAll();
     }
+    // In icon view the editor takes the caption's place below the picture.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override {
+        if (FView->ViewStyle() != vsIcon)
+            return QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+        editor->setGeometry(FView->EditorRect(index));
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            line->setAlignment(Qt::AlignHCenter);
+    }
     void setModelData(QWidget* editor, QAbstractItemModel*,
                       const QModelIndex& index) const override {
         auto* line = qobject_cast<QLineEdit*>(editor);
@@ -352,7 +361,11 @@ void TFbCustomListView::keyPressEvent(QKeyEvent* event) {
 }
 
 void TFbCustomListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeView::mouseDoubleClickEvent(event);
+    // The report view finds the row under the mouse by its own row layout.
+    if (IconView())
+        QAbstractItemView::mouseDoubleClickEvent(event);
+    else
+        QTreeView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
     const QModelIndex index = indexAt(event->position().toPoint());

@@ -1,11 +1,14 @@
-// A list view in report form (one row per item, one column per detail) with a drawn frame,
+// A list view in report form (one row per item, one column per detail) or in icon view (a
+// grid of pictures with their captions below, see FbListVwIcons.cpp), with a drawn frame,
 // focus and disabled frame colours, a column header that marks the sort column and its
 // direction, items that carry a record of their owner and whose texts and icons are asked
 // for only when drawn, label editing the owner decides about, and an item context-menu
-// event. The file list builds on it.
+// event. Both views are one control over one model and one selection. The file list builds
+// on it.
 #pragma once
 
 #include "shell/FbFrameController.h"
+#include "shell/FbIconLayout.h"
 
 #include <functional>
 #include <memory>
@@ -13,6 +16,7 @@
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QImage>
 #include <QTreeView>
 
 class TFbCustomListView;
@@ -63,6 +67,20 @@ private:
 
 enum THeaderSortDisplayMode { hsdmNone, hsdmLeftAlign, hsdmRightOfText, hsdmRightAlign };
 
+// Report: rows and columns. Icon: a grid of pictures (thumbnails) with captions below.
+enum TViewStyle { vsIcon, vsReport };
+
+// What icon view draws for an item above its caption.
+struct TFbItemPicture {
+    enum TKind {
+        ipIcon,    // the item's icon, drawn large
+        ipPending, // a neutral placeholder: the picture is being made
+        ipImage,   // `Image`, at its own size at most
+    };
+    TKind Kind = ipIcon;
+    QImage Image;
+};
+
 struct TFbListColumn {
     std::string caption;
     Qt::Alignment alignment = Qt::AlignLeft;
@@ -93,6 +111,18 @@ public:
     void SetHideSelection(bool value);
     THeaderSortDisplayMode HeaderSortDisplayMode() const;
     void SetHeaderSortDisplayMode(THeaderSortDisplayMode mode);
+
+    // The view; report at creation. Switching keeps the items, the selection and the focus.
+    TViewStyle ViewStyle() const { return FViewStyle; }
+    void SetViewStyle(TViewStyle style);
+    // The side of the square each picture of icon view fits in, in pixels (256 at creation).
+    int PictureSize() const { return FPictureSize; }
+    void SetPictureSize(int size);
+    // Icon view's grid as laid out for the present items and width.
+    const TFbIconLayout& IconLayout() const;
+    // The items icon view shows in part or whole now, top left to bottom right; first >
+    // last when none.
+    void VisibleItems(int& first, int& last) const;
 
     // Items.
     int ItemCount() const;
@@ -139,6 +169,11 @@ public:
     bool IsEditing() const { return state() == QAbstractItemView::EditingState; }
     bool StartEditing(TFbListItem* item);
 
+    // The view's geometry, per view style.
+    QRect visualRect(const QModelIndex& index) const override;
+    QModelIndex indexAt(const QPoint& point) const override;
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
     TLVSelectItemEvent OnSelectItem;
     TLVColumnClickEvent OnColumnClick;
     TLVEditingEvent OnEditing;
@@ -163,6 +198,27 @@ protected:
     // The context menu of the selected items, or of the empty space when `item` is null,
     // when OnItemContextMenu did not handle it.
     virtual void ShowItemContextMenu(TFbListItem* item, const QPoint& globalPos);
+    // Icon view: the item's picture (its icon unless the owner has another), whether it is
+    // drawn as the target of a drag, and the end of a paint that asked for pictures.
+    virtual TFbItemPicture ItemPicture(TFbListItem* item);
+    virtual bool ItemDropHighlighted(TFbListItem* item) const;
+    virtual void PicturesPainted();
+    // The view style or picture size changed.
+    virtual void ViewStyleChanged();
+
+    // Icon view takes these over from the report view.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection& selection) const override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -178,10 +234,30 @@ private:
     void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
     QModelIndex IndexOf(const TFbListItem* item, int column = 0) const;
 
+    // Icon view (FbListVwIcons.cpp).
+    bool IconView() const { return FViewStyle == vsIcon; }
+    void ArrangeIcons() const;
+    QRect IconRect(int index) const; // in viewport coordinates
+    void PaintIcons(QPaintEvent* event);
+    void PaintIconItem(QPainter& painter, int index, bool hovered);
+    void PaintPicture(QPainter& painter, TFbListItem* item, const QRect& box);
+    QRect EditorRect(const QModelIndex& index) const;
+    QRect BandRect() const;
+
+    // First: the frame's set-up below already sends the view events that ask for it.
+    TViewStyle FViewStyle = vsReport;
     TFbFrame FFrame;
     TFbListModel* FModel;
     TFbSortHeader* FHeader;
     bool FReadOnly = false;
     bool FHideSelection = true;
     bool FDestroying = false;
+    int FPictureSize = 256;
+    // Kept up to date by ArrangeIcons: an item count or width it has not seen yet is laid
+    // out afresh when asked (items come and go before the view lays them out).
+    mutable TFbIconLayout FIconLayout;
+    // A rubber band being dragged in icon view, in content coordinates; none when null.
+    QPoint FBandOrigin;
+    QPoint FBandEnd;
+    bool FBanding = false;
 };

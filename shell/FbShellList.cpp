@@ -26,6 +26,7 @@ TFbCustomShellList::TFbCustomShellList(QWidget* parent) : TFbCustomListView(pare
 }
 
 TFbCustomShellList::~TFbCustomShellList() {
+    SetThumbnailSource(nullptr);
     // The watcher goes first: once it has ended, nothing more is posted to this list, and
     // what it posted before is dropped by QObject with the list.
     FChangeThread.reset();

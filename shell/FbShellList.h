@@ -13,6 +13,7 @@
 #include "shell/FbShellListData.h"
 #include "shell/FbShellLocator.h"
 #include "shell/FbShellTypes.h"
+#include "shell/FbThumbnailSource.h"
 
 #include <memory>
 
@@ -58,6 +59,14 @@ public:
     // The sort column, 1-based, negative when descending.
     int SortColumn() const { return FSortColumn; }
     void SetSortColumn(int column);
+
+    // Where icon view gets its files' pictures (not owned; it must outlive the list or be
+    // taken away first). Without one, icon view shows every item's icon.
+    TFbThumbnailSource* ThumbnailSource() const { return FThumbnails; }
+    void SetThumbnailSource(TFbThumbnailSource* source);
+    // The key the source knows the item's file by; false for folders and items that are no
+    // file-system files.
+    bool ThumbnailKeyOf(TFbListItem* item, TFbThumbnailKey& key) const;
 
     // The record of the (first) selected item; null when none is selected.
     TFbShellListData* SelectedData() const;
@@ -108,6 +117,10 @@ protected:
     void ColumnClicked(int column) override;
     void ItemDoubleClicked(TFbListItem* item) override;
     void ShowItemContextMenu(TFbListItem* item, const QPoint& globalPos) override;
+    TFbItemPicture ItemPicture(TFbListItem* item) override;
+    bool ItemDropHighlighted(TFbListItem* item) const override;
+    void PicturesPainted() override;
+    void ViewStyleChanged() override;
 
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -163,6 +176,16 @@ private:
     void TreeNodeSelected(PCItemIDList list);
     void StopWatching();
     static void DeviceChanged(QObject* control, const TFbDeviceChangeEvent& message);
+    // Pictures (FbShellListThumbnails.cpp): the source starts over for the items as they
+    // are now, or only learns of items a refresh added or removed; `Cancel` when icon view
+    // is not shown.
+    void StartThumbnails();
+    void UpdateThumbnails();
+    void CancelThumbnails();
+    std::vector<TFbThumbnailKey> AllThumbnailKeys() const;
+    // The path of the folder of the last fill, "/" at the end, as keys begin with it.
+    const std::string& PictureFolder() const;
+    void ThumbnailArrived(const std::string& path);
 
     TFbShellLocator FFolder;
     std::string FFileFilter;
@@ -186,6 +209,9 @@ private:
     TFbShellDropTracker FDrop;
     TFbDragAutoScroll FAutoScroll{this};
     TFbListItem* FDropHighlight = nullptr;
+    TFbThumbnailSource* FThumbnails = nullptr;
+    mutable platform::shellns::UniqueIdList FPictureFolderOf;
+    mutable std::string FPictureFolder;
     // Made on the first StartWatching; destroyed first in the destructor, so the thread
     // has ended before anything it posts to is gone.
     std::unique_ptr<TChangeHandlerThread> FChangeThread;

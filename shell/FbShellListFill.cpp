@@ -110,6 +110,8 @@ void TFbCustomShellList::FillList() {
     }
     FRefreshPending = false;
     TWaitCursor busy;
+    // Pictures still coming for the items about to go are of no use any more.
+    CancelThumbnails();
     ClearSelection();
     ClearItems();
     ShellFolderPtr folder;
@@ -152,6 +154,7 @@ void TFbCustomShellList::FillList() {
     if (ItemCount() > 0)
         SetItemFocused(Item(0));
     scrollToTop();
+    StartThumbnails();
     if (FOptions.testFlag(sloDynamicRefresh))
         StartWatching();
 }
@@ -251,6 +254,7 @@ void TFbCustomShellList::RefreshList() {
     // The list is always in the order its sort mark shows: a newcomer takes its place.
     InsertItemsSorted(std::move(added),
                       [this](TFbListItem* a, TFbListItem* b) { return CompareItems(a, b); });
+    UpdateThumbnails();
 }
 
 void TFbCustomShellList::TakeChangedItems(TFbPidlList& gone, TFbPidlList& current) {

@@ -8,6 +8,8 @@
 #include "shell/FbShellCommands.h"
 #include "shell/FbShellList.h"
 
+#include <utility>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -156,6 +158,10 @@ void TFbCustomShellTree::DelayTimerFired() {
     if (action == daPropagateSelection) {
         Propagate(Selected());
         FImmediate = false;
+        if (std::exchange(FRefreshAfterPropagation, false)) {
+            FDelayAction = daRefresh;
+            FDelayTimer.start(RefreshDelayFor(this));
+        }
     } else if (action == daRefresh) {
         RefreshTree();
     }
@@ -182,6 +188,13 @@ void TFbCustomShellTree::GoUp(int levels) {
 void TFbCustomShellTree::ChangeNotified() {
     if (!AcceptChange(FSkipNextChange, FDragging))
         return;
+    // The folder the user chose goes to the list first. Taking over the timer would hold it
+    // back for as long as changes keep coming (a busy /tmp or a download never rests), and
+    // the list would go on showing the folder before.
+    if (FDelayAction == daPropagateSelection) {
+        FRefreshAfterPropagation = true;
+        return;
+    }
     FDelayAction = daRefresh;
     FDelayTimer.start(RefreshDelayFor(this));
 }

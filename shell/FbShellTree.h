@@ -160,6 +160,9 @@ private:
     int FChangeDelay = kDefaultChangeDelay;
     QTimer FDelayTimer;
     TDelayAction FDelayAction = daNone;
+    // A change on disk arrived while a selection was waiting to reach the list: refresh
+    // once it has.
+    bool FRefreshAfterPropagation = false;
     int FUpdating = 0;
     bool FImmediate = false;
     bool FDragging = false;

@@ -11,6 +11,7 @@
 namespace sh = platform::shellns;
 using platform::FILE_NOTIFY_CHANGE_DIR_NAME;
 using platform::FILE_NOTIFY_CHANGE_FILE_NAME;
+using platform::FILE_NOTIFY_CHANGE_LAST_WRITE;
 using platform::MountKind;
 
 namespace {
@@ -159,9 +160,12 @@ void TFbCustomShellList::StartWatching() {
     else
         FChangeThread = std::make_unique<TChangeHandlerThread>(this, kChangeNotifyEvent);
     const std::string path = ItemListToPath(FFolderList);
+    // Icon view shows what the files hold, so a file written in place (not only one renamed
+    // into place) must reach it too.
+    const std::uint32_t filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                                 (ViewStyle() == vsIcon ? FILE_NOTIFY_CHANGE_LAST_WRITE : 0);
     if (!path.empty())
-        FChangeThread->WatchInBackground(
-            path, FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, false);
+        FChangeThread->WatchInBackground(path, filter, false);
 }
 
 void TFbCustomShellList::StopWatching() {

@@ -36,7 +36,32 @@ int HexValue(char c) {
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
+// The characters GLib leaves as they are in a path: letters, digits and "!$&'()*+,-./:=@_~".
+bool StaysInUri(unsigned char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+        return true;
+    constexpr std::string_view kKept = "!$&'()*+,-./:=@_~";
+    return kKept.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
 } // namespace
+
+std::string FileUriOf(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    uri.reserve(uri.size() + path.size() + path.size() / 4);
+    for (const char ch : path) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (StaysInUri(c)) {
+            uri += ch;
+        } else {
+            uri += '%';
+            uri += kHex[c >> 4];
+            uri += kHex[c & 0xF];
+        }
+    }
+    return uri;
+}
 
 std::optional<std::string> LocalPathOf(std::string_view input, std::string& error) {
     constexpr std::string_view kScheme = "file:";

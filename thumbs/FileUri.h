@@ -14,4 +14,9 @@ namespace thumbs {
 // escapes that are malformed or name NUL or "/" (which no path component can hold).
 std::optional<std::string> LocalPathOf(std::string_view input, std::string& error);
 
+// The "file://" URI of the absolute path `path`, escaped byte for byte as GLib escapes it
+// (g_filename_to_uri): the thumbnail cache names a thumbnail after the MD5 of this text,
+// so it must match what file managers write to the letter, hex digits in upper case.
+std::string FileUriOf(std::string_view path);
+
 } // namespace thumbs

@@ -3,6 +3,7 @@
 #include "gui/Stream.h"
 #include "png/pngchunks.h"
 #include "png/pnggraphic.h"
+#include "png/pngzstream.h"
 
 #include <algorithm>
 #include <memory>
@@ -12,13 +13,28 @@ namespace thumbs {
 namespace {
 
 // Scaled pictures are smooth: predicting each row from the one above (Up) is the cheapest
-// filter that pays; the small form lets each row pick the best of three.
+// filter that pays, and runs are what its rows repeat; the small form lets each row pick
+// the best of three and deflate search at length.
 constexpr std::uint8_t kFastLevel = 1;
 constexpr std::uint8_t kSmallLevel = 6;
 const png::TFilters kFastFilters{png::pfUp};
 const png::TFilters kSmallFilters{png::pfSub, png::pfUp, png::pfPaeth};
 
 constexpr std::size_t kMaxKeywordLength = 79;
+
+// The stream's layout: the signature, then chunks of a 4-byte big-endian length, a 4-byte
+// type, the data and a 4-byte CRC.
+constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::size_t kChunkHeaderBytes = 8;
+constexpr std::size_t kChunkCrcBytes = 4;
+constexpr std::uint8_t kDeflateMethod = 0;
+// A cache's texts are URIs and numbers; nothing of interest inflates beyond this.
+constexpr std::size_t kMaxReadText = 64 * 1024;
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+}
 
 bool Opaque(const TRgbaImage& image) {
     for (std::size_t i = 3; i < image.Pixels.size(); i += 4)
@@ -39,6 +55,7 @@ std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPng
     const bool fast = effort == TPngEffort::peFast;
     png.SetCompressionLevel(fast ? kFastLevel : kSmallLevel);
     png.SetFilters(fast ? kFastFilters : kSmallFilters);
+    png.SetCompressionStrategy(fast ? png::dsRunLength : png::dsDefault);
     TPNGList& chunks = png.Chunks();
     auto header = std::make_unique<TChunkIHDR>(png);
     TChunkIHDR& ihdr = *header;
@@ -75,6 +92,40 @@ std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPng
     TMemoryStream stream;
     png.SaveToStream(stream);
     return stream.Bytes();
+}
+
+bool ReadPngTexts(std::span<const std::uint8_t> png, TPngTexts& texts) {
+    texts.clear();
+    if (png.size() < sizeof kSignature ||
+        !std::equal(std::begin(kSignature), std::end(kSignature), png.begin()))
+        return false;
+    std::size_t at = sizeof kSignature;
+    while (png.size() - at >= kChunkHeaderBytes + kChunkCrcBytes) {
+        const std::uint32_t length = BigEndian32(png.data() + at);
+        const std::string_view type(reinterpret_cast<const char*>(png.data()) + at + 4, 4);
+        const std::size_t dataAt = at + kChunkHeaderBytes;
+        if (length > png.size() - dataAt - kChunkCrcBytes)
+            break; // a length the stream does not hold
+        const std::string_view data(reinterpret_cast<const char*>(png.data()) + dataAt, length);
+        if (type == "IEND")
+            break;
+        const std::size_t nul = data.find('\0');
+        if ((type == "tEXt" || type == "zTXt") && nul != std::string_view::npos && nul > 0) {
+            std::string keyword(data.substr(0, nul));
+            if (type == "tEXt") {
+                texts.emplace_back(std::move(keyword), std::string(data.substr(nul + 1)));
+            } else if (nul + 1 < data.size() &&
+                       static_cast<std::uint8_t>(data[nul + 1]) == kDeflateMethod) {
+                std::string text;
+                const auto* compressed =
+                    reinterpret_cast<const std::uint8_t*>(data.data()) + nul + 2;
+                if (png::InflateText(compressed, data.size() - nul - 2, kMaxReadText, text))
+                    texts.emplace_back(std::move(keyword), std::move(text));
+            }
+        }
+        at = dataAt + length + kChunkCrcBytes;
+    }
+    return true;
 }
 
 } // namespace thumbs

@@ -5,6 +5,7 @@
 
 #include "thumbs/Thumbnail.h"
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,16 +15,23 @@ namespace thumbs {
 using TPngTexts = std::vector<std::pair<std::string, std::string>>;
 
 enum class TPngEffort {
-    // For a file read once, at once: the thumbnailer's output, which file managers decode
-    // and store in their own cache. A third smaller than raw pixels at a fraction of the
-    // time the small form takes.
+    // For a file written while someone waits: the thumbnailer's output, which file managers
+    // decode and store in their own cache, and the viewer's thumbnail cache filled while a
+    // folder is shown. A third smaller than raw pixels at a fraction of the time the small
+    // form takes.
     peFast,
-    // For files that are kept, such as a thumbnail cache's.
+    // For files that are kept and written at leisure.
     peSmall,
 };
 
 // Keywords are 1 to 79 Latin-1 characters; raises std::invalid_argument otherwise.
 std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPngTexts& texts = {},
                                              TPngEffort effort = TPngEffort::peSmall);
+
+// The tEXt and zTXt entries of a PNG stream, in file order, read without decoding the image:
+// a cache checks which file a thumbnail stands for before it spends time on its pixels.
+// Answers false when `png` does not start as a PNG stream; chunks after a damaged one are
+// not read. A zTXt text that cannot be inflated (or past 64 KiB) is left out.
+bool ReadPngTexts(std::span<const std::uint8_t> png, TPngTexts& texts);
 
 } // namespace thumbs

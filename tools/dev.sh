@@ -21,7 +21,8 @@ cd "$(dirname "$0")/.."
 BUILD_PACKAGES=(cmake make g++ pkg-config qt6-base-dev zlib1g-dev libgtest-dev)
 # Fixtures come from independent tools: Info-ZIP, bsdtar (libarchive-tools), 7-Zip
 # (p7zip-full), Python's zipfile (python3). The packaging test validates the desktop files
-# and asks the MIME database for a JIB file's type with the tools a desktop uses; bubblewrap
+# and asks the MIME database for a JIB file's type with the tools a desktop uses (gio also
+# gives the file URIs the thumbnail cache names its files by); bubblewrap
 # runs the thumbnailer in the sandbox file managers give it; the name-order tests compile a
 # locale from the locales package; Xvfb, openbox and xprop run the window tests; the
 # hung-volume test mounts a FUSE file system written with python3-fusepy (fuse3 brings the

@@ -17,6 +17,14 @@ constexpr std::uint32_t kNameEvents = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN
 // The watched folder itself going away or being renamed: what it showed is stale.
 constexpr std::uint32_t kSelfEvents = IN_DELETE_SELF | IN_MOVE_SELF;
 constexpr std::uint32_t kWatchMask = kNameEvents | kSelfEvents | IN_ONLYDIR;
+// A file written and closed, or its time set (touch, a copy keeping times): its content or
+// time is new. Only watchers that ask for it get these; the rest are not woken by every
+// save in a folder they show.
+constexpr std::uint32_t kWriteEvents = IN_CLOSE_WRITE | IN_ATTRIB;
+
+std::uint32_t WatchMaskFor(std::uint32_t filter) {
+    return kWatchMask | ((filter & FILE_NOTIFY_CHANGE_LAST_WRITE) != 0 ? kWriteEvents : 0);
+}
 
 std::string WithSlash(std::string path) {
     if (path.empty() || path.back() != '/')
@@ -50,7 +58,7 @@ TChangeNotification::CreateUnarmed(const std::string& path, std::uint32_t filter
 bool TChangeNotification::Arm() {
     if (FRootWatch.load() >= 0)
         return true;
-    const int wd = inotify_add_watch(FFd, FRoot.c_str(), kWatchMask);
+    const int wd = inotify_add_watch(FFd, FRoot.c_str(), WatchMaskFor(FFilter));
     FRootWatch.store(wd);
     return wd >= 0;
 }
@@ -122,6 +130,9 @@ bool TChangeNotification::SharesWatch(int wd) const {
 bool TChangeNotification::Matches(std::uint32_t mask) const {
     if ((mask & IN_Q_OVERFLOW) != 0 || (mask & kSelfEvents) != 0)
         return true; // events were lost, or the folder itself changed: assume the worst
+    // A folder's own attributes are no change to what it lists.
+    if ((mask & kWriteEvents) != 0 && (mask & IN_ISDIR) == 0)
+        return (FFilter & FILE_NOTIFY_CHANGE_LAST_WRITE) != 0;
     if ((mask & kNameEvents) == 0)
         return false;
     // inotify cannot be told to watch files or folders only; the kind comes with the event.
@@ -203,7 +214,7 @@ void TChangeNotification::SetWatchedSubfolders(const std::vector<std::string>& p
     for (const int wd : dropped)
         inotify_rm_watch(FFd, wd);
     for (const std::string& path : added) {
-        const int wd = inotify_add_watch(FFd, path.c_str(), kWatchMask);
+        const int wd = inotify_add_watch(FFd, path.c_str(), WatchMaskFor(FFilter));
         if (wd >= 0) {
             std::lock_guard lock(FSubfolderLock);
             FSubfolders.emplace(path, wd);

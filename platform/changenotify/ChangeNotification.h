@@ -1,7 +1,8 @@
 // A directory change notification: one inotify descriptor watching a folder for names
-// that appear, disappear or move, optionally with a set of folders below it that its owner
-// names (the folders a tree shows). A waiter polls Fd() for input and calls Rearm(), which
-// drains what arrived and says whether any of it is a change the filter asked for.
+// that appear, disappear or move (and, when asked, files written), optionally with a set
+// of folders below it that its owner names (the folders a tree shows). A waiter polls Fd() for
+// input and calls Rearm(), which drains what arrived and says whether any of it is a change the
+// filter asked for.
 //
 // Adding a watch looks its path up, and on a network volume whose server is gone that
 // lookup waits for ever. A GUI therefore makes the descriptor alone (CreateUnarmed, which
@@ -26,6 +27,8 @@ namespace platform {
 // What a notification reports, numbered as the filter bits callers pass.
 inline constexpr std::uint32_t FILE_NOTIFY_CHANGE_FILE_NAME = 0x1;
 inline constexpr std::uint32_t FILE_NOTIFY_CHANGE_DIR_NAME = 0x2;
+// A file of the folder was written (and closed) or had its time set.
+inline constexpr std::uint32_t FILE_NOTIFY_CHANGE_LAST_WRITE = 0x10;
 
 class TChangeNotification : public std::enable_shared_from_this<TChangeNotification> {
 public:

@@ -103,7 +103,7 @@ TEST_F(MainFormTest, TheMenusCarryTheirCaptionsInOrder) {
     QStringList menus;
     for (QAction* a : form->menuBar()->actions())
         menus << a->text();
-    EXPECT_EQ(menus, QStringList({"&File", "&Help"}));
+    EXPECT_EQ(menus, QStringList({"&File", "&View", "&Help"}));
     QStringList help;
     for (QAction* a : form->mnuHelp->actions())
         help << (a->isSeparator() ? "-" : a->text());
@@ -121,7 +121,8 @@ TEST_F(MainFormTest, ClosingWritesTheGeneralKeysInOrderThenThePlacement) {
                                  std::to_string(frame.top()) +
                                  "\nLeft=" + std::to_string(frame.left()) +
                                  "\nRight=" + std::to_string(frame.left() + frame.width()) +
-                                 "\nBottom=" + std::to_string(frame.top() + frame.height()) + "\n";
+                                 "\nBottom=" + std::to_string(frame.top() + frame.height()) +
+                                 "\n\n[View]\nStyle=Details\nThumbnailSize=256\n";
     EXPECT_EQ(ReadFileText(Settings()), expected);
 }
 

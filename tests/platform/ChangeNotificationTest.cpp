@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <poll.h>
+#include <sys/time.h>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,24 @@ TEST(ChangeNotification, RenamesAndDeletionsCountContentWritesDoNot) {
     EXPECT_EQ(WaitAndRearm(*handle), TRearm::Changed);
     fs::remove(dir.File("b.jib"));
     EXPECT_EQ(WaitAndRearm(*handle), TRearm::Changed);
+}
+
+TEST(ChangeNotification, ContentWritesAndNewTimesCountWhenAskedFor) {
+    TempDir dir;
+    const std::string file = dir.Write("a.jib", "x");
+    const std::string folder = dir.MakeDir("sub");
+    auto handle =
+        TChangeNotification::Create(dir.Path(), 0x3 | FILE_NOTIFY_CHANGE_LAST_WRITE, false);
+    ASSERT_TRUE(handle);
+    dir.Write("a.jib", "rewritten in place");
+    EXPECT_EQ(WaitAndRearm(*handle), TRearm::Changed);
+    // Both times set, as touch and copies that keep times set them.
+    const timeval times[2] = {{1'600'000'000, 0}, {1'600'000'000, 0}};
+    ASSERT_EQ(::utimes(file.c_str(), times), 0);
+    EXPECT_EQ(WaitAndRearm(*handle), TRearm::Changed);
+    // A folder's own times say nothing about what the list shows.
+    ASSERT_EQ(::utimes(folder.c_str(), times), 0);
+    EXPECT_EQ(WaitAndRearm(*handle, 0), TRearm::Quiet);
 }
 
 TEST(ChangeNotification, AWatchedFolderThatGoesAwayKillsTheHandle) {

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 namespace shellns_test {
@@ -361,6 +362,34 @@ TEST_F(FbShellTreeTest, AChangeOnDiskRefreshesAfterTheDelay) {
         return ChildTexts(NodeOf(browser.tree, TreeFolder())) ==
                std::vector<std::string>{"A", "New"};
     }));
+}
+
+// A busy disk (a download, a build in /tmp) sends changes all the time; the folder the
+// user moved to with the keys still reaches the list after the usual delay, and the
+// refresh the changes asked for comes once they rest.
+TEST_F(FbShellTreeTest, AFolderChosenByKeyReachesTheListWhileChangesKeepComing) {
+    FTree.MakeDir("A");
+    FTree.MakeDir("B");
+    TBrowser browser;
+    browser.Open(TreeFolder("A"));
+    QApplication::setActiveWindow(&browser.tree);
+    browser.tree.setFocus();
+    QTest::keyClick(&browser.tree, Qt::Key_Down);
+    ASSERT_EQ(SelectedPath(browser.tree), TreeFolder("B"));
+    ASSERT_EQ(browser.tree.PendingAction(), TFbCustomShellTree::daPropagateSelection);
+    fs::create_directory(TreeFolder("New"));
+    QTimer busyDisk;
+    QObject::connect(&busyDisk, &QTimer::timeout, [&] {
+        QCoreApplication::postEvent(&browser.tree, new TFbChangeNotifyEvent(0));
+    });
+    busyDisk.start(50);
+    EXPECT_TRUE(WaitFor([&] { return ListFolder(browser.list) == TreeFolder("B"); }, 3000));
+    busyDisk.stop();
+    EXPECT_TRUE(WaitFor([&] {
+        return ChildTexts(NodeOf(browser.tree, TreeFolder())) ==
+               std::vector<std::string>{"A", "B", "New"};
+    }));
+    EXPECT_EQ(SelectedPath(browser.tree), TreeFolder("B"));
 }
 
 TEST_F(FbShellTreeTest, DelMovesTheSelectedFolderToTheTrashAndSelectsItsParent) {
