@@ -6,6 +6,7 @@
 #include "engine/PkwareCipher.h"
 #include "engine/ZipFormat.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <new>
@@ -86,18 +87,25 @@ uint8_t CheckByte(const TMember& m) {
     return static_cast<uint8_t>(m.Crc32 >> 24);
 }
 
+// A block no larger than `bytes` need and left uncleared: an archive of thousands of small
+// members would otherwise have two 64 KiB blocks zeroed for every one of them.
+size_t BlockSizeFor(uint64_t bytes) {
+    return static_cast<size_t>(std::clamp<uint64_t>(bytes, 1, kBlockSize));
+}
+
 class TBlockReader {
 public:
     TBlockReader(const TArchiveFile& file, uint64_t pos, uint64_t size)
-        : FFile(file), FPos(pos), FLeft(size), FBuffer(kBlockSize) {}
+        : FFile(file), FPos(pos), FLeft(size), FSize(BlockSizeFor(size)),
+          FBuffer(std::make_unique_for_overwrite<uint8_t[]>(FSize)) {}
     uint64_t Left() const { return FLeft; }
     // Reads the next block; answers its length (0 at the end).
     size_t Next(uint8_t*& data) {
-        size_t n = static_cast<size_t>(std::min<uint64_t>(FLeft, FBuffer.size()));
-        FFile.ReadExact(FPos, FBuffer.data(), n, "member data");
+        size_t n = static_cast<size_t>(std::min<uint64_t>(FLeft, FSize));
+        FFile.ReadExact(FPos, FBuffer.get(), n, "member data");
         FPos += n;
         FLeft -= n;
-        data = FBuffer.data();
+        data = FBuffer.get();
         return n;
     }
 
@@ -105,7 +113,8 @@ private:
     const TArchiveFile& FFile;
     uint64_t FPos;
     uint64_t FLeft;
-    std::vector<uint8_t> FBuffer;
+    size_t FSize;
+    std::unique_ptr<uint8_t[]> FBuffer;
 };
 
 struct TInflater {
@@ -166,10 +175,12 @@ void CopyStored(TBlockReader& in, TPkwareCipher* cipher, TCheckedOutput& out) {
     }
 }
 
-void Inflate(TBlockReader& in, TPkwareCipher* cipher, TCheckedOutput& out) {
+void Inflate(TBlockReader& in, TPkwareCipher* cipher, TCheckedOutput& out, uint64_t declaredSize) {
     TInflater inflater;
     z_stream& zs = inflater.Stream;
-    std::vector<uint8_t> outBuffer(kBlockSize);
+    // More output than declared is refused anyway, so a block of the declared size will do.
+    const size_t outSize = BlockSizeFor(declaredSize);
+    const auto outBuffer = std::make_unique_for_overwrite<uint8_t[]>(outSize);
     for (;;) {
         if (zs.avail_in == 0 && in.Left() > 0) {
             uint8_t* data = nullptr;
@@ -179,10 +190,10 @@ void Inflate(TBlockReader& in, TPkwareCipher* cipher, TCheckedOutput& out) {
             zs.next_in = data;
             zs.avail_in = static_cast<uInt>(n);
         }
-        zs.next_out = outBuffer.data();
-        zs.avail_out = static_cast<uInt>(outBuffer.size());
+        zs.next_out = outBuffer.get();
+        zs.avail_out = static_cast<uInt>(outSize);
         int rc = inflate(&zs, Z_NO_FLUSH);
-        out.Put(outBuffer.data(), outBuffer.size() - zs.avail_out);
+        out.Put(outBuffer.get(), outSize - zs.avail_out);
         if (rc == Z_STREAM_END)
             break;
         if (rc == Z_MEM_ERROR)
@@ -303,7 +314,7 @@ void ExtractMemberData(const TArchiveFile& file, const TMember& m, const TMember
     if (m.Method == kMethodStored)
         CopyStored(in, cipher.get(), out);
     else
-        Inflate(in, cipher.get(), out);
+        Inflate(in, cipher.get(), out, m.UncompressedSize);
     out.Finish();
 }
 

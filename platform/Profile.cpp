@@ -2,11 +2,11 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/TextCase.h"
+#include "platform/TextLines.h"
 
 #include <cerrno>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace platform {
@@ -22,8 +22,22 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, last - first + 1);
 }
 
-// The first kMaxProfileSize bytes of the file, without a line the limit cuts.
-std::optional<std::string> ReadBoundedText(const std::string& path) {
+// The lines of settings text without their line ends, as views into it. Every carriage
+// return at a line's end has to go: a line rewritten ends in LF alone, so a return kept as
+// part of it would turn into the line end of the next read and change the value. An edit
+// adds its new lines as views of strings the caller keeps, so no line is copied.
+using Lines = std::vector<std::string_view>;
+
+Lines SplitLines(std::string_view text) {
+    Lines lines;
+    while (!text.empty())
+        lines.push_back(TakeLine(text));
+    return lines;
+}
+
+// The first kMaxProfileSize bytes of the file, without a line the limit cuts; nothing
+// when it cannot be read.
+std::optional<std::string> ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
@@ -35,23 +49,6 @@ std::optional<std::string> ReadBoundedText(const std::string& path) {
         text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
     return text;
-}
-
-// The file as lines without their line ends; CR LF files written by other tools read the
-// same as LF files.
-std::optional<std::vector<std::string>> ReadLines(const std::string& path) {
-    std::optional<std::string> text = ReadBoundedText(path);
-    if (!text)
-        return std::nullopt;
-    std::istringstream in(std::move(*text));
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(std::move(line));
-    }
-    return lines;
 }
 
 // "[Name]" gives Name; any other line gives nothing.
@@ -83,7 +80,7 @@ struct SectionSpan {
     std::size_t end = 0;
 };
 
-SectionSpan FindSection(const std::vector<std::string>& lines, std::string_view section) {
+SectionSpan FindSection(const Lines& lines, std::string_view section) {
     SectionSpan span;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i]);
@@ -100,8 +97,7 @@ SectionSpan FindSection(const std::vector<std::string>& lines, std::string_view 
     return span;
 }
 
-std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, SectionSpan span,
-                                   std::string_view key) {
+std::optional<std::size_t> FindKey(const Lines& lines, SectionSpan span, std::string_view key) {
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         const auto kv = SplitKeyLine(lines[i]);
         if (kv && EqualsIgnoreAsciiCase(kv->key, key))
@@ -122,13 +118,17 @@ bool HasLineBreak(std::string_view s) {
     return s.find_first_of("\r\n") != std::string_view::npos;
 }
 
-bool WriteLines(const std::string& path, const std::vector<std::string>& lines) {
+std::string JoinLines(const Lines& lines) {
+    std::size_t size = 0;
+    for (const auto line : lines)
+        size += line.size() + 1;
     std::string text;
+    text.reserve(size);
     for (const auto& line : lines) {
         text += line;
         text += '\n';
     }
-    return ReplaceFileAtomically(path, text);
+    return text;
 }
 
 // A section name or key that would be read back as something else cannot be stored.
@@ -137,18 +137,37 @@ bool IsStorableName(std::string_view name) {
            name.find_first_of("=[]") == std::string_view::npos;
 }
 
-} // namespace
+// The body of the first section of that name: its lines after the header, up to the next
+// header. Reads walk the text once and stop there, with no copy and no list of lines, as
+// the program reads several values at every start.
+std::optional<std::string_view> SectionBody(std::string_view text, std::string_view section) {
+    std::optional<std::size_t> start;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::size_t lineStart = text.size() - rest.size();
+        const auto name = SectionName(TakeLine(rest));
+        if (!name)
+            continue;
+        if (start)
+            return text.substr(*start, lineStart - *start);
+        if (EqualsIgnoreAsciiCase(*name, section))
+            start = text.size() - rest.size();
+    }
+    if (start)
+        return text.substr(*start);
+    return std::nullopt;
+}
 
-std::string ReadProfileString(const std::string& path, std::string_view section,
-                              std::string_view key, std::string_view defaultValue,
-                              std::size_t bufferSize) {
+std::string ValueIn(std::string_view text, std::string_view section, std::string_view key,
+                    std::string_view defaultValue, std::size_t bufferSize) {
     std::string_view found = defaultValue;
-    std::optional<std::vector<std::string>> lines = ReadLines(path);
-    if (lines) {
-        const auto span = FindSection(*lines, section);
-        if (span.header != std::string::npos) {
-            if (const auto at = FindKey(*lines, span, key))
-                found = StripQuotes(SplitKeyLine((*lines)[*at])->value);
+    if (auto body = SectionBody(text, section)) {
+        while (!body->empty()) {
+            const auto kv = SplitKeyLine(TakeLine(*body));
+            if (kv && EqualsIgnoreAsciiCase(kv->key, key)) {
+                found = StripQuotes(kv->value);
+                break;
+            }
         }
     }
     found = found.substr(0, found.find('\0'));
@@ -156,64 +175,130 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
     return std::string(found.substr(0, room));
 }
 
-bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
-                        std::string_view value) {
-    if (!IsStorableName(section) || !IsStorableName(key) || HasLineBreak(value)) {
-        errno = EINVAL;
-        return false;
-    }
-    std::vector<std::string> lines = ReadLines(path).value_or(std::vector<std::string>{});
-    std::string entry = std::string(key) + "=" + std::string(value);
+// The edits, on lines. Each answers whether the file needs writing back (a set always
+// does).
+
+// The new lines of a write, kept by the caller while the lines point into them.
+struct NewLines {
+    NewLines(std::string_view section, std::string_view key, std::string_view value)
+        : header("[" + std::string(section) + "]"),
+          entry(std::string(key) + "=" + std::string(value)) {}
+    std::string header;
+    std::string entry;
+};
+
+bool SetValue(Lines& lines, std::string_view section, std::string_view key, const NewLines& added) {
     const auto span = FindSection(lines, section);
     if (span.header == std::string::npos) {
         if (!lines.empty() && !Trim(lines.back()).empty())
             lines.emplace_back();
-        std::string header(1, '[');
-        header.append(section).push_back(']');
-        lines.push_back(std::move(header));
-        lines.push_back(std::move(entry));
+        lines.push_back(added.header);
+        lines.push_back(added.entry);
     } else if (const auto at = FindKey(lines, span, key)) {
-        lines[*at] = std::move(entry);
+        lines[*at] = added.entry;
     } else {
         // New keys go after the section's last key, before any blank lines that separate
         // it from the next section.
         std::size_t insertAt = span.end;
         while (insertAt > span.header + 1 && Trim(lines[insertAt - 1]).empty())
             --insertAt;
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
+        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), added.entry);
     }
-    return WriteLines(path, lines);
+    return true;
+}
+
+bool RemoveKey(Lines& lines, std::string_view section, std::string_view key) {
+    const auto span = FindSection(lines, section);
+    if (span.header == std::string::npos)
+        return false;
+    const auto at = FindKey(lines, span, key);
+    if (!at)
+        return false;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(*at));
+    return true;
+}
+
+bool RemoveSection(Lines& lines, std::string_view section) {
+    const auto span = FindSection(lines, section);
+    if (span.header == std::string::npos)
+        return false;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(span.header),
+                lines.begin() + static_cast<std::ptrdiff_t>(span.end));
+    return true;
+}
+
+bool CanStore(std::string_view section, std::string_view key, std::string_view value) {
+    return IsStorableName(section) && IsStorableName(key) && !HasLineBreak(value);
+}
+
+// Applies `edit` to the file's lines and writes them back when they changed; a missing
+// file is empty.
+template <typename Edit> bool EditFile(const std::string& path, Edit edit) {
+    const std::string text = ReadText(path).value_or(std::string());
+    Lines lines = SplitLines(text);
+    return !edit(lines) || ReplaceFileAtomically(path, JoinLines(lines));
+}
+
+} // namespace
+
+std::string ReadProfileString(const std::string& path, std::string_view section,
+                              std::string_view key, std::string_view defaultValue,
+                              std::size_t bufferSize) {
+    return ValueIn(ReadText(path).value_or(std::string()), section, key, defaultValue, bufferSize);
+}
+
+std::string ReadProfileStringFromText(std::string_view text, std::string_view section,
+                                      std::string_view key, std::string_view defaultValue,
+                                      std::size_t bufferSize) {
+    return ValueIn(text, section, key, defaultValue, bufferSize);
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    if (!CanStore(section, key, value)) {
+        errno = EINVAL;
+        return false;
+    }
+    const NewLines added(section, key, value);
+    return EditFile(path, [&](Lines& lines) { return SetValue(lines, section, key, added); });
 }
 
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key) {
-    auto lines = ReadLines(path);
-    if (!lines)
-        return true;
-    const auto span = FindSection(*lines, section);
-    if (span.header == std::string::npos)
-        return true;
-    const auto at = FindKey(*lines, span, key);
-    if (!at)
-        return true;
-    lines->erase(lines->begin() + static_cast<std::ptrdiff_t>(*at));
-    return WriteLines(path, *lines);
+    return EditFile(path, [&](Lines& lines) { return RemoveKey(lines, section, key); });
 }
 
 bool DeleteProfileSection(const std::string& path, std::string_view section) {
-    auto lines = ReadLines(path);
-    if (!lines)
-        return true;
-    const auto span = FindSection(*lines, section);
-    if (span.header == std::string::npos)
-        return true;
-    lines->erase(lines->begin() + static_cast<std::ptrdiff_t>(span.header),
-                 lines->begin() + static_cast<std::ptrdiff_t>(span.end));
-    return WriteLines(path, *lines);
+    return EditFile(path, [&](Lines& lines) { return RemoveSection(lines, section); });
+}
+
+std::optional<std::string> ProfileTextWithString(std::string_view text, std::string_view section,
+                                                 std::string_view key, std::string_view value) {
+    if (!CanStore(section, key, value))
+        return std::nullopt;
+    const NewLines added(section, key, value);
+    Lines lines = SplitLines(text);
+    SetValue(lines, section, key, added);
+    return JoinLines(lines);
+}
+
+std::string ProfileTextWithoutKey(std::string_view text, std::string_view section,
+                                  std::string_view key) {
+    Lines lines = SplitLines(text);
+    return RemoveKey(lines, section, key) ? JoinLines(lines) : std::string(text);
+}
+
+std::string ProfileTextWithoutSection(std::string_view text, std::string_view section) {
+    Lines lines = SplitLines(text);
+    return RemoveSection(lines, section) ? JoinLines(lines) : std::string(text);
 }
 
 bool ProfileSectionExists(const std::string& path, std::string_view section) {
-    const auto lines = ReadLines(path);
-    return lines && FindSection(*lines, section).header != std::string::npos;
+    const auto text = ReadText(path);
+    return text && ProfileTextHasSection(*text, section);
+}
+
+bool ProfileTextHasSection(std::string_view text, std::string_view section) {
+    return SectionBody(text, section).has_value();
 }
 
 } // namespace platform

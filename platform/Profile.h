@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,11 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
                               std::string_view key, std::string_view defaultValue,
                               std::size_t bufferSize = kDefaultProfileBufferSize);
 
+// The same read over the whole text of a settings file already in memory.
+std::string ReadProfileStringFromText(std::string_view text, std::string_view section,
+                                      std::string_view key, std::string_view defaultValue,
+                                      std::size_t bufferSize = kDefaultProfileBufferSize);
+
 // Sets `key` in `section` to `value`, creating the file and the section when missing.
 // Answers false when the file cannot be written (read-only file or folder, bad path, a
 // value or name that would break the line structure); errno then says why.
@@ -41,7 +47,18 @@ bool WriteProfileString(const std::string& path, std::string_view section, std::
 bool DeleteProfileKey(const std::string& path, std::string_view section, std::string_view key);
 bool DeleteProfileSection(const std::string& path, std::string_view section);
 
+// The same changes made to the whole text of a settings file in memory, answering the new
+// text: a write that cannot be stored gives nothing, a delete with nothing to remove gives
+// the text unchanged.
+std::optional<std::string> ProfileTextWithString(std::string_view text, std::string_view section,
+                                                 std::string_view key, std::string_view value);
+std::string ProfileTextWithoutKey(std::string_view text, std::string_view section,
+                                  std::string_view key);
+std::string ProfileTextWithoutSection(std::string_view text, std::string_view section);
+
 // True when `path` names a file that exists and holds the given section (any case).
 bool ProfileSectionExists(const std::string& path, std::string_view section);
+// The same for the whole text of a settings file already in memory.
+bool ProfileTextHasSection(std::string_view text, std::string_view section);
 
 } // namespace platform

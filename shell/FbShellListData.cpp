@@ -1,6 +1,7 @@
 #include "shell/FbShellListData.h"
 
 #include "platform/TextCase.h"
+#include "platform/shellns/DesktopEntry.h"
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileTypes.h"
 #include "platform/shellns/ItemIdList.h"
@@ -32,37 +33,6 @@ std::int64_t ModifiedTime(const std::string& path) {
 
 // A link file is small; anything longer is not one worth reading.
 constexpr std::streamsize kMaxLinkFileSize = 64 * 1024;
-
-// The value of `key` in the "[Desktop Entry]" group of a desktop file.
-std::string DesktopEntryValue(const std::string& text, std::string_view key) {
-    bool inEntry = false;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!line.empty() && line.front() == '[') {
-            inEntry = line == "[Desktop Entry]";
-            continue;
-        }
-        if (!inEntry || line.size() <= key.size() || line.substr(0, key.size()) != key)
-            continue;
-        std::string_view rest = line.substr(key.size());
-        while (!rest.empty() && rest.front() == ' ')
-            rest.remove_prefix(1);
-        if (rest.empty() || rest.front() != '=')
-            continue;
-        rest.remove_prefix(1);
-        while (!rest.empty() && rest.front() == ' ')
-            rest.remove_prefix(1);
-        return std::string(rest);
-    }
-    return {};
-}
 
 } // namespace
 
@@ -123,11 +93,8 @@ PItemIDList TFbShellListData::LinkTargetFolder() {
     std::string text(static_cast<std::size_t>(kMaxLinkFileSize), '\0');
     in.read(text.data(), kMaxLinkFileSize);
     text.resize(static_cast<std::size_t>(in.gcount()));
-    if (DesktopEntryValue(text, "Type") != "Link")
-        return nullptr;
-    const std::string url = DesktopEntryValue(text, "URL");
-    // Only a local address: "file:///..." or a plain absolute path.
-    if (url.rfind("file:", 0) != 0 && url.rfind('/', 0) != 0)
+    const std::string url = sh::DesktopLinkTarget(text);
+    if (url.empty())
         return nullptr;
     PItemIDList target = nullptr;
     if (sh::Failed(ParseFolderPath(url, target)))

@@ -5,8 +5,14 @@
 #   tools/dev.sh test       install what is missing, build (benchmarks too), run every test headless
 #   tools/dev.sh sanitize   the same tests, built with AddressSanitizer and UBSan
 #   tools/dev.sh bench      build and run the benchmarks under bench/
-#   tools/dev.sh fuzz       build the libFuzzer harnesses with clang, run each FUZZ_SECONDS (60)
 #   tools/dev.sh package    build the Debian package build-package/jibview_<version>_<arch>.deb
+#   tools/dev.sh fuzz [harness...]        build the libFuzzer harnesses with clang and run a
+#                                         campaign (see tools/fuzz-campaign.sh): each harness
+#                                         to FUZZ_RUNS executions, or FUZZ_SECONDS (60) per call,
+#                                         on FUZZ_JOBS processes (all cores), corpora kept in
+#                                         FUZZ_DIR (build-fuzz/campaign), a summary row each
+#   tools/dev.sh fuzz-merge [harness...]  add what the campaign found to tests/fuzz/corpus/
+#   tools/dev.sh fuzz-speed [harness...]  executions a second of each harness on one core
 #
 # Packages are installed only when missing, so a prepared machine needs no network.
 set -euo pipefail
@@ -91,19 +97,17 @@ case "${1:-}" in
     cmake --build build-bench --target bench_png_inputs
     for b in build-bench/bin/bench_*; do [ -x "$b" ] && "$b"; done
     ;;
-  fuzz)
+  fuzz | fuzz-merge | fuzz-speed)
     ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
     cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-      -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON >/dev/null
-    mapfile -t fuzzers < <(cmake --build build-fuzz --target help | sed -n 's/^\.\.\. \(.*_fuzzer\)$/\1/p')
+      -DCMAKE_CXX_COMPILER=clang++ -DJIB_FUZZ=ON -DJIB_TESTS=OFF >/dev/null
+    mapfile -t fuzzers < <(sed 's/ .*/_fuzzer/' build-fuzz/fuzzers.txt)
     cmake --build build-fuzz -j"$(nproc)" --target "${fuzzers[@]}"
-    for f in "${fuzzers[@]}"; do
-      name=${f%_fuzzer}
-      mkdir -p "build-fuzz/corpus-$name" "build-fuzz/artifacts-$name"
-      dict=(); [ -f "tests/fuzz/$name.dict" ] && dict=(-dict="tests/fuzz/$name.dict")
-      "build-fuzz/bin/$f" -max_total_time="${FUZZ_SECONDS:-60}" "${dict[@]}" \
-        -artifact_prefix="build-fuzz/artifacts-$name/" "build-fuzz/corpus-$name" "tests/fuzz/corpus/$name"
-    done
+    mode=run
+    [ "$1" = fuzz-merge ] && mode=merge
+    [ "$1" = fuzz-speed ] && mode=speed
+    shift
+    exec tools/fuzz-campaign.sh "$mode" build-fuzz "$@"
     ;;
   package)
     ensure_packages "${BUILD_PACKAGES[@]}" "${PACKAGE_PACKAGES[@]}"
@@ -111,7 +115,7 @@ case "${1:-}" in
     (cd build-package && cpack -G DEB)
     ;;
   *)
-    sed -n '2,11p' "$0"
+    sed -n '2,16p' "$0"
     exit 2
     ;;
 esac

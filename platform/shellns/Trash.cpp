@@ -2,6 +2,7 @@
 
 #include "platform/MountTable.h"
 #include "platform/PercentCoding.h"
+#include "platform/TextLines.h"
 #include "platform/shellns/UserDirs.h"
 #include "platform/shellns/Volumes.h"
 
@@ -18,8 +19,8 @@ namespace {
 
 constexpr const char* kInfoSuffix = ".trashinfo";
 constexpr int kMaxNameAttempts = 10000;
-// A .trashinfo record is a few lines; anything bigger is not one.
-constexpr std::streamsize kMaxInfoSize = 16384;
+constexpr std::string_view kPathKey = "Path=";
+constexpr std::string_view kDeletionDateKey = "DeletionDate=";
 
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -128,6 +129,20 @@ bool PercentDecode(const std::string& text, std::string& out) {
     return platform::PercentDecode(text, out, std::string_view("\0", 1));
 }
 
+void ParseTrashInfo(std::string_view text, TrashEntry& entry) {
+    text = text.substr(0, kMaxTrashInfoSize);
+    while (!text.empty()) {
+        const std::string_view line = TakeLine(text);
+        if (line.substr(0, kPathKey.size()) == kPathKey) {
+            // A half-decoded path would name something else entirely.
+            if (!PercentDecode(std::string(line.substr(kPathKey.size())), entry.originalPath))
+                entry.originalPath.clear();
+        } else if (line.substr(0, kDeletionDateKey.size()) == kDeletionDateKey) {
+            entry.deletedSec = ParseTimeStamp(std::string(line.substr(kDeletionDateKey.size())));
+        }
+    }
+}
+
 HResult MoveToTrash(const std::string& path, std::string* trashedName) {
     std::string source = path;
     while (source.size() > 1 && source.back() == '/')
@@ -176,6 +191,7 @@ HResult MoveToTrash(const std::string& path, std::string* trashedName) {
 std::vector<TrashEntry> ReadHomeTrash() {
     std::vector<TrashEntry> entries;
     const std::string trash = HomeTrashFolder();
+    std::string text;
     DIR* dir = ::opendir((trash + "files").c_str());
     if (dir == nullptr)
         return entries;
@@ -190,15 +206,12 @@ std::vector<TrashEntry> ReadHomeTrash() {
             continue;
         e.folder = S_ISDIR(st.st_mode);
         e.size = e.folder ? 0 : static_cast<std::uint64_t>(S_ISREG(st.st_mode) ? st.st_size : 0);
-        std::ifstream in(trash + "info/" + e.name + kInfoSuffix);
-        std::string line;
-        for (std::streamsize read = 0; read < kMaxInfoSize && std::getline(in, line);) {
-            read += static_cast<std::streamsize>(line.size()) + 1;
-            if (line.rfind("Path=", 0) == 0)
-                PercentDecode(line.substr(5), e.originalPath);
-            else if (line.rfind("DeletionDate=", 0) == 0)
-                e.deletedSec = ParseTimeStamp(line.substr(13));
-        }
+        // A record is a few lines; only so much of a bigger file is read.
+        std::ifstream in(trash + "info/" + e.name + kInfoSuffix, std::ios::binary);
+        text.resize(kMaxTrashInfoSize);
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(in.gcount()));
+        ParseTrashInfo(text, e);
         entries.push_back(std::move(e));
     }
     ::closedir(dir);

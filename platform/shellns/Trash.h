@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform::shellns {
@@ -31,9 +32,16 @@ struct TrashEntry {
 // The entries of the home trash, in no particular order.
 std::vector<TrashEntry> ReadHomeTrash();
 
+// Reads a .trashinfo record's "Path" (percent-decoded into originalPath) and
+// "DeletionDate" (local time, into deletedSec). Any program may have written the record: a
+// path that does not decode leaves originalPath empty, a date that does not parse leaves
+// deletedSec 0, and lines past the first kMaxTrashInfoSize bytes are not read.
+inline constexpr std::size_t kMaxTrashInfoSize = 16384;
+void ParseTrashInfo(std::string_view text, TrashEntry& entry);
+
 // Percent-encoding of a path as the .trashinfo "Path=" key and file: URIs write it
 // (everything but unreserved characters and "/"), and its inverse. Decoding fails on a
-// malformed escape or an encoded zero byte.
+// malformed escape or a zero byte, encoded or not.
 std::string PercentEncodePath(const std::string& path);
 bool PercentDecode(const std::string& text, std::string& out);
 

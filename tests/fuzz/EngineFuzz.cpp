@@ -1,17 +1,17 @@
 // Fuzzes the engine's extraction: the input's first byte chooses the options, the rest is
 // the archive. Besides the sanitizers' own checks it asserts the promises that matter for
 // hostile archives: nothing appears outside the target folder and no link is created.
+// The archive is a memory file and the target folder lives on tmpfs, so an input costs no
+// disk writes.
 #include "engine/UnzEngineAbi.h"
+#include "tests/fuzz/FuzzFiles.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -24,25 +24,6 @@ enum : uint8_t {
     kOptAnswerPassword = 32,
 };
 
-class TFuzzFolder {
-public:
-    TFuzzFolder() {
-        std::string pattern = (fs::temp_directory_path() / "jib-engine-fuzz-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        Root = pattern;
-        Archive = (Root / "archive.zip").string();
-        Out = Root / "out";
-    }
-    ~TFuzzFolder() {
-        std::error_code ec;
-        fs::remove_all(Root, ec);
-    }
-    fs::path Root;
-    std::string Archive;
-    fs::path Out;
-};
-
 int32_t Answer(TUnzCallbackRecord* record) {
     auto options = static_cast<uint8_t>(reinterpret_cast<uintptr_t>(record->Requester));
     if ((record->RequestCode & 0xFF) == uaPassword && (options & kOptAnswerPassword)) {
@@ -52,42 +33,17 @@ int32_t Answer(TUnzCallbackRecord* record) {
     return 0;
 }
 
-void CheckNothingEscaped(const TFuzzFolder& folder) {
-    for (const auto& entry : fs::directory_iterator(folder.Root)) {
-        if (entry.path() != folder.Out && entry.path() != folder.Archive) {
-            std::fprintf(stderr, "written outside the target folder: %s\n", entry.path().c_str());
-            std::abort();
-        }
-    }
-    if (!fs::exists(folder.Out))
-        return;
-    for (const auto& entry : fs::recursive_directory_iterator(folder.Out)) {
-        if (entry.is_symlink()) {
-            std::fprintf(stderr, "link created: %s\n", entry.path().c_str());
-            std::abort();
-        }
-    }
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static TFuzzFolder folder;
+    static fuzz::TTargetFolder target;
+    static fuzz::TMemoryFile archive("archive.zip");
     if (size < 1)
         return 0;
     uint8_t options = data[0];
-    {
-        FILE* f = std::fopen(folder.Archive.c_str(), "wb");
-        if (!f)
-            std::abort();
-        std::fwrite(data + 1, 1, size - 1, f);
-        std::fclose(f);
-    }
-    std::error_code ec;
-    fs::remove_all(folder.Out, ec);
-    fs::create_directory(folder.Out);
+    archive.Assign(data + 1, size - 1);
+    target.Empty();
 
-    std::string out = folder.Out.string();
     TUnzSpecEntry spec{};
     spec.Spec = "preview.png";
     TUnzCommandRecord cmd{};
@@ -100,11 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cmd.OverwriteAll = (options & kOptNoOverwrite) ? 0 : -1;
     cmd.SpecCount = (options & kOptPreviewOnly) ? 1 : 0;
     cmd.SpecList = &spec;
-    cmd.ArchiveName = folder.Archive.c_str();
+    cmd.ArchiveName = archive.Path().c_str();
     cmd.PasswordRequests = 2;
-    cmd.ExtractBaseDir = out.c_str();
+    cmd.ExtractBaseDir = target.Path().c_str();
     cmd.EndMarker = UNZ_END_MARKER;
     UnzEngineExec(&cmd);
-    CheckNothingEscaped(folder);
+    target.CheckContained();
     return 0;
 }

@@ -1,9 +1,11 @@
 #include "platform/Profile.h"
+
 #include "tests/common/TempDir.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <vector>
+
+#include <gtest/gtest.h>
 
 using platform::ReadProfileString;
 using platform::WriteProfileString;
@@ -21,9 +23,39 @@ TEST(Profile, MissingFileSectionOrKeyGiveTheDefaultAndCreateNothing) {
 
 TEST(Profile, NamesCompareWithoutCaseAndValuesLoseSurroundingBlanksAndQuotes) {
     TempDir dir;
-    const std::string ini = dir.Write("a.ini", "[general]\r\n  mainsplit = 31 \r\nQuoted=\" x \"\r\n");
+    const std::string ini =
+        dir.Write("a.ini", "[general]\r\n  mainsplit = 31 \r\nQuoted=\" x \"\r\n");
     EXPECT_EQ(ReadProfileString(ini, "GENERAL", "MainSplit", ""), "31");
     EXPECT_EQ(ReadProfileString(ini, "General", "quoted", ""), " x ");
+}
+
+TEST(Profile, TextInMemoryReadsAndChangesAsTheFileDoes) {
+    TempDir dir;
+    const std::string text = "top=1\n[General]\r\nMainSplit = 31\n[general]\nMainSplit=2\n"
+                             "[Other\nkey=3\n[Other]\nKey='q'\n\n[Empty]";
+    const std::string ini = dir.Write("a.ini", text);
+    const std::pair<const char*, const char*> keys[] = {
+        {"General", "MainSplit"}, {"Other", "key"}, {"other", "KEY"}, {"Empty", "x"}, {"", "top"}};
+    for (const auto& [section, key] : keys) {
+        EXPECT_EQ(platform::ReadProfileStringFromText(text, section, key, "d", 2),
+                  ReadProfileString(ini, section, key, "d", 2));
+        EXPECT_EQ(platform::ReadProfileStringFromText(text, section, key, "d"),
+                  ReadProfileString(ini, section, key, "d"))
+            << section << " " << key;
+        EXPECT_EQ(platform::ProfileTextHasSection(text, section),
+                  platform::ProfileSectionExists(ini, section));
+
+        const std::string copy = dir.Write("b.ini", text);
+        const auto written = platform::ProfileTextWithString(text, section, key, "v");
+        EXPECT_EQ(written.has_value(), WriteProfileString(copy, section, key, "v"));
+        EXPECT_EQ(written.value_or(text), ReadFileText(copy)) << section << " " << key;
+        dir.Write("b.ini", text);
+        ASSERT_TRUE(platform::DeleteProfileKey(copy, section, key));
+        EXPECT_EQ(platform::ProfileTextWithoutKey(text, section, key), ReadFileText(copy));
+        dir.Write("b.ini", text);
+        ASSERT_TRUE(platform::DeleteProfileSection(copy, section));
+        EXPECT_EQ(platform::ProfileTextWithoutSection(text, section), ReadFileText(copy));
+    }
 }
 
 TEST(Profile, LongValuesComeBackCutToTheBuffer) {
@@ -49,6 +81,22 @@ TEST(Profile, WritesCreateFileAndSectionsAndKeepOrder) {
                                  "\n"
                                  "[frmJIBMainPosition]\n"
                                  "State=0\n");
+}
+
+// Found by fuzzing: a line ending in two carriage returns lost one on every rewrite, so
+// writing one key changed the value of another.
+TEST(Profile, WritingOneKeyLeavesTheOthersReadingTheSameWhateverTheirLineEnds) {
+    TempDir dir;
+    const std::string ini =
+        dir.Write("a.ini", "[General]\r\nA=1\r\r\nB=2\r\nC=3\rD\nE= 5 \r\r\r\n[Other]\rF=6");
+    const char* keys[] = {"A", "B", "C", "E", "F"};
+    std::vector<std::string> before;
+    for (const char* key : keys)
+        before.push_back(ReadProfileString(ini, "General", key, "-"));
+    EXPECT_EQ(before, (std::vector<std::string>{"1", "2", "3\rD", "5", "-"}));
+    ASSERT_TRUE(WriteProfileString(ini, "General", "New", "7"));
+    for (std::size_t i = 0; i < std::size(keys); ++i)
+        EXPECT_EQ(ReadProfileString(ini, "General", keys[i], "-"), before[i]) << keys[i];
 }
 
 TEST(Profile, WritesKeepForeignLinesAndLeaveNoTemporaryFiles) {
