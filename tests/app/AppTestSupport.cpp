@@ -1,6 +1,11 @@
 #include "tests/app/AppTestSupport.h"
 
+#include "app/JIBMainForm.h"
+#include "gui/Application.h"
+
 #include <cstdlib>
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -19,4 +24,13 @@ void MakeJib(const TempDir& dir, const std::string& archive,
     const std::string command =
         "cd '" + staging + "' && zip -q -X '" + dir.File(archive) + "'" + names;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+TfrmJIBMain& OpenMainForm(std::unique_ptr<TfrmJIBMain>& form) {
+    form = std::make_unique<TfrmJIBMain>();
+    Application().SetMainForm(form.get());
+    form->show();
+    QApplication::processEvents();
+    form->FormActivate();
+    return *form;
 }

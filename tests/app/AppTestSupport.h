@@ -4,9 +4,16 @@
 
 #include "tests/common/TempDir.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+class TfrmJIBMain;
+
+// Opens the main window the way the program does: created, registered as the application's
+// main window, shown, then activated once (which fills the browser). Answers *form.
+TfrmJIBMain& OpenMainForm(std::unique_ptr<TfrmJIBMain>& form);
 
 // A file of tests/data/app/.
 std::string Fixture(const std::string& name);

@@ -57,14 +57,7 @@ protected:
         DeleteFileQuiet(TfrmJIBMain::SettingsFileName());
     }
 
-    TfrmJIBMain& Open() {
-        FForm = std::make_unique<TfrmJIBMain>();
-        Application().SetMainForm(FForm.get());
-        FForm->show();
-        QApplication::processEvents();
-        FForm->FormActivate();
-        return *FForm;
-    }
+    TfrmJIBMain& Open() { return OpenMainForm(FForm); }
 
     // Clicks the list row whose caption is `caption`, as a user would.
     void Click(const std::string& caption) {

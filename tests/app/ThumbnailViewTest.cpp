@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "gui/Image.h"
 #include "shell/FbShellCtrls.h"
+#include "tests/app/AppTestSupport.h"
 #include "tests/common/HomeSandbox.h"
 #include "tests/common/MessageCapture.h"
 #include "tests/common/TempDir.h"
@@ -82,12 +83,7 @@ protected:
 
     TfrmJIBMain& Open(const std::string& folder) {
         IniWriteString(Settings(), "General", "LastFolder", folder + "/");
-        FForm = std::make_unique<TfrmJIBMain>();
-        Application().SetMainForm(FForm.get());
-        FForm->show();
-        QApplication::processEvents();
-        FForm->FormActivate();
-        return *FForm;
+        return OpenMainForm(FForm);
     }
     void Close() {
         FForm->close();
