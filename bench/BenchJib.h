@@ -11,8 +11,22 @@
 
 namespace bench {
 
+// The folder of the benchmark programs, where the programs they start lie too.
+inline std::filesystem::path BinFolder() {
+    return std::filesystem::canonical("/proc/self/exe").parent_path();
+}
+
 inline std::filesystem::path CacheFolder() {
-    return std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "bench-cache";
+    return BinFolder().parent_path() / "bench-cache";
+}
+
+// A small project's JIB (64 KiB) and a folder of 1,000 copies of it, which several
+// benchmarks open; made by MakeJib and MakeJibFolder below.
+inline std::filesystem::path SmallJib() {
+    return CacheFolder() / "project-64KiB.jib";
+}
+inline std::filesystem::path ThousandJibsFolder() {
+    return CacheFolder() / "folder-1000";
 }
 
 // `name` in the cache, holding `preview` as "preview.png" and `layerBytes` of layer data;

@@ -2,6 +2,7 @@
 // run and unloaded per extraction, as the archive component does) beside Info-ZIP
 // `unzip -o -d` doing the same. The archive is made once by Info-ZIP zip into
 // bench-cache/ in the build folder and reused by later runs.
+#include "bench/BenchJib.h"
 #include "bench/RatioReporter.h"
 #include "engine/UnzEngineAbi.h"
 
@@ -30,14 +31,8 @@ constexpr size_t kTargetBytes = 1u << 20;
 constexpr int kTargetIndex = kMembers / 2;
 const char* const kTargetName = "members/m1000.bin";
 
-fs::path BinFolder() {
-    return fs::canonical("/proc/self/exe").parent_path();
-}
-fs::path CacheFolder() {
-    return BinFolder().parent_path() / "bench-cache";
-}
 fs::path ArchivePath() {
-    return CacheFolder() / "engine-2000x50k.zip";
+    return bench::CacheFolder() / "engine-2000x50k.zip";
 }
 
 std::string MemberName(int i) {
@@ -65,7 +60,7 @@ std::string Content(int i, size_t size) {
 bool MakeArchive() {
     if (fs::exists(ArchivePath()))
         return true;
-    fs::path work = CacheFolder() / "work";
+    fs::path work = bench::CacheFolder() / "work";
     fs::remove_all(work);
     fs::create_directories(work / "members");
     size_t otherSize = (kArchiveBytes - kTargetBytes) / (kMembers - 1);
@@ -73,7 +68,7 @@ bool MakeArchive() {
         std::ofstream(work / MemberName(i), std::ios::binary)
             << Content(i, i == kTargetIndex ? kTargetBytes : otherSize);
     }
-    std::string tmp = (CacheFolder() / "partial.zip").string();
+    std::string tmp = (bench::CacheFolder() / "partial.zip").string();
     std::string cmd = "cd '" + work.string() + "' && zip -q -r '" + tmp + "' members";
     bool ok = std::system(cmd.c_str()) == 0;
     fs::remove_all(work);
@@ -83,7 +78,7 @@ bool MakeArchive() {
 }
 
 fs::path FreshOut(const char* name) {
-    fs::path out = CacheFolder() / name;
+    fs::path out = bench::CacheFolder() / name;
     fs::remove_all(out);
     fs::create_directories(out);
     return out;
@@ -98,7 +93,7 @@ void BM_Engine(benchmark::State& state) {
     if (!MakeArchive())
         return state.SkipWithError("cannot make the archive with zip");
     fs::path out = FreshOut("out-engine");
-    std::string lib = (BinFolder() / "libunzengine.so").string();
+    std::string lib = (bench::BinFolder() / "libunzengine.so").string();
     std::string archive = ArchivePath().string(), base = out.string();
     TUnzSpecEntry spec{};
     spec.Spec = kTargetName;

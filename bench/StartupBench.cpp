@@ -47,10 +47,6 @@ std::int64_t Now() {
     return std::int64_t{t.tv_sec} * 1000000000 + t.tv_nsec;
 }
 
-fs::path BinFolder() {
-    return fs::canonical("/proc/self/exe").parent_path();
-}
-
 // Where the scene goes: a quiet folder. The viewer's tree watches the folders it shows, and
 // /tmp on a shared machine changes all the time, so a start-up there often refreshes the
 // tree once more before it is idle. JIB_BENCH_STARTUP_PARENT names another.
@@ -75,9 +71,9 @@ struct TStartupScene {
         fs::create_directories(Folder);
         fs::create_directories(Root / "viewer");
         Program = Root / "viewer" / "jibview";
-        fs::copy_file(BinFolder() / "jibview", Program);
-        fs::copy_file(BinFolder() / "libunzengine.so", Root / "viewer" / "libunzengine.so");
-        const fs::path jib = bench::CacheFolder() / "project-64KiB.jib";
+        fs::copy_file(bench::BinFolder() / "jibview", Program);
+        fs::copy_file(bench::BinFolder() / "libunzengine.so", Root / "viewer" / "libunzengine.so");
+        const fs::path jib = bench::SmallJib();
         for (int i = 0; i < kFolderFiles; ++i)
             fs::copy_file(jib, Folder / ("Project " + std::to_string(1000 + i) + ".jib"));
         std::ofstream(Root / "viewer" / "JibSettings.ini")
@@ -136,7 +132,7 @@ bool RunOnce(const std::vector<std::string>& args, TRun& run) {
     options.Descriptors = {{answer[1], kProbeAnswerFd}, {request[0], kProbeRequestFd}};
     options.Environment = {
         "QT_QPA_PLATFORM=offscreen",
-        "LD_PRELOAD=" + (BinFolder() / "libjibbench_probe.so").string(),
+        "LD_PRELOAD=" + (bench::BinFolder() / "libjibbench_probe.so").string(),
         "JIB_BENCH_PROBE_FDS=" + std::to_string(kProbeRequestFd) + "," +
             std::to_string(kProbeAnswerFd),
         "HOME=" + Scene().Home.string(),
@@ -188,10 +184,11 @@ void BM_StartupViewer(benchmark::State& state) {
     Startup(state, {Scene().Program.string()});
 }
 void BM_StartupMenusAndList(benchmark::State& state) {
-    Startup(state, {(BinFolder() / "jibbench-peer-window").string(), Scene().Folder.string()});
+    Startup(state,
+            {(bench::BinFolder() / "jibbench-peer-window").string(), Scene().Folder.string()});
 }
 void BM_StartupEmptyWindow(benchmark::State& state) {
-    Startup(state, {(BinFolder() / "jibbench-peer-window").string()});
+    Startup(state, {(bench::BinFolder() / "jibbench-peer-window").string()});
 }
 
 BENCHMARK(BM_StartupViewer)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -217,8 +214,8 @@ void PrintRatios(const TRatioReporter::TTimes& times) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!bench::MakeJib(bench::CacheFolder() / "project-64KiB.jib",
-                        fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png", 64u << 10)) {
+    if (!bench::MakeJib(bench::SmallJib(), fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png",
+                        64u << 10)) {
         std::fprintf(stderr, "cannot make the JIB file with zip\n");
         return 1;
     }

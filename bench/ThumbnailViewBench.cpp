@@ -54,21 +54,15 @@ constexpr int kProbeMs = 2;
 constexpr int kScrollEveryMs = 100;
 constexpr int kMemoryJumps = 60;
 
-fs::path SmallJib() {
-    return bench::CacheFolder() / "project-64KiB.jib";
-}
-fs::path Folder() {
-    return bench::CacheFolder() / "folder-1000";
-}
 fs::path ManyFolder() {
     return bench::CacheFolder() / "folder-10000-links";
 }
 
 bool MakeInputs() {
     const fs::path preview = fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png";
-    return bench::MakeJib(SmallJib(), preview, 64u << 10) &&
-           bench::MakeJibFolder(Folder(), SmallJib(), kFolderFiles) &&
-           bench::MakeJibFolder(ManyFolder(), SmallJib(), kManyFiles, true);
+    return bench::MakeJib(bench::SmallJib(), preview, 64u << 10) &&
+           bench::MakeJibFolder(bench::ThousandJibsFolder(), bench::SmallJib(), kFolderFiles) &&
+           bench::MakeJibFolder(ManyFolder(), bench::SmallJib(), kManyFiles, true);
 }
 
 double MsSince(Clock::time_point start) {
@@ -290,7 +284,7 @@ void BM_ColdFolderAllCached(benchmark::State& state) {
         TViewer viewer(vsIcon, true, threads);
         const auto start = Clock::now();
         const double cpuStart = CpuMs(RUSAGE_SELF);
-        firstScreen = std::min(firstScreen, viewer.OpenToFirstScreen(Folder()));
+        firstScreen = std::min(firstScreen, viewer.OpenToFirstScreen(bench::ThousandJibsFolder()));
         if (!RunUntil([&] { return viewer.Source()->Idle(); }))
             return state.SkipWithError("the thumbnails were not all made");
         state.SetIterationTime(MsSince(start) / 1000);
@@ -317,10 +311,11 @@ void BM_ThumbnailerOneByOne(benchmark::State& state) {
     for (auto _ : state)
         for (int i = 0; i < kFolderFiles; ++i) {
             const std::string name = "project-" + std::to_string(i);
-            if (!bench::Succeeded(bench::Spawn({bench::Thumbnailer(), "-s", std::to_string(kSize),
-                                                (Folder() / (name + ".jib")).string(),
-                                                (out / (name + ".png")).string()},
-                                               -1, -1)))
+            if (!bench::Succeeded(
+                    bench::Spawn({bench::Thumbnailer(), "-s", std::to_string(kSize),
+                                  (bench::ThousandJibsFolder() / (name + ".jib")).string(),
+                                  (out / (name + ".png")).string()},
+                                 -1, -1)))
                 return state.SkipWithError("a thumbnail was not made");
         }
     gFigures.ThumbnailerCpuMs =
@@ -334,7 +329,7 @@ void BM_WarmFirstScreen(benchmark::State& state) {
     TFreshCache cache;
     {
         TViewer filling(vsIcon, true);
-        filling.Open(Folder());
+        filling.Open(bench::ThousandJibsFolder());
         if (!RunUntil([&] { return filling.Source()->Idle(); }))
             return state.SkipWithError("the cache was not filled");
     }
@@ -343,7 +338,7 @@ void BM_WarmFirstScreen(benchmark::State& state) {
     for (auto _ : state) {
         // A new viewer: nothing in memory, everything in the cache.
         TViewer viewer(vsIcon, true);
-        const double ms = viewer.OpenToFirstScreen(Folder());
+        const double ms = viewer.OpenToFirstScreen(bench::ThousandJibsFolder());
         opened = std::max(opened, viewer.Source()->Made());
         best = std::min(best, ms);
         state.SetIterationTime(ms / 1000);
@@ -360,7 +355,7 @@ void BM_DetailsFirstScreen(benchmark::State& state) {
     double best = 1e9;
     for (auto _ : state) {
         TViewer viewer(vsReport, true);
-        const double ms = viewer.OpenToFirstScreen(Folder());
+        const double ms = viewer.OpenToFirstScreen(bench::ThousandJibsFolder());
         best = std::min(best, ms);
         state.SetIterationTime(ms / 1000);
     }
@@ -373,7 +368,7 @@ void BM_DetailsFirstScreen(benchmark::State& state) {
 double ScrollingGap(bool thumbnails, double forMs, double& eventMs, unsigned threads = 0) {
     TFreshCache cache;
     TViewer viewer(vsIcon, thumbnails, threads);
-    viewer.Open(Folder());
+    viewer.Open(bench::ThousandJibsFolder());
     TLoopProbe probe;
     QTimer scroller;
     QObject::connect(&scroller, &QTimer::timeout, [&] { viewer.ScrollPage(); });

@@ -34,14 +34,6 @@ fs::path BigJib() {
     return bench::CacheFolder() / "project-50MiB.jib";
 }
 
-fs::path SmallJib() {
-    return bench::CacheFolder() / "project-64KiB.jib";
-}
-
-fs::path FolderOfJibs() {
-    return bench::CacheFolder() / "folder-1000";
-}
-
 fs::path Preview() {
     return fs::path(JIB_BENCH_DATA) / "bench-rgba-256.png";
 }
@@ -49,9 +41,9 @@ fs::path Preview() {
 // A folder of kFolderFiles JIBs of 64 KiB each; made once.
 bool MakeInputs() {
     if (!bench::MakeJib(BigJib(), Preview(), 50u << 20) ||
-        !bench::MakeJib(SmallJib(), Preview(), 64u << 10))
+        !bench::MakeJib(bench::SmallJib(), Preview(), 64u << 10))
         return false;
-    return bench::MakeJibFolder(FolderOfJibs(), SmallJib(), kFolderFiles);
+    return bench::MakeJibFolder(bench::ThousandJibsFolder(), bench::SmallJib(), kFolderFiles);
 }
 
 // The system's own tools, not a wrapper that may stand in front of them on the PATH.
@@ -101,7 +93,7 @@ void Folder(benchmark::State& state, TRunner run) {
     for (auto _ : state)
         for (int i = 0; i < kFolderFiles; ++i) {
             const std::string name = "project-" + std::to_string(i);
-            if (!run(FolderOfJibs() / (name + ".jib"), out / (name + ".png"), 128))
+            if (!run(bench::ThousandJibsFolder() / (name + ".jib"), out / (name + ".png"), 128))
                 return state.SkipWithError("a thumbnail was not made");
         }
 }
