@@ -179,8 +179,7 @@ int main(int argc, char** argv) {
                     std::string(thumbs::FailureText(thumbnail.Failure)) + " (" + thumbnail.Detail +
                         ")");
 
-    const std::vector<std::uint8_t> png =
-        thumbs::EncodeThumbnailPng(thumbnail.Image, {}, thumbs::TPngEffort::peFast);
+    const std::vector<std::uint8_t> png = thumbs::ThumbnailPngOf(thumbnail, {});
     const std::string_view bytes(reinterpret_cast<const char*>(png.data()), png.size());
     if (!platform::PublishFileAtomically(args->Output, bytes, kOutputMode))
         return Fail(ecCannotWrite, args->Output, std::strerror(errno));

@@ -93,6 +93,16 @@ TPreviewImage::TPreviewImage(std::span<const std::uint8_t> png, const TThumbnail
     FTransparentColor = FPng.TransparentColor();
 }
 
+bool TPreviewImage::PlainRgb8() const {
+    const unsigned type = FHeader->ColorType();
+    const png::TGammaTable& gamma = FPng.GammaTable();
+    for (std::size_t i = 0; i < gamma.size(); ++i)
+        if (gamma[i] != i)
+            return false;
+    return FHeader->BitDepth() == 8 && FPng.InterlaceMethod() == 0 &&
+           (type == png::COLOR_RGBALPHA || (type == png::COLOR_RGB && !FTrns));
+}
+
 void TPreviewImage::ReadRow(int y, std::uint8_t* rgba) const {
     const std::uint8_t* bits = FHeader->ImageRow(y);
     const std::uint8_t* alpha = FHeader->AlphaRow(y);

@@ -28,6 +28,10 @@ public:
     // Few distinct colours (a palette, or grey of at most 8 bits): graphics more often than
     // photographs, where a sharp filter's ringing shows.
     bool FewColours() const { return FFewColours; }
+    // The stream holds exactly the pixels its rows read back, in the thumbnail cache's
+    // form: 8-bit RGB without a transparent colour or 8-bit RGBA, not interlaced, and no
+    // gamma that changes a sample. Any reader then sees what the viewer shows.
+    bool PlainRgb8() const;
 
 private:
     TPngGraphic FPng;

@@ -29,13 +29,16 @@ TThumbnail FromArchive(const unz::TArchiveFile& file, const TThumbnailRequest& r
     if (!member)
         return Failed(TThumbnailFailure::tfNoThumbnail, "the archive holds no preview.png");
     budget.Check();
-    // The member's bytes go as soon as they are decoded: the peak is the larger of the two,
-    // not their sum.
-    const TPreviewImage preview = [&] {
-        const std::vector<std::uint8_t> bytes = ReadPreviewMember(file, *member, budget);
-        return TPreviewImage(bytes, budget);
-    }();
+    std::vector<std::uint8_t> png = ReadPreviewMember(file, *member, budget);
+    const TPreviewImage preview(png, budget);
     budget.Check();
+    const int size = std::max(request.Size, 1);
+    TThumbnail result;
+    if (preview.Width() <= size && preview.Height() <= size && preview.PlainRgb8())
+        result.StoredPng = std::move(png);
+    else
+        std::vector<std::uint8_t>().swap(
+            png); // the peak is the decoded preview and its scaled copy
 
     // Scaled photographs stay sharp with Lanczos; where its ringing would show (edges
     // against transparency, few-colour graphics) Mitchell's cubic takes over, as
@@ -43,12 +46,10 @@ TThumbnail FromArchive(const unz::TArchiveFile& file, const TThumbnailRequest& r
     const TResampleFilter filter = preview.Transparent() || preview.FewColours()
                                        ? TResampleFilter::rfMitchell
                                        : TResampleFilter::rfLanczos3;
-    TThumbnail result;
     result.PreviewWidth = preview.Width();
     result.PreviewHeight = preview.Height();
-    result.Image =
-        Resample(preview, FitWithin(preview.Width(), preview.Height(), std::max(request.Size, 1)),
-                 filter, [&budget] { budget.Check(); });
+    result.Image = Resample(preview, FitWithin(preview.Width(), preview.Height(), size), filter,
+                            [&budget] { budget.Check(); });
     return result;
 }
 

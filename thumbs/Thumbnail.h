@@ -72,6 +72,10 @@ struct TThumbnail {
     // The preview's own size, which the thumbnail cache records beside the thumbnail.
     int PreviewWidth = 0;
     int PreviewHeight = 0;
+    // The preview's own PNG stream when the thumbnail is exactly its pixels in the form
+    // thumbnails are stored in (8-bit RGB or RGBA, not interlaced, no gamma to apply, no
+    // larger than asked): writing that again costs a copy instead of a deflate. Else empty.
+    std::vector<std::uint8_t> StoredPng;
 
     bool Ok() const { return Failure == TThumbnailFailure::tfNone; }
 };

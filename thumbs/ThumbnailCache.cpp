@@ -257,22 +257,21 @@ TCacheState TThumbnailCache::Find(const std::string& path, const TFileStamp& sta
 }
 
 bool TThumbnailCache::Write(const std::string& folder, const std::string& uri,
-                            const TFileStamp& stamp, const TRgbaImage& image, int previewWidth,
-                            int previewHeight) const {
+                            const TFileStamp& stamp, const TThumbnail& thumbnail) const {
     const TFd fd = OpenCacheFolder(FRoot, folder, true);
     if (!fd.Valid())
         return false;
     TPngTexts texts = {{kUriKey, uri},
                        {kMTimeKey, std::to_string(stamp.MTime)},
                        {kSizeKey, std::to_string(stamp.Size)}};
-    if (previewWidth > 0 && previewHeight > 0) {
-        texts.emplace_back(kImageWidthKey, std::to_string(previewWidth));
-        texts.emplace_back(kImageHeightKey, std::to_string(previewHeight));
+    if (thumbnail.PreviewWidth > 0 && thumbnail.PreviewHeight > 0) {
+        texts.emplace_back(kImageWidthKey, std::to_string(thumbnail.PreviewWidth));
+        texts.emplace_back(kImageHeightKey, std::to_string(thumbnail.PreviewHeight));
     }
     texts.emplace_back(kSoftwareKey, FSoftware);
-    // Written while the user waits for a folder: the fast form takes a third of the small
-    // form's time for files a few per cent larger.
-    const std::vector<std::uint8_t> png = EncodeThumbnailPng(image, texts, TPngEffort::peFast);
+    // Written while the user waits for a folder: a preview that already is its thumbnail
+    // is copied, anything else encoded in the fast form.
+    const std::vector<std::uint8_t> png = ThumbnailPngOf(thumbnail, texts);
     return platform::PublishFileAtomicallyAt(
         fd.Get(), FileNameOf(uri),
         std::string_view(reinterpret_cast<const char*>(png.data()), png.size()), kFileMode);
@@ -284,15 +283,14 @@ bool TThumbnailCache::Store(const std::string& path, const TFileStamp& stamp, in
     if (!folder || !thumbnail.Ok() || thumbnail.Image.Empty() || thumbnail.Image.Width > size ||
         thumbnail.Image.Height > size)
         return false;
-    return Write(folder, FileUriOf(path), stamp, thumbnail.Image, thumbnail.PreviewWidth,
-                 thumbnail.PreviewHeight);
+    return Write(folder, FileUriOf(path), stamp, thumbnail);
 }
 
 bool TThumbnailCache::StoreFailure(const std::string& path, const TFileStamp& stamp) const {
-    TRgbaImage empty;
-    empty.Width = empty.Height = 1;
-    empty.Pixels.assign(4, 0);
-    return Write(FFailFolder, FileUriOf(path), stamp, empty, 0, 0);
+    TThumbnail empty;
+    empty.Image.Width = empty.Image.Height = 1;
+    empty.Image.Pixels.assign(4, 0);
+    return Write(FFailFolder, FileUriOf(path), stamp, empty);
 }
 
 } // namespace thumbs

@@ -75,7 +75,7 @@ private:
     TCacheState Lookup(const std::string& folder, const std::string& uri, const TFileStamp& stamp,
                        int size, TRgbaImage* image) const;
     bool Write(const std::string& folder, const std::string& uri, const TFileStamp& stamp,
-               const TRgbaImage& image, int previewWidth, int previewHeight) const;
+               const TThumbnail& thumbnail) const;
 
     std::string FRoot;
     std::string FFailFolder;

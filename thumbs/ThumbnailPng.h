@@ -28,6 +28,18 @@ enum class TPngEffort {
 std::vector<std::uint8_t> EncodeThumbnailPng(const TRgbaImage& image, const TPngTexts& texts = {},
                                              TPngEffort effort = TPngEffort::peSmall);
 
+// `png` again with `texts` as tEXt chunks right after its header, keeping only its header,
+// image data and end: a preview that already is its thumbnail (TThumbnail::StoredPng) is
+// stored without deflating its pixels a second time. Empty when `png` is not exactly a
+// header, any ancillary chunks, image data and an end, each with its CRC right; a palette
+// or transparency chunk refuses too, since dropping either would change the pixels.
+// Keywords as for EncodeThumbnailPng.
+std::vector<std::uint8_t> RetagPng(std::span<const std::uint8_t> png, const TPngTexts& texts);
+
+// The thumbnail as a PNG stream with `texts`: its preview's own stream when it has one that
+// RetagPng takes, else its pixels encoded in the fast form.
+std::vector<std::uint8_t> ThumbnailPngOf(const TThumbnail& thumbnail, const TPngTexts& texts);
+
 // The tEXt and zTXt entries of a PNG stream, in file order, read without decoding the image:
 // a cache checks which file a thumbnail stands for before it spends time on its pixels.
 // Answers false when `png` does not start as a PNG stream; chunks after a damaged one are

@@ -284,7 +284,8 @@ TEST_F(ThumbnailViewTest, AFolderChangeCancelsWhatWasQueuedForTheOldFolder) {
 TEST_F(ThumbnailViewTest, DecodedThumbnailsInMemoryStayWithinTheirBudget) {
     std::vector<std::pair<std::string, QColor>> jibs;
     for (int i = 0; i < 12; ++i)
-        jibs.emplace_back(FFiles.File("m" + std::to_string(10 + i) + ".jib"), QColor(i * 20, 0, 0));
+        jibs.emplace_back(FFiles.File("m" + std::to_string(10 + i).append(".jib")),
+                          QColor(i * 20, 0, 0));
     WriteJibs(FFiles, jibs);
     // Room for three 64 x 48 thumbnails: a screen of three at a time. (A screen of more
     // than fit would drop one of its own, whichever the two workers happened to finish

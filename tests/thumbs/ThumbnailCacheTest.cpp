@@ -68,7 +68,7 @@ std::vector<std::string> ChunkList(const std::string& png) {
         const std::size_t length = std::size_t{p[0]} << 24 | p[1] << 16 | p[2] << 8 | p[3];
         std::string type = png.substr(at + 4, 4);
         if (type == "tEXt")
-            type += ":" + std::string(png.c_str() + at + 8);
+            type.append(":").append(png.c_str() + at + 8);
         chunks.push_back(type);
         at += 12 + length;
     }
