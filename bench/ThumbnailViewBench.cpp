@@ -497,8 +497,8 @@ void PrintSummary(const TRatioReporter::TTimes& times) {
     const TFigures& f = gFigures;
     std::printf("cold cache, first screen: %.0f ms (target at most 300 ms); Details view %.0f ms\n",
                 f.ColdFirstScreenMs, f.DetailsFirstScreenMs);
-    const double all = TimeOf(times, "BM_ColdFolderAllCached/0/iterations:2/manual_time");
-    const double peer = TimeOf(times, "BM_ThumbnailerOneByOne/iterations:1");
+    const double all = TimeOf(times, "BM_ColdFolderAllCached/0");
+    const double peer = TimeOf(times, "BM_ThumbnailerOneByOne");
     if (all > 0 && peer > 0)
         std::printf("cold cache, all %d cached: %.0f ms beside jibview-thumbnailer one by one "
                     "%.0f ms, ratio %.2f (target at most 0.5)\n",
