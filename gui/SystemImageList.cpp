@@ -1,5 +1,7 @@
 #include "gui/SystemImageList.h"
 
+#include "gui/StyleIconFiles.h"
+
 #include <map>
 #include <tuple>
 
@@ -40,7 +42,9 @@ QStyle::StandardPixmap StandardFor(const std::string& name) {
     return QStyle::SP_FileIcon;
 }
 
-QIcon IconFor(const std::string& name) {
+// The theme's icon for `name`, else for the generic icon of its family; null when the
+// theme has neither.
+QIcon ThemeIconFor(const std::string& name) {
     QIcon icon = QIcon::fromTheme(QString::fromStdString(name));
     if (!icon.isNull())
         return icon;
@@ -55,9 +59,26 @@ QIcon IconFor(const std::string& name) {
                 return icon;
         }
     }
+    return {};
+}
+
+QIcon IconFor(const std::string& name) {
+    QIcon icon = ThemeIconFor(name);
+    if (!icon.isNull() || qApp == nullptr)
+        return icon;
+    return QApplication::style()->standardIcon(StandardFor(name));
+}
+
+// `IconFor(name).pixmap(size, size)`, without building the style's whole icon where one
+// of its image files is all that size draws.
+QPixmap IconPixmapFor(const std::string& name, int size) {
+    if (const QIcon themed = ThemeIconFor(name); !themed.isNull())
+        return themed.pixmap(size, size);
     if (qApp == nullptr)
         return {};
-    return QApplication::style()->standardIcon(StandardFor(name));
+    if (QPixmap file = StyleIconFilePixmap(StandardFor(name), size); !file.isNull())
+        return file;
+    return QApplication::style()->standardIcon(StandardFor(name)).pixmap(size, size);
 }
 
 // A badge for systems whose theme has no emblems: a white square with a curved arrow
@@ -115,7 +136,7 @@ const QPixmap& TSystemImageList::Rendered(int index) const {
         FPixmaps.resize(names.size());
     QPixmap& pixmap = FPixmaps[static_cast<std::size_t>(index)];
     if (pixmap.isNull()) {
-        pixmap = IconFor(names[static_cast<std::size_t>(index)]).pixmap(FSize, FSize);
+        pixmap = IconPixmapFor(names[static_cast<std::size_t>(index)], FSize);
         if (pixmap.isNull() || pixmap.width() != FSize) {
             QPixmap sized(FSize, FSize);
             sized.fill(Qt::transparent);
