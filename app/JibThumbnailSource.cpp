@@ -49,15 +49,23 @@ std::size_t TFbThumbnailKeyHash::operator()(const TFbThumbnailKey& key) const {
 
 TJibThumbnailSource::TJibThumbnailSource(const thumbs::TThumbnailCache& cache, QObject* parent,
                                          unsigned threads, std::size_t memoryBytes)
-    : QObject(parent), FMemoryLimit(memoryBytes) {
-    FLoader = std::make_unique<thumbs::TThumbnailLoader>(
-        cache,
-        [this](thumbs::TLoadedThumbnail&& loaded) {
-            ++FInFlight;
-            QCoreApplication::postEvent(this, new TThumbnailArrivedEvent(std::move(loaded)));
-        },
-        threads == 0 ? thumbs::TThumbnailLoader::DefaultThreads() : threads);
-    FGeneration = FLoader->Generation();
+    : QObject(parent), FCache(cache), FThreads(threads), FMemoryLimit(memoryBytes) {
+}
+
+thumbs::TThumbnailLoader& TJibThumbnailSource::Workers() {
+    // Made when thumbnails are first asked for: a window that stays in the Details view
+    // starts no workers at all.
+    if (FLoader == nullptr) {
+        FLoader = std::make_unique<thumbs::TThumbnailLoader>(
+            FCache,
+            [this](thumbs::TLoadedThumbnail&& loaded) {
+                ++FInFlight;
+                QCoreApplication::postEvent(this, new TThumbnailArrivedEvent(std::move(loaded)));
+            },
+            FThreads == 0 ? thumbs::TThumbnailLoader::DefaultThreads() : FThreads);
+        FGeneration = FLoader->Generation();
+    }
+    return *FLoader;
 }
 
 TJibThumbnailSource::~TJibThumbnailSource() {
@@ -83,13 +91,14 @@ std::vector<std::string> PathsOf(std::vector<TFbThumbnailKey> keys) {
 } // namespace
 
 void TJibThumbnailSource::Begin(int size, std::vector<TFbThumbnailKey> all) {
-    if (size != FLoader->Size()) {
+    thumbs::TThumbnailLoader& workers = Workers();
+    if (size != workers.Size()) {
         // Pictures of another size are of no use at this one.
         FImages.clear();
         FIndex.clear();
         FMemoryBytes = 0;
     }
-    FGeneration = FLoader->Begin(size, PathsOf(std::move(all)));
+    FGeneration = workers.Begin(size, PathsOf(std::move(all)));
     FMade = 0;
     FNone.clear();
     FAsked.clear();
@@ -97,12 +106,14 @@ void TJibThumbnailSource::Begin(int size, std::vector<TFbThumbnailKey> all) {
 }
 
 void TJibThumbnailSource::Update(std::vector<TFbThumbnailKey> all) {
-    FLoader->SetBackground(PathsOf(std::move(all)));
+    Workers().SetBackground(PathsOf(std::move(all)));
 }
 
 void TJibThumbnailSource::Cancel() {
-    FLoader->Cancel();
-    FGeneration = FLoader->Generation();
+    if (FLoader != nullptr) {
+        FLoader->Cancel();
+        FGeneration = FLoader->Generation();
+    }
     FNone.clear();
     FAsked.clear();
     FLastShown.clear();
@@ -126,7 +137,7 @@ void TJibThumbnailSource::Show(const std::vector<TFbThumbnailKey>& shown) {
         screen = {shown.front(), shown.back()};
     if (screen != FLastScreen) {
         FLastScreen = std::move(screen);
-        FLoader->LeaveOneCoreFree(kScrollingPeriod);
+        Workers().LeaveOneCoreFree(kScrollingPeriod);
     }
     std::vector<std::string> wanted;
     for (const TFbThumbnailKey& key : shown) {
@@ -139,12 +150,12 @@ void TJibThumbnailSource::Show(const std::vector<TFbThumbnailKey>& shown) {
     if (wanted == FLastShown)
         return;
     FLastShown = wanted;
-    FLoader->Prefer(wanted);
+    Workers().Prefer(wanted);
 }
 
 bool TJibThumbnailSource::Idle() const {
     // In this order: a result is counted in flight before its job stops counting as running.
-    return FLoader->Idle() && FInFlight.load() == 0;
+    return (FLoader == nullptr || FLoader->Idle()) && FInFlight.load() == 0;
 }
 
 void TJibThumbnailSource::Remember(const TFbThumbnailKey& key, QImage image) {

@@ -45,7 +45,6 @@ public:
     TState Thumbnail(const TFbThumbnailKey& key, QImage& image) override;
     void Show(const std::vector<TFbThumbnailKey>& shown) override;
 
-    const thumbs::TThumbnailLoader& Loader() const { return *FLoader; }
     // Bytes of the decoded images held now, and the most they may take.
     std::size_t MemoryBytes() const { return FMemoryBytes; }
     std::size_t MemoryLimit() const { return FMemoryLimit; }
@@ -71,7 +70,10 @@ private:
     };
     void Remember(const TFbThumbnailKey& key, QImage image);
     void Forget(std::list<TEntry>::iterator entry);
+    thumbs::TThumbnailLoader& Workers();
 
+    thumbs::TThumbnailCache FCache;
+    unsigned FThreads;
     std::unique_ptr<thumbs::TThumbnailLoader> FLoader;
     std::uint64_t FGeneration = 0;
     // Most recently shown first.
