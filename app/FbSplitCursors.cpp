@@ -36,23 +36,28 @@ QPolygon HorizontalArrowShape() {
 }
 
 // A one-pixel white rim around every black pixel keeps the cursor visible on dark panes.
+// The image is ARGB32 premultiplied, so a pixel is one word and a drawn one has alpha.
 void AddWhiteRim(QImage& image) {
     const QImage shape = image.copy();
+    const int width = shape.width();
+    const int height = shape.height();
     const auto black = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < shape.width() && y < shape.height() &&
-               qAlpha(shape.pixel(x, y)) != 0;
+        return x >= 0 && y >= 0 && x < width && y < height &&
+               qAlpha(reinterpret_cast<const QRgb*>(shape.constScanLine(y))[x]) != 0;
     };
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
             if (black(x, y))
                 continue;
             bool touches = false;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx)
-                    touches = touches || black(x + dx, y + dy);
+            for (int dy = -1; dy <= 1 && !touches; ++dy)
+                for (int dx = -1; dx <= 1 && !touches; ++dx)
+                    touches = black(x + dx, y + dy);
             if (touches)
-                image.setPixel(x, y, 0xFFFFFFFFu);
+                row[x] = 0xFFFFFFFFu;
         }
+    }
 }
 
 QImage DrawSideBySideCursor() {
@@ -67,7 +72,7 @@ QImage DrawSideBySideCursor() {
     // The white gap down the middle of the bar makes it read as a splitter, not a cross.
     for (int y = 10; y < 22; ++y)
         for (int x = 15; x < 17; ++x)
-            image.setPixel(x, y, 0xFFFFFFFFu);
+            reinterpret_cast<QRgb*>(image.scanLine(y))[x] = 0xFFFFFFFFu;
     return image;
 }
 
@@ -75,9 +80,11 @@ QImage DrawSideBySideCursor() {
 // spot where it is.
 QImage Transposed(const QImage& image) {
     QImage result(image.height(), image.width(), image.format());
-    for (int y = 0; y < image.height(); ++y)
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            result.setPixel(y, x, image.pixel(x, y));
+            reinterpret_cast<QRgb*>(result.scanLine(x))[y] = row[x];
+    }
     return result;
 }
 
