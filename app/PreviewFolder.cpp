@@ -1,7 +1,10 @@
 #include "app/PreviewFolder.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <stdlib.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -31,11 +34,27 @@ const std::string& TPreviewFolder::Prepare(const std::string& parent) {
 void TPreviewFolder::Empty() const {
     if (FPath.empty())
         return;
-    std::error_code ec;
-    for (fs::directory_iterator it(FPath, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code ignored;
-        fs::remove_all(it->path(), ignored);
+    const int fd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return;
     }
+    // What a run leaves is one file, unlinked by name; only a folder (or an entry whose
+    // kind the file system does not say) takes the long way.
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN &&
+            ::unlinkat(fd, entry->d_name, 0) == 0)
+            continue;
+        std::error_code ignored;
+        fs::remove_all(FPath + entry->d_name, ignored);
+    }
+    ::closedir(dir);
 }
 
 void TPreviewFolder::Remove() {

@@ -13,6 +13,11 @@ namespace {
 
 constexpr std::size_t kReadBlock = 64 * 1024;
 constexpr std::size_t kSmallestBlock = 256;
+// The first read after a seek takes this much, each further one twice the last, up to
+// kReadBlock: the directory reader looks at a few bytes here and there (the signature at
+// the start, the end record) and reads whole directories in one go, and the first should
+// not copy 64 KiB it never looks at.
+constexpr std::size_t kFirstRead = 4 * 1024;
 
 } // namespace
 
@@ -69,7 +74,8 @@ std::unique_ptr<TStream> OpenVolumeFile(const std::string& path) {
     return std::make_unique<TVolumeFile>(path);
 }
 
-TVolumeReader::TVolumeReader(std::unique_ptr<TStream> stream) : FStream(std::move(stream)) {
+TVolumeReader::TVolumeReader(std::unique_ptr<TStream> stream)
+    : FStream(std::move(stream)), FNextRead(kFirstRead) {
     FLength = FStream->Seek(0, TSeekOrigin::soEnd);
     FStream->Seek(0, TSeekOrigin::soBeginning);
 }
@@ -87,18 +93,23 @@ void TVolumeReader::Seek(std::int64_t position) {
     FStream->Seek(position, TSeekOrigin::soBeginning);
     FBufferStart = position;
     FBufferPos = FBufferLen = 0;
+    FNextRead = kFirstRead;
 }
 
 bool TVolumeReader::Fill() {
     // A small volume gets a small buffer: a spanned set may be read over many tiny ones.
-    if (FBuffer.empty())
-        FBuffer.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(
-            FLength, kSmallestBlock, static_cast<std::int64_t>(kReadBlock))));
+    // Left uninitialised: every byte used is read first.
+    if (FBuffer == nullptr) {
+        FBufferSize = static_cast<std::size_t>(std::clamp<std::int64_t>(
+            FLength, kSmallestBlock, static_cast<std::int64_t>(kReadBlock)));
+        FBuffer.reset(new std::uint8_t[FBufferSize]);
+    }
     FBufferStart += static_cast<std::int64_t>(FBufferLen);
     FBufferPos = FBufferLen = 0;
-    while (FBufferLen < FBuffer.size()) {
-        const std::size_t n =
-            FStream->Read(FBuffer.data() + FBufferLen, FBuffer.size() - FBufferLen);
+    const std::size_t wanted = std::min(FNextRead, FBufferSize);
+    FNextRead = std::min(FNextRead * 2, kReadBlock);
+    while (FBufferLen < wanted) {
+        const std::size_t n = FStream->Read(FBuffer.get() + FBufferLen, wanted - FBufferLen);
         if (n == 0)
             break;
         FBufferLen += n;
@@ -113,7 +124,7 @@ std::size_t TVolumeReader::Read(void* buffer, std::size_t count) {
         if (FBufferPos == FBufferLen && !Fill())
             break;
         const std::size_t n = std::min(count - done, FBufferLen - FBufferPos);
-        std::memcpy(out + done, FBuffer.data() + FBufferPos, n);
+        std::memcpy(out + done, FBuffer.get() + FBufferPos, n);
         FBufferPos += n;
         done += n;
     }
@@ -126,7 +137,7 @@ std::size_t TVolumeReader::Append(std::string& out, std::size_t count) {
         if (FBufferPos == FBufferLen && !Fill())
             break;
         const std::size_t n = std::min(count - done, FBufferLen - FBufferPos);
-        out.append(reinterpret_cast<const char*>(FBuffer.data() + FBufferPos), n);
+        out.append(reinterpret_cast<const char*>(FBuffer.get() + FBufferPos), n);
         FBufferPos += n;
         done += n;
     }

@@ -57,7 +57,9 @@ private:
 
     std::unique_ptr<TStream> FStream;
     std::int64_t FLength = 0;
-    std::vector<std::uint8_t> FBuffer;
+    std::unique_ptr<std::uint8_t[]> FBuffer;
+    std::size_t FBufferSize = 0;
+    std::size_t FNextRead; // bytes the next fill asks for
     std::int64_t FBufferStart = 0; // stream position of FBuffer[0]
     std::size_t FBufferPos = 0;
     std::size_t FBufferLen = 0;

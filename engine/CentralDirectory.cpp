@@ -34,6 +34,12 @@ uint64_t FindEndRecordPosition(const TArchiveFile& file, std::vector<uint8_t>& t
     if (size < kEndRecordSize)
         throw TArchiveError(ueFormat, "not a ZIP archive: " + Num(size) +
                                           " bytes are too few for an end record");
+    // Most archives have no comment: the record is then the file's last bytes, which the
+    // scan below would find first, and the 64 KiB in front of them need not be read.
+    uint8_t last[kEndRecordSize];
+    file.ReadExact(size - kEndRecordSize, last, sizeof last, "end of archive");
+    if (Get32(last) == kEndRecordSignature && Get16(&last[kEndCommentLength]) == 0)
+        return size - kEndRecordSize;
     size_t tailLength =
         static_cast<size_t>(std::min<uint64_t>(size, kEndRecordSize + kMaxCommentSize));
     tail.resize(tailLength);
