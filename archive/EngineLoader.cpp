@@ -21,10 +21,7 @@ std::string LoadedFilePath(void* handle, const std::string& fallback) {
     if (::dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr || map->l_name == nullptr ||
         map->l_name[0] == '\0')
         return fallback;
-    char resolved[PATH_MAX];
-    if (::realpath(map->l_name, resolved) == nullptr)
-        return map->l_name;
-    return resolved;
+    return map->l_name;
 }
 
 } // namespace
@@ -91,6 +88,7 @@ int TEngineLoader::LoadLibraryFile(const std::string& path, bool raise) {
     FVersionProc = ::dlsym(FLibHandle, FNames.VersionEntry);
     FPrivVersionProc = ::dlsym(FLibHandle, FNames.PrivVersionEntry);
     FLibPath = LoadedFilePath(FLibHandle, path);
+    FLibPathMapped = true;
     // A library that cannot both run commands and say its version is not an engine.
     if (FExecProc != nullptr && FVersionProc != nullptr) {
         FVersion = reinterpret_cast<TVersionProc>(FVersionProc)();
@@ -98,7 +96,7 @@ int TEngineLoader::LoadLibraryFile(const std::string& path, bool raise) {
             FPrivVersion = reinterpret_cast<TVersionProc>(FPrivVersionProc)();
     }
     if (FVersion < kMinVersion || FVersion > kMaxVersion) {
-        Fail(zm::EngineVersion, FLibPath, raise);
+        Fail(zm::EngineVersion, LibPath(), raise);
         return 0;
     }
     return FPrivVersion;
@@ -107,7 +105,7 @@ int TEngineLoader::LoadLibraryFile(const std::string& path, bool raise) {
 int TEngineLoader::RequireVersion(int minimum, bool hold) {
     LoadEngine(hold ? lrHeld : lrOperation);
     if (FVersion < minimum) {
-        const std::string path = FLibPath;
+        const std::string path = LibPath();
         UnloadEngine(lrAll);
         throw EZipExtractor::CreateMsgText(zm::EngineVersion, path);
     }
@@ -152,6 +150,15 @@ void TEngineLoader::Fail(int id, const std::string& path, bool raise) {
         throw EZipExtractor::CreateMsgText(id, path);
 }
 
+std::string TEngineLoader::LibPath() const {
+    // Resolved only when a message or a caller asks: walking the path's folders for links
+    // is a system call each, and an extraction that goes well names no library.
+    char resolved[PATH_MAX];
+    if (!FLibPathMapped || ::realpath(FLibPath.c_str(), resolved) == nullptr)
+        return FLibPath;
+    return resolved;
+}
+
 void TEngineLoader::SendVerbose(int id, const char* defaultText) {
-    FOwner->HandleCallback(cbMessage, 0, 0, FOwner->LoadMessageTextOr(id, defaultText) + FLibPath);
+    FOwner->HandleCallback(cbMessage, 0, 0, FOwner->LoadMessageTextOr(id, defaultText) + LibPath());
 }

@@ -56,8 +56,9 @@ public:
     bool Loaded() const { return FLibHandle != nullptr; }
     void* LibHandle() const { return FLibHandle; }
     int LibKind() const { return FLibKind; }
-    // The bare library name until a load; then the loaded file's full path.
-    const std::string& LibPath() const { return FLibPath; }
+    // The bare library name until a load; then the loaded file's full path, resolved
+    // through links.
+    std::string LibPath() const;
     unsigned LoadReasons() const { return FLoadReasons; }
     int Version() const { return FVersion; }
     int PrivVersion() const { return FPrivVersion; }
@@ -93,6 +94,7 @@ private:
     void* FVersionProc = nullptr;
     void* FPrivVersionProc = nullptr;
     std::string FLibPath;
+    bool FLibPathMapped = false; // FLibPath names a file the loader mapped
     unsigned FLoadReasons = 0;
     int FVersion = 0;
     int FPrivVersion = 0;
