@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <numeric>
 #include <vector>
 
@@ -36,7 +37,7 @@ constexpr std::size_t kInflateAheadSize = 32768;
 class TImageDataReader {
 public:
     TImageDataReader(TStream& stream, std::uint32_t length, std::uint64_t expected)
-        : FStream(stream), FInput(kInputBufferSize), FExpected(expected) {
+        : FStream(stream), FInput(new std::uint8_t[kInputBufferSize]), FExpected(expected) {
         FPosition = stream.Position();
         FEndOfChunk = FPosition + length;
         FCrc = png::UpdateCrc(png::kCrcStart, kIdatType.data(), kIdatType.size());
@@ -60,12 +61,14 @@ private:
 
     TStream& FStream;
     png::TZInflateStream FInflate;
-    std::vector<std::uint8_t> FInput;
+    // Both buffers are left uninitialised: every byte used is read or inflated first, and
+    // zeroing them cost more than a small thumbnail's image data takes to read.
+    std::unique_ptr<std::uint8_t[]> FInput; // kInputBufferSize bytes
     std::int64_t FPosition = 0;
     std::int64_t FEndOfChunk = 0;
     std::uint32_t FCrc = 0;
     // Inflated ahead: FAhead[FAheadBegin, FAheadEnd) is still to be handed out.
-    std::vector<std::uint8_t> FAhead;
+    std::unique_ptr<std::uint8_t[]> FAhead; // kInflateAheadSize bytes once used
     std::size_t FAheadBegin = 0;
     std::size_t FAheadEnd = 0;
     std::uint64_t FExpected; // bytes the rows still take beyond what was inflated
@@ -75,10 +78,10 @@ private:
 
 std::size_t TImageDataReader::ReadInput() {
     const auto want = static_cast<std::size_t>(
-        std::min<std::int64_t>(FEndOfChunk - FPosition, static_cast<std::int64_t>(FInput.size())));
-    const std::size_t got = FStream.Read(FInput.data(), want);
+        std::min<std::int64_t>(FEndOfChunk - FPosition, static_cast<std::int64_t>(kInputBufferSize)));
+    const std::size_t got = FStream.Read(FInput.get(), want);
     FPosition += static_cast<std::int64_t>(got);
-    FCrc = png::UpdateCrc(FCrc, FInput.data(), got);
+    FCrc = png::UpdateCrc(FCrc, FInput.get(), got);
     return got;
 }
 
@@ -117,7 +120,7 @@ std::size_t TImageDataReader::Inflate(std::uint8_t* buffer, std::size_t count) {
                 FInputEnded = true;
                 return count - z.avail_out;
             }
-            z.next_in = FInput.data();
+            z.next_in = FInput.get();
             z.avail_in = static_cast<uInt>(got);
         }
         const int result = inflate(&z, Z_NO_FLUSH);
@@ -134,17 +137,17 @@ std::size_t TImageDataReader::Inflate(std::uint8_t* buffer, std::size_t count) {
 }
 
 void TImageDataReader::FillAhead(std::size_t wanted) {
-    if (FAhead.empty())
-        FAhead.resize(kInflateAheadSize);
+    if (FAhead == nullptr)
+        FAhead.reset(new std::uint8_t[kInflateAheadSize]);
     // Past the rows' bytes (a reader that asks for more than it announced) only what is
     // asked for.
     const std::size_t room =
-        FExpected > 0 ? static_cast<std::size_t>(std::min<std::uint64_t>(FAhead.size(), FExpected))
-                      : std::min(FAhead.size(), wanted);
+        FExpected > 0 ? static_cast<std::size_t>(std::min<std::uint64_t>(kInflateAheadSize, FExpected))
+                      : std::min(kInflateAheadSize, wanted);
     z_stream& z = FInflate.Record();
     FAheadBegin = 0;
     try {
-        FAheadEnd = Inflate(FAhead.data(), room);
+        FAheadEnd = Inflate(FAhead.get(), room);
     } catch (...) {
         FFailure = std::current_exception();
         FAheadEnd = room - z.avail_out;
@@ -157,7 +160,7 @@ std::size_t TImageDataReader::Read(std::uint8_t* buffer, std::size_t count) {
     while (done < count) {
         if (FAheadBegin < FAheadEnd) {
             const std::size_t n = std::min(count - done, FAheadEnd - FAheadBegin);
-            std::memcpy(buffer + done, FAhead.data() + FAheadBegin, n);
+            std::memcpy(buffer + done, FAhead.get() + FAheadBegin, n);
             FAheadBegin += n;
             done += n;
             continue;
