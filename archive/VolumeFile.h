@@ -59,7 +59,7 @@ private:
     std::int64_t FLength = 0;
     std::unique_ptr<std::uint8_t[]> FBuffer;
     std::size_t FBufferSize = 0;
-    std::size_t FNextRead; // bytes the next fill asks for
+    std::size_t FNextRead;         // bytes the next fill asks for
     std::int64_t FBufferStart = 0; // stream position of FBuffer[0]
     std::size_t FBufferPos = 0;
     std::size_t FBufferLen = 0;

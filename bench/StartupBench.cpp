@@ -194,7 +194,9 @@ void BM_StartupSideBySide(benchmark::State& state) {
         state.SetIterationTime(iteration / 1e3);
         first = (first + 1) % kPrograms;
     }
-    const auto mean = [&](double total) { return total / static_cast<double>(state.iterations()); };
+    const auto mean = [&](double total) {
+        return total / static_cast<double>(state.iterations());
+    };
     const char* names[] = {"viewer", "list", "empty"};
     for (std::size_t k = 0; k < kPrograms; ++k) {
         state.counters[std::string(names[k]) + "_ms"] = mean(frame[k]);

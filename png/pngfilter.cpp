@@ -9,8 +9,7 @@ namespace {
 // cycles a byte; kept in locals over whole pixels of S bytes, the S lanes of a pixel run
 // side by side and the predictor becomes selects instead of branches.
 template <std::size_t S, typename TPredict>
-void ReverseWholePixels(std::uint8_t* x, const std::uint8_t* p, std::size_t n,
-                        TPredict predict) {
+void ReverseWholePixels(std::uint8_t* x, const std::uint8_t* p, std::size_t n, TPredict predict) {
     int a[S] = {}, c[S] = {};
     for (std::size_t i = 0; i + S <= n; i += S)
         for (std::size_t k = 0; k < S; ++k) {
@@ -62,8 +61,12 @@ void ReverseUp(std::uint8_t* x, const std::uint8_t* p, std::size_t n) {
         x[i] = static_cast<std::uint8_t>(x[i] + p[i]);
 }
 
-constexpr auto kLeft = [](int left, int, int) { return left; };
-constexpr auto kAverage = [](int left, int above, int) { return (left + above) >> 1; };
+constexpr auto kLeft = [](int left, int, int) {
+    return left;
+};
+constexpr auto kAverage = [](int left, int above, int) {
+    return (left + above) >> 1;
+};
 constexpr auto kPaeth = [](int left, int above, int upperLeft) {
     return int{PaethPredictor(left, above, upperLeft)};
 };

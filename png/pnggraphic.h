@@ -7,6 +7,7 @@
 #include "png/pngchunks.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -46,6 +47,15 @@ private:
 enum class TTransparencyMode { ptmNone, ptmBit, ptmPartial };
 
 using TGammaTable = std::array<std::uint8_t, 256>;
+
+// Whether the table leaves every sample as it is (no gAMA chunk, or one that changes
+// nothing at 8 bits).
+inline bool IsIdentityGamma(const TGammaTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i)
+        if (table[i] != i)
+            return false;
+    return true;
+}
 
 // The default pixel budget: 2^28 pixels (16384 x 16384) takes at most 1 GiB of bitmap and
 // alpha plane, far beyond any thumbnail, well within a desktop's memory.

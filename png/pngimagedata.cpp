@@ -77,8 +77,8 @@ private:
 };
 
 std::size_t TImageDataReader::ReadInput() {
-    const auto want = static_cast<std::size_t>(
-        std::min<std::int64_t>(FEndOfChunk - FPosition, static_cast<std::int64_t>(kInputBufferSize)));
+    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(
+        FEndOfChunk - FPosition, static_cast<std::int64_t>(kInputBufferSize)));
     const std::size_t got = FStream.Read(FInput.get(), want);
     FPosition += static_cast<std::int64_t>(got);
     FCrc = png::UpdateCrc(FCrc, FInput.get(), got);
@@ -142,8 +142,9 @@ void TImageDataReader::FillAhead(std::size_t wanted) {
     // Past the rows' bytes (a reader that asks for more than it announced) only what is
     // asked for.
     const std::size_t room =
-        FExpected > 0 ? static_cast<std::size_t>(std::min<std::uint64_t>(kInflateAheadSize, FExpected))
-                      : std::min(kInflateAheadSize, wanted);
+        FExpected > 0
+            ? static_cast<std::size_t>(std::min<std::uint64_t>(kInflateAheadSize, FExpected))
+            : std::min(kInflateAheadSize, wanted);
     z_stream& z = FInflate.Record();
     FAheadBegin = 0;
     try {
@@ -214,13 +215,6 @@ void BuildGreyRamp(TChunkIHDR& header, const png::TGammaTable& gamma) {
     }
 }
 
-bool IsIdentity(const png::TGammaTable& table) {
-    for (std::size_t i = 0; i < table.size(); ++i)
-        if (table[i] != i)
-            return false;
-    return true;
-}
-
 // Two row buffers (filter type byte + data) that swap roles after each row.
 class TRowPair {
 public:
@@ -265,7 +259,7 @@ bool TChunkIDAT::LoadFromStream(TStream& stream, const png::TChunkType& /*type*/
     const std::size_t fullRowBytes = png::RowBytes(colorType, depth, width);
     const std::size_t stride = png::FilterStride(colorType, depth);
     const png::TRowConverters convert =
-        png::SelectRowConverters(colorType, depth, IsIdentity(gamma));
+        png::SelectRowConverters(colorType, depth, png::IsIdentityGamma(gamma));
     // Which pixels the transparent sample of tRNS names is decided on the samples as
     // stored, while they are at hand: the bitmap holds them scaled and gamma-corrected, and
     // then an opaque 254 can become the 255 of a white key.

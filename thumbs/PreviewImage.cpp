@@ -95,11 +95,8 @@ TPreviewImage::TPreviewImage(std::span<const std::uint8_t> png, const TThumbnail
 
 bool TPreviewImage::PlainRgb8() const {
     const unsigned type = FHeader->ColorType();
-    const png::TGammaTable& gamma = FPng.GammaTable();
-    for (std::size_t i = 0; i < gamma.size(); ++i)
-        if (gamma[i] != i)
-            return false;
-    return FHeader->BitDepth() == 8 && FPng.InterlaceMethod() == 0 &&
+    return png::IsIdentityGamma(FPng.GammaTable()) && FHeader->BitDepth() == 8 &&
+           FPng.InterlaceMethod() == 0 &&
            (type == png::COLOR_RGBALPHA || (type == png::COLOR_RGB && !FTrns));
 }
 

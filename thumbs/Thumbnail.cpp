@@ -36,9 +36,8 @@ TThumbnail FromArchive(const unz::TArchiveFile& file, const TThumbnailRequest& r
     TThumbnail result;
     if (preview.Width() <= size && preview.Height() <= size && preview.PlainRgb8())
         result.StoredPng = std::move(png);
-    else
-        std::vector<std::uint8_t>().swap(
-            png); // the peak is the decoded preview and its scaled copy
+    else // freed now: the peak is the decoded preview and its scaled copy
+        std::vector<std::uint8_t>().swap(png);
 
     // Scaled photographs stay sharp with Lanczos; where its ringing would show (edges
     // against transparency, few-colour graphics) Mitchell's cubic takes over, as

@@ -1,4 +1,5 @@
 #include "gui/StyleIconFiles.h"
+
 #include "tests/common/TempDir.h"
 
 #include <QApplication>
@@ -10,10 +11,10 @@
 namespace {
 
 const QStyle::StandardPixmap kIcons[] = {
-    QStyle::SP_DirIcon,     QStyle::SP_DirHomeIcon, QStyle::SP_DirOpenIcon,
+    QStyle::SP_DirIcon,      QStyle::SP_DirHomeIcon, QStyle::SP_DirOpenIcon,
     QStyle::SP_DriveNetIcon, QStyle::SP_DesktopIcon, QStyle::SP_ComputerIcon,
-    QStyle::SP_TrashIcon,   QStyle::SP_DriveHDIcon, QStyle::SP_DriveFDIcon,
-    QStyle::SP_DriveCDIcon, QStyle::SP_FileIcon,
+    QStyle::SP_TrashIcon,    QStyle::SP_DriveHDIcon, QStyle::SP_DriveFDIcon,
+    QStyle::SP_DriveCDIcon,  QStyle::SP_FileIcon,
 };
 
 QImage Pixels(const QPixmap& pixmap) {
@@ -65,7 +66,8 @@ TEST(StyleIconFiles, EachIconIsTheStylesOwnAtTheSizesItIsReadFor) {
             for (const int size : {16, 32, 128}) {
                 const QPixmap file = StyleIconFilePixmap(icon, size);
                 ASSERT_FALSE(file.isNull()) << "icon " << icon << " at " << size;
-                EXPECT_EQ(Pixels(file), StylePixels(icon, size)) << "icon " << icon << " at " << size;
+                EXPECT_EQ(Pixels(file), StylePixels(icon, size))
+                    << "icon " << icon << " at " << size;
             }
             EXPECT_TRUE(StyleIconFilePixmap(icon, 24).isNull() ||
                         Pixels(StyleIconFilePixmap(icon, 24)) == StylePixels(icon, 24))
