@@ -59,9 +59,21 @@ for f in "$privatedir/jibview:755" "$privatedir/jibview-thumbnailer:755" \
   mode=$(stat -c %a "$root/${f%:*}")
   [ "$mode" = "${f##*:}" ] || fail "${f%:*} has mode $mode, not ${f##*:}"
 done
-# The program finds the engine beside itself; the build folder must not be on its path.
-runpath=$(readelf -d "$root/$privatedir/jibview" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
-[ "$runpath" = '$ORIGIN' ] || fail "the program's RUNPATH is '$runpath'"
+# The program finds the engine beside itself by its full path: no library search path of
+# its own, so neither the build folder nor the folder it is started from is searched.
+# A library planted in that folder (here one that is not even a library, which the loader
+# would refuse to start with) must not be looked at, by the installed or the built copy.
+planted=$work/planted
+mkdir "$planted"
+for lib in libQt6Core.so.6 libQt6Gui.so.6 libQt6Widgets.so.6 libz.so.1 libc.so.6; do
+  echo "not a library" >"$planted/$lib"
+done
+for program in "$root/$privatedir/jibview" "$build/bin/jibview"; do
+  runpath=$(readelf -d "$program" | sed -n 's/.*(R\(UN\)\?PATH).*\[\(.*\)\]/\2/p')
+  [ -z "$runpath" ] || fail "$program has the library search path '$runpath'"
+  (cd "$planted" && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" --version >/dev/null) ||
+    fail "$program does not start from a folder holding files named like its libraries"
+done
 
 # --help and --version need no display.
 nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM)
