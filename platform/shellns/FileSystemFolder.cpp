@@ -201,6 +201,17 @@ bool HasSubFolder(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // Where the file system keeps the Unix convention (ext4, XFS, tmpfs, the kernel's own
+    // volumes), a folder's link count is two plus its sub-folders, so more than two
+    // answers without reading one entry: the tree asks this of every folder it shows, and
+    // /etc or /proc hold hundreds of entries. Those that do not keep it report 1 (btrfs,
+    // most FUSE volumes), and a folder whose only sub-folders are links reports 2: both
+    // are read.
+    struct stat self;
+    if (::fstat(fd, &self) == 0 && self.st_nlink > 2) {
+        ::close(fd);
+        return true;
+    }
     alignas(dirent64) char buffer[8192];
     bool found = false;
     int looked = 0;
@@ -208,24 +219,25 @@ bool HasSubFolder(const std::string& path) {
         const long got = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
         if (got <= 0)
             break;
-        for (long at = 0; at < got && !found;) {
-            const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
-            at += d->d_reclen;
-            if (++looked > kSubFolderProbeLimit) {
-                found = true;
-                break;
+        // A folder listed as one anywhere in this batch settles it before any link is
+        // followed; only then are the links (and entries of unknown type) looked at.
+        for (int pass = 0; pass < 2 && !found; ++pass) {
+            for (long at = 0; at < got && !found;) {
+                const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
+                at += d->d_reclen;
+                if (pass == 0 && ++looked > kSubFolderProbeLimit) {
+                    found = true;
+                    break;
+                }
+                const std::string_view name = d->d_name;
+                if (name == "." || name == "..")
+                    continue;
+                struct stat st;
+                if (pass == 0)
+                    found = d->d_type == DT_DIR;
+                else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN)
+                    found = ::fstatat(fd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
             }
-            const std::string_view name = d->d_name;
-            if (name == "." || name == "..")
-                continue;
-            if (d->d_type == DT_DIR) {
-                found = true;
-                break;
-            }
-            struct stat st;
-            if ((d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) &&
-                ::fstatat(fd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
-                found = true;
         }
         if (found)
             break;

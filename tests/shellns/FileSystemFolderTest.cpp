@@ -179,6 +179,30 @@ TEST_F(FileSystemFolderTest, AttributesDescribeFoldersFilesLinksAndHiddenEntries
     EXPECT_EQ(common, sh::SFGAO_FILESYSTEM);
 }
 
+// The expand arrow's answer: a real folder settles it from the folder's link count, a link
+// to a folder only by reading the entries and following the links.
+TEST_F(FileSystemFolderTest, SubFoldersAreFoundThroughLinksButNotFilesOrBrokenLinks) {
+    FTree.MakeDir("probe/real/inner");
+    FTree.Write("probe/leaf/only.jib", "zip");
+    FTree.MakeDir("probe/linked");
+    ::symlink("../real", FTree.File("probe/linked/to-real").c_str());
+    FTree.Write("probe/file-links/notes.txt", "hello");
+    ::symlink("notes.txt", FTree.File("probe/file-links/to-notes").c_str());
+    ::symlink("missing-target", FTree.File("probe/file-links/dangling").c_str());
+    FTree.MakeDir("probe/mixed/zz-folder");
+    for (int i = 0; i < 40; ++i)
+        ::symlink("missing-target", FTree.File("probe/mixed/link-" + std::to_string(i)).c_str());
+    const auto folder = FolderAt(FTree.File("probe"));
+    const std::pair<const char*, bool> cases[] = {
+        {"real", true}, {"leaf", false}, {"linked", true}, {"file-links", false}, {"mixed", true},
+    };
+    for (const auto& [name, has] : cases) {
+        sh::UniqueIdList item = ItemNamed(folder, name);
+        ASSERT_TRUE(item) << name;
+        EXPECT_EQ(AttributesOf(folder, item.get(), sh::SFGAO_HASSUBFOLDER) != 0, has) << name;
+    }
+}
+
 TEST_F(FileSystemFolderTest, NamesThatAreNotUtf8AreShownAndStillReopen) {
     const std::string raw = "caf\xE9.jib";
     FTree.Write(raw, "zip");
