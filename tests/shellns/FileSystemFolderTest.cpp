@@ -180,7 +180,8 @@ TEST_F(FileSystemFolderTest, AttributesDescribeFoldersFilesLinksAndHiddenEntries
 }
 
 // The expand arrow's answer: a real folder settles it from the folder's link count, a link
-// to a folder only by reading the entries and following the links.
+// to a folder only by reading the entries and following the links; a folder of more links
+// than are followed gets the arrow, as a folder of too many entries does.
 TEST_F(FileSystemFolderTest, SubFoldersAreFoundThroughLinksButNotFilesOrBrokenLinks) {
     FTree.MakeDir("probe/real/inner");
     FTree.Write("probe/leaf/only.jib", "zip");
@@ -192,9 +193,13 @@ TEST_F(FileSystemFolderTest, SubFoldersAreFoundThroughLinksButNotFilesOrBrokenLi
     FTree.MakeDir("probe/mixed/zz-folder");
     for (int i = 0; i < 40; ++i)
         ::symlink("missing-target", FTree.File("probe/mixed/link-" + std::to_string(i)).c_str());
+    FTree.Write("probe/many-links/notes.txt", "hello");
+    for (int i = 0; i < 65; ++i)
+        ::symlink("notes.txt", FTree.File("probe/many-links/to-" + std::to_string(i)).c_str());
     const auto folder = FolderAt(FTree.File("probe"));
     const std::pair<const char*, bool> cases[] = {
-        {"real", true}, {"leaf", false}, {"linked", true}, {"file-links", false}, {"mixed", true},
+        {"real", true},        {"leaf", false}, {"linked", true},
+        {"file-links", false}, {"mixed", true}, {"many-links", true},
     };
     for (const auto& [name, has] : cases) {
         sh::UniqueIdList item = ItemNamed(folder, name);
