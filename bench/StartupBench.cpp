@@ -230,30 +230,34 @@ void BM_StartupColdSideBySide(benchmark::State& state) {
 }
 BENCHMARK(BM_StartupColdSideBySide)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(7);
 
+// The three programs' means of one counter of one benchmark; 0 where it did not run.
+struct TThree {
+    double Viewer, List, Empty;
+    bool Ran() const { return Viewer > 0 && List > 0 && Empty > 0; }
+};
+TThree MeansOf(const TRatioReporter::TTimes& times, const std::string& benchmark,
+               const std::string& counter) {
+    const auto of = [&](const char* program) {
+        return TimeOf(times, benchmark + ":" + program + counter);
+    };
+    return {of("viewer"), of("list"), of("empty")};
+}
+
 void PrintRatios(const TRatioReporter::TTimes& times) {
-    const std::string name = "BM_StartupSideBySide:";
-    const double viewer = TimeOf(times, name + "viewer_ms");
-    const double list = TimeOf(times, name + "list_ms");
-    const double empty = TimeOf(times, name + "empty_ms");
-    if (viewer > 0 && list > 0 && empty > 0)
+    if (const TThree frame = MeansOf(times, "BM_StartupSideBySide", "_ms"); frame.Ran())
         std::printf("first frame: viewer %.1f ms / menus and list %.1f ms = %.2f (target: at most "
                     "1.2); / empty QMainWindow %.1f ms = %.2f (target: at most 1.6)\n",
-                    viewer, list, viewer / list, empty, viewer / empty);
-    const double viewerCpu = TimeOf(times, name + "viewer_cpu_ms");
-    const double listCpu = TimeOf(times, name + "list_cpu_ms");
-    const double emptyCpu = TimeOf(times, name + "empty_cpu_ms");
-    if (viewerCpu > 0 && listCpu > 0)
+                    frame.Viewer, frame.List, frame.Viewer / frame.List, frame.Empty,
+                    frame.Viewer / frame.Empty);
+    if (const TThree cpu = MeansOf(times, "BM_StartupSideBySide", "_cpu_ms"); cpu.Ran())
         std::printf("CPU to idle: viewer %.1f ms / menus and list %.1f ms = %.2f (target: at "
                     "most 1.2); empty QMainWindow %.1f ms\n",
-                    viewerCpu, listCpu, viewerCpu / listCpu, emptyCpu);
-    const std::string cold = "BM_StartupColdSideBySide:";
-    const double viewerCold = TimeOf(times, cold + "viewer_ms");
-    const double listCold = TimeOf(times, cold + "list_ms");
-    const double emptyCold = TimeOf(times, cold + "empty_ms");
-    if (viewerCold > 0 && listCold > 0 && emptyCold > 0)
+                    cpu.Viewer, cpu.List, cpu.Viewer / cpu.List, cpu.Empty);
+    if (const TThree cold = MeansOf(times, "BM_StartupColdSideBySide", "_ms"); cold.Ran())
         std::printf("first frame from an empty page cache: viewer %.1f ms / menus and list %.1f "
                     "ms = %.2f; / empty QMainWindow %.1f ms = %.2f\n",
-                    viewerCold, listCold, viewerCold / listCold, emptyCold, viewerCold / emptyCold);
+                    cold.Viewer, cold.List, cold.Viewer / cold.List, cold.Empty,
+                    cold.Viewer / cold.Empty);
 }
 
 } // namespace

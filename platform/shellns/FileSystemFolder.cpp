@@ -200,6 +200,23 @@ HResult MakeFsItemFor(const std::string& folder, std::string_view name, PItemIDL
     return item != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+namespace {
+
+// Calls `visit` with each entry of a getdents64 batch but "." and "..", until it answers
+// true; answers whether one did.
+template <class TVisit> bool AnyEntry(const char* batch, long size, TVisit visit) {
+    for (long at = 0; at < size;) {
+        const auto* d = reinterpret_cast<const dirent64*>(batch + at);
+        at += d->d_reclen;
+        const std::string_view name = d->d_name;
+        if (name != "." && name != ".." && visit(*d))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 // Read with getdents64 straight into a buffer of our own: a tree opening a folder of
 // thousands asks this of every one of them, and opendir's own checks (a stat and two fcntl
 // calls) would be more system calls than the listing itself.
@@ -214,40 +231,26 @@ bool HasSubFolder(const std::string& path) {
     // most FUSE volumes), and a folder whose only sub-folders are links reports 2: both
     // are read.
     struct stat self;
-    if (::fstat(fd, &self) == 0 && self.st_nlink > 2) {
-        ::close(fd);
-        return true;
-    }
+    bool found = ::fstat(fd, &self) == 0 && self.st_nlink > 2;
     alignas(dirent64) char buffer[8192];
-    bool found = false;
     int looked = 0, followed = 0;
-    for (;;) {
+    const auto listedAsFolder = [&looked](const dirent64& d) {
+        return ++looked > kSubFolderProbeLimit || d.d_type == DT_DIR;
+    };
+    const auto linkToFolder = [fd, &followed](const dirent64& d) {
+        if (d.d_type != DT_LNK && d.d_type != DT_UNKNOWN)
+            return false;
+        struct stat st;
+        return ++followed > kSubFolderLinkLimit ||
+               (::fstatat(fd, d.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode));
+    };
+    while (!found) {
         const long got = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
         if (got <= 0)
             break;
-        // A folder listed as one anywhere in this batch settles it before any link is
-        // followed; only then are the links (and entries of unknown type) looked at.
-        for (int pass = 0; pass < 2 && !found; ++pass) {
-            for (long at = 0; at < got && !found;) {
-                const auto* d = reinterpret_cast<const dirent64*>(buffer + at);
-                at += d->d_reclen;
-                if (pass == 0 && ++looked > kSubFolderProbeLimit) {
-                    found = true;
-                    break;
-                }
-                const std::string_view name = d->d_name;
-                if (name == "." || name == "..")
-                    continue;
-                struct stat st;
-                if (pass == 0)
-                    found = d->d_type == DT_DIR;
-                else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN)
-                    found = ++followed > kSubFolderLinkLimit ||
-                            (::fstatat(fd, d->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode));
-            }
-        }
-        if (found)
-            break;
+        // A folder listed as one anywhere in the batch settles it before any link is
+        // followed.
+        found = AnyEntry(buffer, got, listedAsFolder) || AnyEntry(buffer, got, linkToFolder);
     }
     ::close(fd);
     return found;
