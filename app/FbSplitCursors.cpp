@@ -94,7 +94,9 @@ QCursor LoadSplitCursor(const char* name) {
     const bool horizontal = std::strcmp(name, "FBSPLIT_HORZ") == 0;
     if (!horizontal && std::strcmp(name, "FBSPLIT_VERT") != 0)
         return QCursor(Qt::ArrowCursor);
-    const QImage sideBySide = DrawSideBySideCursor();
+    // Drawn once for both bars: a painter on an image costs more than the rest of making
+    // a splitter. An image needs no display, so it may outlive the application.
+    static const QImage sideBySide = DrawSideBySideCursor();
     return QCursor(QPixmap::fromImage(horizontal ? sideBySide : Transposed(sideBySide)),
                    kSplitCursorHotSpot, kSplitCursorHotSpot);
 }

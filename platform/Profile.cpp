@@ -4,9 +4,12 @@
 #include "platform/TextCase.h"
 #include "platform/TextLines.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <fstream>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -36,14 +39,35 @@ Lines SplitLines(std::string_view text) {
 }
 
 // The first kMaxProfileSize bytes of the file, without a line the limit cuts; nothing
-// when it cannot be read.
+// when it cannot be opened. Every value read reads the file afresh, so the buffer is sized
+// by the file, not by the limit: a start-up reads several values of a file of a few
+// hundred bytes. The size is a hint only; a file another program is writing may grow.
 std::optional<std::string> ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::string text(kMaxProfileSize + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    struct stat st {};
+    const std::size_t expected =
+        ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    // One byte past the limit, to learn whether the limit cut the text.
+    const std::size_t cap = kMaxProfileSize + 1;
+    std::string text(std::min(std::max<std::size_t>(expected + 1, 512), cap), '\0');
+    std::size_t filled = 0;
+    for (;;) {
+        if (filled == text.size()) {
+            if (text.size() == cap)
+                break;
+            text.resize(std::min(text.size() * 2, cap));
+        }
+        const ssize_t got = ::read(fd, text.data() + filled, text.size() - filled);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break; // the end, or what could be read before an error
+        filled += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    text.resize(filled);
     if (text.size() > kMaxProfileSize) {
         const std::size_t lastEnd = text.find_last_of('\n', kMaxProfileSize - 1);
         text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
@@ -180,9 +204,12 @@ std::string ValueIn(std::string_view text, std::string_view section, std::string
 
 // The new lines of a write, kept by the caller while the lines point into them.
 struct NewLines {
-    NewLines(std::string_view section, std::string_view key, std::string_view value)
-        : header("[" + std::string(section) + "]"),
-          entry(std::string(key) + "=" + std::string(value)) {}
+    NewLines(std::string_view section, std::string_view key, std::string_view value) {
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) about
+        // "[" + std::string(section).
+        header.append("[").append(section).append("]");
+        entry.append(key).append("=").append(value);
+    }
     std::string header;
     std::string entry;
 };

@@ -147,12 +147,17 @@ bool TChangeHandlerThread::AddWatch(const std::string& path, std::uint32_t filte
 platform::TChangeNotificationPtr TChangeHandlerThread::WatchInBackground(const std::string& path,
                                                                          std::uint32_t filter,
                                                                          bool subtree) {
+    platform::TChangeNotificationPtr notification = AddUnarmedWatch(path, filter, subtree);
+    if (notification)
+        notification->ArmInBackground();
+    return notification;
+}
+
+platform::TChangeNotificationPtr
+TChangeHandlerThread::AddUnarmedWatch(const std::string& path, std::uint32_t filter, bool subtree) {
     platform::TChangeNotificationPtr notification =
         TChangeNotification::CreateUnarmed(path, filter, subtree);
-    if (AddToSlot(notification) < 0)
-        return nullptr;
-    notification->ArmInBackground();
-    return notification;
+    return AddToSlot(notification) < 0 ? nullptr : notification;
 }
 
 void TChangeHandlerThread::RemoveAllWatches() {

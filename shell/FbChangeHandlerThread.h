@@ -47,6 +47,10 @@ public:
     // the watches are removed. What a GUI thread uses.
     platform::TChangeNotificationPtr WatchInBackground(const std::string& path,
                                                        std::uint32_t filter, bool subtree);
+    // The same without arming: the caller arms the handle in the background itself
+    // (TChangeNotification::ArmInBackground), with the subfolders it names.
+    platform::TChangeNotificationPtr AddUnarmedWatch(const std::string& path, std::uint32_t filter,
+                                                     bool subtree);
     // Closes every watch; the thread keeps running.
     void RemoveAllWatches();
     // Closes the watch in `slot`.

@@ -141,13 +141,27 @@ void TFbListModel::Clear() {
 }
 
 void TFbListModel::Sort(const TCompare& compare) {
+    std::vector<std::size_t> order(FItems.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return compare(FItems[a].get(), FItems[b].get()) < 0;
+    });
+    Arrange(order);
+}
+
+void TFbListModel::Arrange(const std::vector<std::size_t>& order) {
+    if (order.size() != FItems.size())
+        return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::stable_sort(FItems.begin(), FItems.end(),
-                     [&](const auto& a, const auto& b) { return compare(a.get(), b.get()) < 0; });
+    std::vector<std::unique_ptr<TFbListItem>> arranged;
+    arranged.reserve(FItems.size());
     // Selection and focus follow their items to their new rows.
     std::vector<int> newRow(FItems.size());
-    for (int i = 0; i < Count(); ++i)
-        newRow[static_cast<std::size_t>(FItems[static_cast<std::size_t>(i)]->FIndex)] = i;
+    for (std::size_t row = 0; row < order.size(); ++row) {
+        newRow[order[row]] = static_cast<int>(row);
+        arranged.push_back(std::move(FItems[order[row]]));
+    }
+    FItems = std::move(arranged);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());

@@ -26,6 +26,8 @@ public:
     void Clear();
     using TCompare = std::function<int(TFbListItem*, TFbListItem*)>;
     void Sort(const TCompare& compare);
+    // Puts the item now in row order[i] in row i; `order` holds every row once.
+    void Arrange(const std::vector<std::size_t>& order);
     // Puts each item where `compare` orders it among the sorted items (after its equals).
     void InsertSorted(std::vector<std::unique_ptr<TFbListItem>> items, const TCompare& compare);
     // Moves the item at `index` to where `compare` orders it among the others; its

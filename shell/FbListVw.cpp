@@ -116,6 +116,10 @@ void TFbCustomListView::CustomSort(const std::function<int(TFbListItem*, TFbList
     FModel->Sort(compare);
 }
 
+void TFbCustomListView::ArrangeItems(const std::vector<std::size_t>& order) {
+    FModel->Arrange(order);
+}
+
 void TFbCustomListView::InsertItemsSorted(
     std::vector<std::unique_ptr<TFbListItem>> items,
     const std::function<int(TFbListItem*, TFbListItem*)>& compare) {

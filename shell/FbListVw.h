@@ -135,6 +135,8 @@ public:
     void ClearItems();
     // Orders the items by `compare` (negative, 0, positive); equal items keep their order.
     void CustomSort(const std::function<int(TFbListItem*, TFbListItem*)>& compare);
+    // Puts the item now at index order[i] at index i; `order` holds every index once.
+    void ArrangeItems(const std::vector<std::size_t>& order);
     // For items already in `compare`'s order: adds items each at its place in it, and
     // moves one item (whose sort key changed) to its place.
     void InsertItemsSorted(std::vector<std::unique_ptr<TFbListItem>> items,

@@ -116,6 +116,25 @@ int TFbCustomShellList::CompareItems(TFbListItem* a, TFbListItem* b) const {
 }
 
 void TFbCustomShellList::Sort() {
+    // Ascending, the folder puts its own items in CompareItems' order, looking at each item
+    // once instead of at two items a comparison. Descending stays a comparison, so equal
+    // items keep their order there too.
+    if (FSortColumn > 0 && FShellFolder) {
+        std::vector<PCItemIDList> items;
+        items.reserve(static_cast<std::size_t>(ItemCount()));
+        for (int i = 0; i < ItemCount(); ++i) {
+            const TFbShellListData* data = ListData(Item(i));
+            if (data == nullptr)
+                break;
+            items.push_back(data->RelativeItem());
+        }
+        if (items.size() == static_cast<std::size_t>(ItemCount())) {
+            std::vector<std::size_t> order;
+            FShellFolder->SortItems(FSortColumn - 1, items, order);
+            ArrangeItems(order);
+            return;
+        }
+    }
     CustomSort([this](TFbListItem* a, TFbListItem* b) { return CompareItems(a, b); });
 }
 

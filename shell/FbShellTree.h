@@ -152,6 +152,9 @@ private:
     void ShellListDestroyed() { FShellList = nullptr; }
     void StopWatching();
     void WatchShownFolders();
+    // The folders the tree shows, one list per watch in FWatches: each under the watch
+    // of the volume holding it.
+    std::vector<std::vector<std::string>> ShownFoldersByWatch() const;
     void QueueWatchShownFolders();
     static void DeviceChanged(QObject* control, const TFbDeviceChangeEvent& message);
 

@@ -68,8 +68,9 @@ bool IsComputerFolder(PCItemIDList list) {
 } // namespace
 
 // A network volume whose server is gone answers no lookup, and a watch starts with one:
-// the volumes are watched in the background (TChangeHandlerThread::WatchInBackground), so
-// the tree fills and answers the user whatever the volumes do.
+// the volumes are watched in the background (TChangeNotification::ArmInBackground), so
+// the tree fills and answers the user whatever the volumes do. Each volume's watch is
+// armed together with the shown folders on it, in one visit of its own thread.
 void TFbCustomShellTree::StartWatching() {
     if (!FChangeThread)
         FChangeThread = std::make_unique<TChangeHandlerThread>(this, kChangeNotifyEvent);
@@ -84,10 +85,12 @@ void TFbCustomShellTree::StartWatching() {
         if (!IsWatchedVolume(volume.kind))
             continue;
         if (platform::TChangeNotificationPtr handle =
-                FChangeThread->WatchInBackground(volume.mountPoint, filter, true))
+                FChangeThread->AddUnarmedWatch(volume.mountPoint, filter, true))
             FWatches.push_back(std::move(handle));
     }
-    WatchShownFolders();
+    std::vector<std::vector<std::string>> perVolume = ShownFoldersByWatch();
+    for (std::size_t i = 0; i < FWatches.size(); ++i)
+        FWatches[i]->ArmInBackground(std::move(perVolume[i]));
 }
 
 void TFbCustomShellTree::StopWatching() {
@@ -99,14 +102,13 @@ void TFbCustomShellTree::StopWatching() {
 // A volume watch covers its root; inotify has no recursive watch, and walking a whole disk
 // to add one per folder would take minutes and the user's watch budget. What the tree
 // shows is what a refresh can change, so those folders are the ones named.
-void TFbCustomShellTree::WatchShownFolders() {
-    FWatchUpdateQueued = false;
+std::vector<std::vector<std::string>> TFbCustomShellTree::ShownFoldersByWatch() const {
+    std::vector<std::vector<std::string>> perVolume(FWatches.size());
     if (FWatches.empty())
-        return;
+        return perVolume;
     std::vector<std::string> shown;
     if (NodeCount() > 0)
         CollectShownFolders(TopNode(0), shown);
-    std::vector<std::vector<std::string>> perVolume(FWatches.size());
     for (std::string& path : shown) {
         // The volume with the longest root holds the folder.
         std::size_t best = FWatches.size();
@@ -119,6 +121,12 @@ void TFbCustomShellTree::WatchShownFolders() {
         if (best < FWatches.size())
             perVolume[best].push_back(std::move(path));
     }
+    return perVolume;
+}
+
+void TFbCustomShellTree::WatchShownFolders() {
+    FWatchUpdateQueued = false;
+    std::vector<std::vector<std::string>> perVolume = ShownFoldersByWatch();
     // Named in the background: adding a watch looks its folder up.
     for (std::size_t i = 0; i < FWatches.size(); ++i)
         FWatches[i]->SetWatchedSubfoldersInBackground(std::move(perVolume[i]));

@@ -70,6 +70,14 @@ void TChangeNotification::ArmInBackground(std::function<void(bool)> armed) {
     StartBackgroundWork();
 }
 
+void TChangeNotification::ArmInBackground(std::vector<std::string> paths) {
+    std::lock_guard lock(FWorkLock);
+    FArmPending = true;
+    FArmed = nullptr;
+    FPendingSubfolders = std::move(paths);
+    StartBackgroundWork();
+}
+
 void TChangeNotification::SetWatchedSubfoldersInBackground(std::vector<std::string> paths) {
     std::lock_guard lock(FWorkLock);
     FPendingSubfolders = std::move(paths);

@@ -51,6 +51,9 @@ public:
     bool Arm();
     // Arm on the handle's own thread; `armed`, when given, hears the answer there.
     void ArmInBackground(std::function<void(bool)> armed = {});
+    // Arm, then watch `paths` (SetWatchedSubfolders), in one visit of the handle's own
+    // thread: what a new subtree watch that already knows its folders needs.
+    void ArmInBackground(std::vector<std::string> paths);
     ~TChangeNotification();
     TChangeNotification(const TChangeNotification&) = delete;
     TChangeNotification& operator=(const TChangeNotification&) = delete;

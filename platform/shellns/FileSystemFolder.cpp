@@ -146,6 +146,32 @@ int Sign(long long v) {
     return v < 0 ? -1 : v > 0 ? 1 : 0;
 }
 
+// The order of two entries of one folder by `column`: folders before files, then the
+// column, then the name. `typeA` and `typeB` are their type names, looked at only for the
+// type column.
+int CompareEntries(int column, const FsItem& ea, const FsItem& eb, std::string_view typeA,
+                   std::string_view typeB) {
+    if (ea.IsFolder() != eb.IsFolder())
+        return ea.IsFolder() ? -1 : 1;
+    int order = 0;
+    switch (column) {
+    case kColSize:
+        order = ea.size < eb.size ? -1 : ea.size > eb.size ? 1 : 0;
+        break;
+    case kColType:
+        order = CompareNamesNaturally(typeA, typeB);
+        break;
+    case kColModified:
+        order = Sign(ea.mtimeSec - eb.mtimeSec);
+        if (order == 0)
+            order = Sign(static_cast<long long>(ea.mtimeNsec) - eb.mtimeNsec);
+        break;
+    default:
+        break;
+    }
+    return order != 0 ? order : CompareNamesNaturally(ea.name, eb.name);
+}
+
 // Renames without replacing what is there: rename(2) alone would silently destroy a file
 // that happens to have the new name.
 int RenameNoReplace(const std::string& from, const std::string& to) {
@@ -324,50 +350,38 @@ HResult TFileSystemFolder::CompareItems(int column, PCItemIDList a, PCItemIDList
     FsItem ea, eb;
     if (!DecodeFsItem(a, ea) || !DecodeFsItem(b, eb) || column < 0 || column >= kColumnCount)
         return E_INVALIDARG;
-    order = 0;
-    if (ea.IsFolder() != eb.IsFolder()) {
-        order = ea.IsFolder() ? -1 : 1;
-        return S_OK;
+    std::string typeA, typeB;
+    if (column == kColType) {
+        typeA = TypeNameOf(ea);
+        typeB = TypeNameOf(eb);
     }
-    switch (column) {
-    case kColSize:
-        order = ea.size < eb.size ? -1 : ea.size > eb.size ? 1 : 0;
-        break;
-    case kColType:
-        order = CompareNamesNaturally(TypeNameOf(ea), TypeNameOf(eb));
-        break;
-    case kColModified:
-        order = Sign(ea.mtimeSec - eb.mtimeSec);
-        if (order == 0)
-            order = Sign(static_cast<long long>(ea.mtimeNsec) - eb.mtimeNsec);
-        break;
-    default:
-        break;
-    }
-    if (order == 0)
-        order = CompareNamesNaturally(ea.name, eb.name);
+    order = CompareEntries(column, ea, eb, typeA, typeB);
     return S_OK;
 }
 
 void TFileSystemFolder::SortItems(int column, const std::vector<PCItemIDList>& items,
                                   std::vector<std::size_t>& order) {
-    // By name, the tree's order of a folder's children: each item decoded once rather than
-    // twice a comparison, which for thousands of sub-folders is most of opening them.
+    // Each item decoded once (and its type named once) rather than twice a comparison:
+    // for thousands of items that is most of sorting them. The order is CompareItems'.
     std::vector<FsItem> decoded(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (column != kColName || !IsEmptyIdList(NextItem(items[i])) ||
+        if (column < 0 || column >= kColumnCount || !IsEmptyIdList(NextItem(items[i])) ||
             !DecodeFsItem(items[i], decoded[i]))
             return IShellFolder::SortItems(column, items, order);
     }
+    std::vector<std::string> types;
+    if (column == kColType) {
+        types.reserve(decoded.size());
+        for (const FsItem& e : decoded)
+            types.push_back(TypeNameOf(e));
+    }
     order.resize(items.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    // The order CompareItems gives for the name column.
-    std::stable_sort(order.begin(), order.end(), [&decoded](std::size_t a, std::size_t b) {
-        const FsItem& ea = decoded[a];
-        const FsItem& eb = decoded[b];
-        if (ea.IsFolder() != eb.IsFolder())
-            return ea.IsFolder();
-        return CompareNamesNaturally(ea.name, eb.name) < 0;
+    const auto type = [&types](std::size_t i) {
+        return types.empty() ? std::string_view() : std::string_view(types[i]);
+    };
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CompareEntries(column, decoded[a], decoded[b], type(a), type(b)) < 0;
     });
 }
 

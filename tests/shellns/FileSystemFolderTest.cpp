@@ -272,7 +272,15 @@ TEST_F(FileSystemFolderTest, ComparisonsPutFoldersFirstAndOrderNamesNaturally) {
               (std::vector<std::string>{"Alpha", "zeta", "File1.png", "file10.jib", "file2.jib"}));
     EXPECT_EQ(order(2),
               (std::vector<std::string>{"Alpha", "zeta", "file2.jib", "file10.jib", "File1.png"}));
-    // Sorting them in one go gives CompareIDs's order, column by column.
+    // Sorting them in one go gives CompareIDs's order, column by column, also with sizes
+    // and times that tie, an executable and a broken link among them.
+    dir.Write("same1.jib", std::string(10, 'x'));
+    dir.Write("same2.txt", std::string(300, 'x'));
+    dir.Write("run", "#!/bin/sh\n");
+    ::chmod(dir.File("run").c_str(), 0755);
+    ::symlink("gone", dir.File("broken.jib").c_str());
+    for (const char* n : {"same2.txt", "run", "broken.jib", "same1.jib"})
+        items.push_back(ItemNamed(folder, n));
     for (int column = 0; column < 4; ++column) {
         SCOPED_TRACE(column);
         std::vector<sh::PCItemIDList> v;
