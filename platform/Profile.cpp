@@ -41,9 +41,11 @@ Lines SplitLines(std::string_view text) {
 // The first kMaxProfileSize bytes of the file, without a line the limit cuts; nothing
 // when it cannot be opened. Every value read reads the file afresh, so the buffer is sized
 // by the file, not by the limit: a start-up reads several values of a file of a few
-// hundred bytes. The size is a hint only; a file another program is writing may grow.
+// hundred bytes. The size is a hint only; a file another program is writing may grow. A
+// pipe put in the file's place is read without waiting for a writer, so it cannot hold up
+// the start (a regular file ignores O_NONBLOCK).
 std::optional<std::string> ReadText(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st {};
@@ -63,7 +65,7 @@ std::optional<std::string> ReadText(const std::string& path) {
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            break; // the end, or what could be read before an error
+            break; // the end, or what could be read before an error (or an empty pipe)
         filled += static_cast<std::size_t>(got);
     }
     ::close(fd);

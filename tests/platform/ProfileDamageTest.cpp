@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -90,7 +91,9 @@ TEST(ProfileDamage, DamagedFilesLoadWhatTheyCan) {
         {"100 MB of zero bytes, then settings", dir.File("i"), "MainSplit", "default"},
         {"settings after a megabyte of empty lines",
          dir.Write("j", std::string(1u << 20, '\n') + settings), "MainSplit", "default"},
+        {"a pipe that nobody writes to", dir.File("k"), "MainSplit", "default"},
     };
+    ASSERT_EQ(::mkfifo(dir.File("k").c_str(), 0600), 0);
     {
         // The settings past the hole are never reached.
         std::ofstream tail(WriteSparse(dir, "i", "", kHuge), std::ios::binary | std::ios::app);
