@@ -106,7 +106,10 @@ bool TVolumeReader::Fill() {
     }
     FBufferStart += static_cast<std::int64_t>(FBufferLen);
     FBufferPos = FBufferLen = 0;
-    const std::size_t wanted = std::min(FNextRead, FBufferSize);
+    // Never past the volume's end: a read there only answers that there is nothing more,
+    // one system call after the short read that already said so.
+    const std::size_t wanted = static_cast<std::size_t>(std::clamp<std::int64_t>(
+        FLength - FBufferStart, 0, static_cast<std::int64_t>(std::min(FNextRead, FBufferSize))));
     FNextRead = std::min(FNextRead * 2, kReadBlock);
     while (FBufferLen < wanted) {
         const std::size_t n = FStream->Read(FBuffer.get() + FBufferLen, wanted - FBufferLen);

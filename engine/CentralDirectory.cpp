@@ -6,6 +6,7 @@
 #include "engine/ZipFormat.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace unz {
 namespace {
@@ -27,9 +28,11 @@ std::string Num(uint64_t v) {
                                       Num(disk) + "); join the volumes into one file first");
 }
 
-// Finds the last end record whose comment fits in the file. A match inside a comment
-// would claim a comment running past the end of the file, so such matches come second.
-uint64_t FindEndRecordPosition(const TArchiveFile& file, std::vector<uint8_t>& tail) {
+// Finds the last end record whose comment fits in the file, and copies it to `record`. A
+// match inside a comment would claim a comment running past the end of the file, so such
+// matches come second.
+uint64_t FindEndRecord(const TArchiveFile& file, std::vector<uint8_t>& tail,
+                       uint8_t (&record)[kEndRecordSize]) {
     uint64_t size = file.Size();
     if (size < kEndRecordSize)
         throw TArchiveError(ueFormat, "not a ZIP archive: " + Num(size) +
@@ -38,25 +41,31 @@ uint64_t FindEndRecordPosition(const TArchiveFile& file, std::vector<uint8_t>& t
     // scan below would find first, and the 64 KiB in front of them need not be read.
     uint8_t last[kEndRecordSize];
     file.ReadExact(size - kEndRecordSize, last, sizeof last, "end of archive");
-    if (Get32(last) == kEndRecordSignature && Get16(&last[kEndCommentLength]) == 0)
+    if (Get32(last) == kEndRecordSignature && Get16(&last[kEndCommentLength]) == 0) {
+        std::memcpy(record, last, sizeof record);
         return size - kEndRecordSize;
+    }
     size_t tailLength =
         static_cast<size_t>(std::min<uint64_t>(size, kEndRecordSize + kMaxCommentSize));
     tail.resize(tailLength);
     uint64_t tailStart = size - tailLength;
     file.ReadExact(tailStart, tail.data(), tailLength, "end of archive");
     std::optional<size_t> fallback;
+    const auto found = [&](size_t i) {
+        std::memcpy(record, &tail[i], sizeof record);
+        return tailStart + i;
+    };
     for (size_t i = tailLength - kEndRecordSize + 1; i-- > 0;) {
         if (Get32(&tail[i]) != kEndRecordSignature)
             continue;
         size_t commentLength = Get16(&tail[i + kEndCommentLength]);
         if (i + kEndRecordSize + commentLength <= tailLength)
-            return tailStart + i;
+            return found(i);
         if (!fallback)
             fallback = i;
     }
     if (fallback)
-        return tailStart + *fallback;
+        return found(*fallback);
     throw TArchiveError(ueFormat, "not a ZIP archive: no end-of-central-directory record in "
                                   "its last " +
                                       Num(tailLength) + " bytes");
@@ -95,9 +104,8 @@ void ReadZip64End(const TArchiveFile& file, uint64_t locatorPos, TEndInfo& info)
 
 TEndInfo ReadEndInfo(const TArchiveFile& file) {
     std::vector<uint8_t> tail;
-    uint64_t endPos = FindEndRecordPosition(file, tail);
     uint8_t rec[kEndRecordSize];
-    file.ReadExact(endPos, rec, sizeof rec, "end record");
+    uint64_t endPos = FindEndRecord(file, tail, rec);
     uint16_t thisDisk = Get16(&rec[kEndThisDisk]);
     if (thisDisk != 0 && thisDisk != kZip64Count)
         MultiVolume(thisDisk);
