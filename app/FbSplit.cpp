@@ -61,7 +61,7 @@ TFbSplitter::TFbSplitter(TOrientation orientation, QWidget* parent)
       FBar(new QWidget(this)) {
     resize(kCreatedWidth, kCreatedHeight);
     FBar->setObjectName("bar");
-    UpdateBarCursor();
+    FBar->installEventFilter(this);
     LayoutPanes();
 }
 
@@ -234,12 +234,27 @@ void TFbSplitter::LayoutPanes() {
     }
 }
 
+// The drawn cursor is given to the bar when the mouse first comes over it, not with the
+// splitter: drawing it and making a cursor of it cost more than the rest of a splitter at
+// start-up, and many bars are never touched. Once given, it follows the orientation.
 void TFbSplitter::UpdateBarCursor() {
     if (FLockBar)
         FBar->unsetCursor();
-    else
-        FBar->setCursor(
-            LoadSplitCursor(FOrientation == orHorizontal ? "FBSPLIT_HORZ" : "FBSPLIT_VERT"));
+    else if (FBar->testAttribute(Qt::WA_SetCursor) || FBar->underMouse())
+        GiveBarCursor();
+}
+
+void TFbSplitter::GiveBarCursor() {
+    FBar->setCursor(
+        LoadSplitCursor(FOrientation == orHorizontal ? "FBSPLIT_HORZ" : "FBSPLIT_VERT"));
+}
+
+bool TFbSplitter::eventFilter(QObject* watched, QEvent* event) {
+    // Qt shows the cursor of the widget under the mouse after that widget's enter event.
+    if (watched == FBar && event->type() == QEvent::Enter && !FLockBar &&
+        !FBar->testAttribute(Qt::WA_SetCursor))
+        GiveBarCursor();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFbSplitter::SetOrientation(TOrientation orientation) {

@@ -124,6 +124,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TFbSplitterPane;
@@ -138,6 +139,7 @@ private:
     bool AllowChange(int position);
     void LayoutPanes();
     void UpdateBarCursor();
+    void GiveBarCursor();
     // Re-fits the position to the current size and margins: the resize rule.
     void Refit();
     void RefitIfLoaded();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <QEnterEvent>
 #include <QImage>
 #include <QPixmap>
 #include <QTest>
@@ -63,6 +64,14 @@ QRect Geometry(const QWidget* w) {
 
 bool OutlineShown(const TFbSplitter* splitter) {
     return splitter->Outline() && splitter->Outline()->isVisible();
+}
+
+// The cursor of the widget at `at`, as the mouse finds it when it comes over that widget.
+QCursor CursorUnderMouse(QWidget* parent, QPoint at) {
+    QWidget* child = parent->childAt(at);
+    QEnterEvent enter(QPointF(1, 1), QPointF(at), QPointF(at));
+    QCoreApplication::sendEvent(child, &enter);
+    return child->cursor();
 }
 
 } // namespace
@@ -329,8 +338,8 @@ TEST_F(SplitterTest, AHiddenPaneLeavesTheOtherTheWholeSplitterWithoutClamping) {
 TEST_F(SplitterTest, TheBarShowsTheSplitCursorUnlessLocked) {
     TFbSplitter* side = Make(TFbSplitter::orHorizontal, kWidth, kHeight, 300, true);
     TFbSplitter* stacked = Make(TFbSplitter::orVertical, 300, kHeight, 250, false);
-    const QCursor horizontal = side->childAt(301, 10)->cursor();
-    const QCursor vertical = stacked->childAt(10, 251)->cursor();
+    const QCursor horizontal = CursorUnderMouse(side, QPoint(301, 10));
+    const QCursor vertical = CursorUnderMouse(stacked, QPoint(10, 251));
     ASSERT_EQ(horizontal.shape(), Qt::BitmapCursor);
     ASSERT_EQ(vertical.shape(), Qt::BitmapCursor);
     EXPECT_EQ(horizontal.hotSpot(), QPoint(16, 16));
@@ -350,10 +359,19 @@ TEST_F(SplitterTest, TheBarShowsTheSplitCursorUnlessLocked) {
     EXPECT_EQ(qAlpha(h.pixel(16, 16)), 255);
     EXPECT_EQ(LoadSplitCursor("FBSPLIT_HORZHOTSPOT").shape(), Qt::ArrowCursor);
 
-    // Elsewhere, and on a locked bar, the normal cursor applies.
-    EXPECT_EQ(side->childAt(100, 10)->cursor().shape(), Qt::ArrowCursor);
+    // The bar turned on its side takes the other cursor.
+    side->SetOrientation(TFbSplitter::orVertical);
+    EXPECT_EQ(side->findChild<QWidget*>("bar")->cursor().pixmap().toImage(), v);
+    side->SetOrientation(TFbSplitter::orHorizontal);
+
+    // Elsewhere, and on a locked bar, the normal cursor applies, also when the mouse comes
+    // over it anew.
+    EXPECT_EQ(CursorUnderMouse(side, QPoint(100, 10)).shape(), Qt::ArrowCursor);
     side->SetLockBar(true);
     EXPECT_EQ(side->childAt(301, 10)->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(CursorUnderMouse(side, QPoint(301, 10)).shape(), Qt::ArrowCursor);
+    side->SetLockBar(false);
+    EXPECT_EQ(CursorUnderMouse(side, QPoint(301, 10)).shape(), Qt::BitmapCursor);
 }
 
 TEST_F(SplitterTest, APercentSetAfterLoadingDrivesTheLayout) {
