@@ -135,6 +135,7 @@ private:
     bool FPreviewRunning = false;
     std::string FPreviewShown;
     TPreviewFolder FPreviewFolder;
+    std::string FOldCopyCheckedIn; // the temporary folder cleared of an older version's copy
     // The folder the tree reported last: a refresh that selects it again leaves the pane.
     platform::shellns::UniqueIdList FTreeFolder;
     bool FPreviewCheckQueued = false;

@@ -131,8 +131,11 @@ void TfrmJIBMain::RunPreview(const std::string& path, unsigned generation) {
         return;
     }
     // Earlier versions extracted straight into the folder; a copy left by one of them
-    // that never finished is no one's.
-    DeleteFileQuiet(tempFolder + kPreviewMember);
+    // that never finished is no one's. Only a run before this one can have left it.
+    if (tempFolder != FOldCopyCheckedIn) {
+        DeleteFileQuiet(tempFolder + kPreviewMember);
+        FOldCopyCheckedIn = tempFolder;
+    }
     const std::string folder = FPreviewFolder.Prepare(tempFolder);
     if (folder.empty()) {
         ShowPlaceholder();

@@ -1,6 +1,7 @@
 #include "app/PreviewFolder.h"
 
-#include <dirent.h>
+#include "platform/FolderEntries.h"
+
 #include <fcntl.h>
 #include <filesystem>
 #include <stdlib.h>
@@ -37,24 +38,22 @@ void TPreviewFolder::Empty() const {
     const int fd = ::open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return;
-    DIR* dir = ::fdopendir(fd);
-    if (dir == nullptr) {
-        ::close(fd);
-        return;
-    }
     // What a run leaves is one file, unlinked by name; only a folder (or an entry whose
-    // kind the file system does not say) takes the long way.
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN &&
-            ::unlinkat(fd, entry->d_name, 0) == 0)
-            continue;
-        std::error_code ignored;
-        fs::remove_all(FPath + entry->d_name, ignored);
+    // kind the file system does not say) takes the long way. Read without opendir: this
+    // runs after every preview.
+    alignas(dirent64) char buffer[4096];
+    long got;
+    while ((got = platform::ReadFolderEntries(fd, buffer, sizeof buffer)) > 0) {
+        platform::AnyFolderEntry(buffer, got, [&](const dirent64& entry) {
+            if (entry.d_type != DT_DIR && entry.d_type != DT_UNKNOWN &&
+                ::unlinkat(fd, entry.d_name, 0) == 0)
+                return false;
+            std::error_code ignored;
+            fs::remove_all(FPath + entry.d_name, ignored);
+            return false;
+        });
     }
-    ::closedir(dir);
+    ::close(fd);
 }
 
 void TPreviewFolder::Remove() {

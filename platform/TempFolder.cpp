@@ -21,10 +21,14 @@ std::string BaseTempFolder() {
 std::string PrivateTempFolder() {
     const uid_t uid = ::getuid();
     std::string folder = BaseTempFolder() + "/jibview-" + std::to_string(uid);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {};
+    // Asked for before every preview: made only when it is not there (the first time, or
+    // after a cleaner took it), and checked after that whoever made it.
     struct stat st;
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid)
+    if (::lstat(folder.c_str(), &st) != 0 &&
+        (errno != ENOENT || (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) ||
+         ::lstat(folder.c_str(), &st) != 0))
+        return {};
+    if (!S_ISDIR(st.st_mode) || st.st_uid != uid)
         return {};
     if ((st.st_mode & 077) != 0 && ::chmod(folder.c_str(), 0700) != 0)
         return {};

@@ -1,5 +1,6 @@
 #include "platform/shellns/FileSystemFolder.h"
 
+#include "platform/FolderEntries.h"
 #include "platform/FolderProbe.h"
 #include "platform/shellns/DetailsText.h"
 #include "platform/shellns/FileTypes.h"
@@ -226,26 +227,8 @@ HResult MakeFsItemFor(const std::string& folder, std::string_view name, PItemIDL
     return item != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
-namespace {
-
-// Calls `visit` with each entry of a getdents64 batch but "." and "..", until it answers
-// true; answers whether one did.
-template <class TVisit> bool AnyEntry(const char* batch, long size, TVisit visit) {
-    for (long at = 0; at < size;) {
-        const auto* d = reinterpret_cast<const dirent64*>(batch + at);
-        at += d->d_reclen;
-        const std::string_view name = d->d_name;
-        if (name != "." && name != ".." && visit(*d))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-// Read with getdents64 straight into a buffer of our own: a tree opening a folder of
-// thousands asks this of every one of them, and opendir's own checks (a stat and two fcntl
-// calls) would be more system calls than the listing itself.
+// Read with getdents64 straight into a buffer of our own (platform/FolderEntries.h): a
+// tree opening a folder of thousands asks this of every one of them.
 bool HasSubFolder(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -271,12 +254,13 @@ bool HasSubFolder(const std::string& path) {
                (::fstatat(fd, d.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode));
     };
     while (!found) {
-        const long got = ::syscall(SYS_getdents64, fd, buffer, sizeof buffer);
+        const long got = platform::ReadFolderEntries(fd, buffer, sizeof buffer);
         if (got <= 0)
             break;
         // A folder listed as one anywhere in the batch settles it before any link is
         // followed.
-        found = AnyEntry(buffer, got, listedAsFolder) || AnyEntry(buffer, got, linkToFolder);
+        found = platform::AnyFolderEntry(buffer, got, listedAsFolder) ||
+                platform::AnyFolderEntry(buffer, got, linkToFolder);
     }
     ::close(fd);
     return found;

@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <unistd.h>
 #include <zlib.h>
@@ -100,16 +101,25 @@ TEST_F(PreviewTest, ClickingAJibShowsItsThumbnailCentredAndLeavesNoCopy) {
     Open();
     ASSERT_EQ(FForm->pnlPreview->size(), QSize(488, 550));
     EXPECT_EQ(Caption(), "Preview Not Available");
+    // A copy an earlier version left in the folder goes with the first preview.
+    std::ofstream(GetTempFolder() + "preview.png") << "an earlier version's copy";
     Click("Harbour.jib");
     EXPECT_TRUE(PreviewShown());
     EXPECT_EQ(PreviewBounds(), QRect(224, 260, 40, 30));
     EXPECT_EQ(Caption(), "");
     EXPECT_FALSE(TemporaryCopyExists());
-    // A cleaner that removes the waiting folder does not stop the next preview.
+    // A cleaner that removes the waiting folder, or the private folder with it, does not
+    // stop the next preview.
     for (const auto& entry : std::filesystem::directory_iterator(GetTempFolder()))
         std::filesystem::remove_all(entry.path());
     Click("Bakery.JIB");
     EXPECT_EQ(PreviewBounds().size(), QSize(64, 48));
+    EXPECT_FALSE(TemporaryCopyExists());
+    const std::string privateFolder = GetTempFolder();
+    std::filesystem::remove_all(privateFolder);
+    Click("Harbour.jib");
+    EXPECT_EQ(PreviewBounds().size(), QSize(40, 30));
+    EXPECT_EQ(GetTempFolder(), privateFolder);
     EXPECT_FALSE(TemporaryCopyExists());
     EXPECT_TRUE(capture.Shown().empty());
     // The folder goes with the window.
